@@ -1,0 +1,84 @@
+# KOLV17 — the two commands a newcomer needs are `make run` and `make test`.
+# Everything else (packages, build, data) is set up on the way.
+
+BUILD      ?= build
+JOBS       ?= $(shell nproc)
+CMAKE_TYPE ?= RelWithDebInfo
+KOLV17     := $(BUILD)/kolv17
+ARGS       ?=
+
+PACKAGES := cmake g++ pkg-config libsdl2-dev libmpg123-dev libfftw3-dev libopenmpt-dev \
+            libmp3lame-dev libpng-dev zlib1g-dev console-setup-linux googletest libgtest-dev \
+            libgmock-dev libbenchmark-dev imagemagick ffmpeg clang libclang-rt-14-dev tmux \
+            valgrind sox
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all run test deps build data bench fuzz check-sanitize install clean distclean
+
+all: build data
+
+# Install only what is missing, so a ready machine pays one dpkg query.
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing packages:" $$missing; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/Makefile: CMakeLists.txt | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(CMAKE_TYPE) > /dev/null
+
+build: deps $(BUILD)/Makefile
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Every data file comes from assets/ through our own generators; each tool
+# contributes its rules in tools/<tool>/data.mk.
+DATA_FILES :=
+include $(wildcard tools/*/data.mk)
+
+data: build $(DATA_FILES)
+
+run: build data
+	$(KOLV17) $(ARGS)
+
+test: build data
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build data
+	$(BUILD)/kolv17_bench
+
+# Sanitizer build: the tests and one headless show under ASan and UBSan.
+check-sanitize: deps data
+	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKOLV_SANITIZE=ON > /dev/null
+	cmake --build build-sanitize -j $(JOBS)
+	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 build-sanitize/kolv17 --headless --no-audio --fps 25
+
+# Every fuzz target for FUZZ_SECONDS each (libFuzzer, ASan + UBSan).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLV_FUZZ=ON > /dev/null
+	cmake --build build-fuzz -j $(JOBS)
+	@for f in build-fuzz/fuzz_*; do \
+	  name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
+	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
+	  seeds=fuzz/seeds/$${name#fuzz_}; [ -d $$seeds ] || seeds=; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$name $$seeds 2>&1 | tail -n 12 || exit 1; \
+	done
+
+PREFIX ?= /usr/local
+install: build data
+	install -D -m 755 $(KOLV17) $(DESTDIR)$(PREFIX)/bin/kolv17
+	install -d $(DESTDIR)$(PREFIX)/share/kolv17/data
+	cp -r data/. $(DESTDIR)$(PREFIX)/share/kolv17/data/
+	install -D -m 644 docs/kolv17.1 $(DESTDIR)$(PREFIX)/share/man/man1/kolv17.1
+
+clean:
+	rm -rf $(BUILD) build-sanitize build-fuzz
+
+distclean: clean
+	rm -rf data
