@@ -18,6 +18,9 @@ constexpr uint32_t pixel_g(Pixel p) { return (p >> 8) & 0xFF; }
 constexpr uint32_t pixel_b(Pixel p) { return (p >> 16) & 0xFF; }
 constexpr uint32_t pixel_a(Pixel p) { return p >> 24; }
 
+// Opaque magenta: a texel or glyph pixel of this value is never drawn.
+constexpr Pixel COLOR_KEY = 0xFFFF00FF;
+
 // The FrameBuffer: FRAME_W x FRAME_H pixels, row-major, top row first.
 // It points at fixed storage from program start, so nothing that draws
 // before start-up can write through a null pointer.
