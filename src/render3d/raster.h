@@ -1,0 +1,25 @@
+#pragma once
+// Triangle rasterizer with a depth buffer: draws a transformed mesh into
+// the FrameBuffer through the current span filler.
+#include <cstdint>
+
+#include "common/frame.h"
+#include "render3d/mesh.h"
+#include "render3d/span.h"
+
+// Depth values as the transform encodes them; smaller is nearer.
+constexpr int32_t DEPTH_CLEAR = 0x7FFFFFFF;
+using DepthBuffer = int32_t[FRAME_PIXELS];
+extern DepthBuffer depth_buffer;
+
+// The filler in use; null until the first draw installs span_opaque.
+extern SpanFiller raster_span_filler;
+
+void raster_clear_depth();
+// Draws the current frame of a transformed, textured mesh.
+void raster_draw_mesh(Mesh* mesh);
+// Flag not 0: that filler; 0: span_opaque.
+void raster_select_alpha(int32_t flag);
+void raster_select_additive(int32_t flag);
+void raster_select_multiply(int32_t flag);
+

@@ -1,0 +1,32 @@
+#pragma once
+// Span fillers: one horizontal run of textured, depth-tested pixels.
+#include <cstdint>
+
+#include "common/frame.h"
+#include "render3d/fixed_math.h"
+
+// Opaque magenta texels are never drawn.
+constexpr Pixel COLOR_KEY = 0xFFFF00FF;
+
+struct SpanParams {
+  int32_t count;
+  Fixed u, v;          // texels at the first pixel
+  Fixed du, dv;        // per pixel
+  int32_t z;           // depth at the first pixel
+  int32_t dz;
+  int32_t tex_width;
+  int32_t tex_height;
+  int32_t u_mask;
+  int32_t v_mask;
+  int32_t row_shift;
+  const Pixel* texels;
+  Pixel* dest;
+  int32_t* depth;
+};
+
+using SpanFiller = void (*)(const SpanParams* span);
+
+void span_opaque(const SpanParams* span);
+void span_alpha(const SpanParams* span);
+void span_additive(const SpanParams* span);
+void span_multiply(const SpanParams* span);

@@ -1,0 +1,14 @@
+#pragma once
+// Per-frame transform of a mesh to screen space, and environment mapping.
+#include "render3d/mesh.h"
+
+// Clip-code bits on normalised coordinates (4096 = 1.0).
+constexpr int32_t OUTCODE_LEFT = 1, OUTCODE_RIGHT = 2, OUTCODE_BOTTOM = 4, OUTCODE_TOP = 8,
+                  OUTCODE_FAR = 16, OUTCODE_NEAR = 32;
+
+// Transforms, projects and clip-codes the current frame, rotates normals.
+void mesh_transform(Mesh* mesh);
+// u, v of the current frame from the view-space normals.
+void mesh_env_map(Mesh* mesh);
+// Writes the low byte of vertex->outcode from its normalised tx, ty, tz.
+void clip_outcode(MeshVertex* vertex);
