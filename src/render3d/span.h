@@ -1,12 +1,10 @@
 #pragma once
 // Span fillers: one horizontal run of textured, depth-tested pixels.
+// Texels equal to COLOR_KEY (common/frame.h) are never drawn.
 #include <cstdint>
 
 #include "common/frame.h"
 #include "render3d/fixed_math.h"
-
-// Opaque magenta texels are never drawn.
-constexpr Pixel COLOR_KEY = 0xFFFF00FF;
 
 struct SpanParams {
   int32_t count;
