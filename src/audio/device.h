@@ -1,0 +1,21 @@
+#pragma once
+// The sound device: SDL audio at MUSIC_RATE stereo, pulling from whichever of
+// music_song / music_stream is set. The callback runs on SDL's own thread;
+// everything it touches is changed only between dev_lock and dev_unlock.
+#include <cstdint>
+
+// Opens the device once; the silent driver when asked or when no real
+// device opens. False only when not even the silent driver starts.
+bool dev_open(bool silent);
+void dev_lock();
+void dev_unlock();
+// Under the lock: the music now continues from this frame (start, seek).
+void dev_set_music_frame(int64_t frame);
+// Under the lock: playback ran past the end.
+void dev_set_ended();
+// Under the lock: forget the samples of music that was stopped.
+void dev_clear_history();
+// Music frame being heard now.
+int64_t dev_heard_frame();
+// The last MUSIC_FFT_SIZE mono samples heard, oldest first.
+void dev_heard_window(float* mono);

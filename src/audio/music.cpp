@@ -1,0 +1,111 @@
+#include "audio/music.h"
+
+#include <cstring>
+
+#include "audio/decoder.h"
+#include "audio/device.h"
+#include "audio/spectrum.h"
+
+int music_ready;
+openmpt_module* music_song;
+mpg123_handle* music_stream;
+float music_spectrum[MUSIC_BINS];
+
+static bool silent;
+
+void music_set_silent(bool on) { silent = on; }
+
+bool music_is_mp3(const char* path) {
+  if (!path) return false;
+  const char* dot = std::strrchr(path, '.');
+  return dot && (std::strcmp(dot, ".mp3") == 0 || std::strcmp(dot, ".MP3") == 0);
+}
+
+int music_start(const char* path) {
+  if (!music_ready) {
+    if (!dev_open(silent)) return 0;  // a later call tries again
+    music_ready = 1;
+  }
+  if (music_song || music_stream) music_stop();
+  if (!path) return 0;
+  // Opened before taking the lock: the scan of a long file must not stall
+  // the device thread.
+  if (music_is_mp3(path)) {
+    mpg123_handle* mp3 = mp3_open(path);
+    if (!mp3) return 0;
+    dev_lock();
+    music_stream = mp3;
+  } else {
+    openmpt_module* mod = mod_open(path);
+    if (!mod) return 0;
+    dev_lock();
+    music_song = mod;
+  }
+  dev_set_music_frame(0);
+  dev_unlock();
+  return 1;
+}
+
+void music_stop() {
+  if (!music_ready) return;
+  dev_lock();
+  openmpt_module* mod = music_song;
+  mpg123_handle* mp3 = music_stream;
+  music_song = nullptr;
+  music_stream = nullptr;
+  dev_set_music_frame(0);
+  dev_clear_history();
+  dev_unlock();
+  if (mod) mod_close(mod);
+  if (mp3) mp3_close(mp3);
+}
+
+int32_t music_position_ms() {
+  return static_cast<int32_t>(dev_heard_frame() * 1000 / MUSIC_RATE);
+}
+
+// A module moves by whole orders, a stream by a second; positions before the
+// start play from the start, positions past the end end playback.
+static void seek_by(int step) {
+  if (music_song) {
+    dev_lock();
+    int64_t frame = mod_seek_order(music_song, mod_order(music_song) + step);
+    if (frame < 0)
+      dev_set_ended();
+    else
+      dev_set_music_frame(frame);
+    dev_unlock();
+  } else if (music_stream) {
+    int64_t ms = static_cast<int64_t>(music_position_ms()) + step * 1000;
+    int64_t frame = ms < 0 ? 0 : ms * MUSIC_RATE / 1000;
+    dev_lock();
+    if (mp3_seek(music_stream, frame))
+      dev_set_music_frame(frame);
+    else
+      dev_set_ended();
+    dev_unlock();
+  }
+}
+
+void music_seek_back() { seek_by(-1); }
+
+void music_seek_forward() { seek_by(1); }
+
+void music_update_spectrum() {
+  if (!music_ready) return;
+  float mono[MUSIC_FFT_SIZE];
+  dev_heard_window(mono);
+  spectrum_compute(mono, music_spectrum);
+}
+
+float music_band_level(int low_hz, int high_hz) {
+  int a = low_hz / HZ_PER_BIN;
+  int b = high_hz / HZ_PER_BIN;
+  int n = b - a;
+  if (n <= 0) n = 1;
+  float sum = 0.0f;
+  // Bins outside the spectrum read as silence rather than past the array.
+  for (int i = a; i < b; i++)
+    if (i >= 0 && i < MUSIC_BINS) sum = sum + music_spectrum[i];
+  return sum / static_cast<float>(n);
+}

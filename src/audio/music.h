@@ -1,0 +1,36 @@
+#pragma once
+// The soundtrack: playback once through the sound device, seeking in steps,
+// and the magnitude spectrum of what is heard now.
+#include <cstdint>
+
+struct openmpt_module;
+struct mpg123_handle_struct;
+typedef struct mpg123_handle_struct mpg123_handle;
+
+constexpr int HZ_PER_BIN = 43;
+constexpr int MUSIC_RATE = 44100;
+constexpr int MUSIC_FFT_SIZE = 1024;
+constexpr int MUSIC_BINS = MUSIC_FFT_SIZE / 2;
+
+extern int music_ready;               // the sound device was opened (once per run)
+extern openmpt_module* music_song;    // a tracker module, or none
+extern mpg123_handle* music_stream;   // an MP3 stream, or none
+// Magnitudes of the last music_update_spectrum(); bin i is about i x 43.07 Hz,
+// a full-scale sine reads about 1.0 in its bin.
+extern float music_spectrum[MUSIC_BINS];
+
+// Call before the first music_start to play on the silent device.
+void music_set_silent(bool silent);
+// 1 when the music plays, 0 otherwise (the show then runs silently).
+int music_start(const char* path);
+void music_stop();
+void music_seek_back();
+void music_seek_forward();
+bool music_is_mp3(const char* path);
+// Mean magnitude of the bins from low/43 up to (not including) high/43.
+float music_band_level(int low_hz, int high_hz);
+// Takes the spectrum of the samples being heard now; call once per frame
+// before the band queries.
+void music_update_spectrum();
+// Position of the sample being heard now, in milliseconds.
+int32_t music_position_ms();

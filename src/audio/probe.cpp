@@ -1,0 +1,41 @@
+#include "audio/probe.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "audio/decoder.h"
+#include "audio/spectrum.h"
+
+bool audio_probe_spectrum(const char* path, int at_ms, float* bins) {
+  static float stereo[MUSIC_FFT_SIZE * 2];
+  float mono[MUSIC_FFT_SIZE];
+  int64_t end = static_cast<int64_t>(std::max(at_ms, 0)) * MUSIC_RATE / 1000;
+  int64_t start = std::max<int64_t>(end - MUSIC_FFT_SIZE, 0);
+  int lead = static_cast<int>(MUSIC_FFT_SIZE - (end - start));  // silence before the start
+  int got = 0;
+  if (music_is_mp3(path)) {
+    mpg123_handle* mp3 = mp3_open(path);
+    if (!mp3) return false;
+    if (mp3_seek(mp3, start)) got = mp3_read(mp3, stereo, MUSIC_FFT_SIZE - lead);
+    mp3_close(mp3);
+  } else {
+    openmpt_module* mod = mod_open(path);
+    if (!mod) return false;
+    if (mod_seek_frame(mod, start) >= 0) got = mod_read(mod, stereo, MUSIC_FFT_SIZE - lead);
+    mod_close(mod);
+  }
+  std::fill(mono, mono + MUSIC_FFT_SIZE, 0.0f);
+  for (int i = 0; i < got; i++) mono[lead + i] = (stereo[2 * i] + stereo[2 * i + 1]) * 0.5f;
+  spectrum_compute(mono, bins);
+  return true;
+}
+
+int audio_probe(const char* path, int at_ms) {
+  float bins[MUSIC_BINS];
+  if (!audio_probe_spectrum(path, at_ms, bins)) return 1;
+  int peak = static_cast<int>(std::max_element(bins + 1, bins + MUSIC_BINS) - bins);  // bin 0 is DC
+  const double hz_per_bin = static_cast<double>(MUSIC_RATE) / MUSIC_FFT_SIZE;
+  std::printf("loudest %.1f Hz level %.4f at %d ms\n", peak * hz_per_bin, bins[peak], at_ms);
+  for (int i = 0; i < MUSIC_BINS; i++) std::printf("%d %.1f %.6f\n", i, i * hz_per_bin, bins[i]);
+  return 0;
+}
