@@ -1,0 +1,145 @@
+#include "image/image.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "image/tgaread.h"
+
+namespace {
+
+// Pixels as bytes R,G,B,A in memory, independent of host byte order.
+Pixel pixel_from_bytes(const uint8_t* p, uint8_t alpha) {
+  return pixel_rgba(p[0], p[1], p[2], alpha);
+}
+
+// Fills the Image from a picture read in file scanline order.
+void copy_oriented(const TgaReader* reader, const uint8_t* source, Image* image) {
+  const uint32_t w = reader->width, h = reader->height;
+  const uint32_t bpp = reader->alpha_bits ? 4 : 3;
+  for (uint32_t y = 0; y < h; ++y) {
+    const uint32_t sy = reader->top_to_bottom ? y : h - 1 - y;
+    Pixel* out = image->pixels + size_t{y} * w;
+    for (uint32_t x = 0; x < w; ++x) {
+      const uint32_t sx = reader->right_to_left ? w - 1 - x : x;
+      const uint8_t* p = source + (size_t{sy} * w + sx) * bpp;
+      out[x] = pixel_from_bytes(p, bpp == 4 ? p[3] : 255);
+    }
+  }
+}
+
+// Reads one decimal side of at most four characters from [begin, end):
+// leading blanks, then digits only. 0 when it is not such a number.
+int32_t parse_side(const char* begin, const char* end) {
+  if (end - begin < 1 || end - begin > 4) return 0;
+  while (begin < end && *begin == ' ') ++begin;
+  if (begin == end) return 0;
+  int32_t value = 0;
+  for (; begin < end; ++begin) {
+    if (*begin < '0' || *begin > '9') return 0;
+    value = value * 10 + (*begin - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+uint8_t img_width_log2(uint32_t width) {
+  uint8_t log2 = 0;
+  for (uint32_t w = width >> 1; w != 0; w >>= 1) ++log2;
+  return log2;
+}
+
+bool img_is_tga_name(const char* path) {
+  return strstr(path, ".tga") != nullptr || strstr(path, ".TGA") != nullptr;
+}
+
+bool img_parse_raw_size(const char* path, int32_t* width, int32_t* height) {
+  const char* dot = strrchr(path, '.');
+  if (!dot) return false;
+  const char* x = dot;
+  while (x > path && *x != 'x') --x;
+  if (*x != 'x') return false;
+  const char* underscore = x;
+  while (underscore > path && *underscore != '_') --underscore;
+  if (*underscore != '_') return false;
+  int32_t w = parse_side(underscore + 1, x);
+  int32_t h = parse_side(x + 1, dot);
+  if (w <= 0 || h <= 0) return false;
+  *width = w;
+  *height = h;
+  return true;
+}
+
+void img_free(Image* image) {
+  free(image->pixels);
+  image->pixels = nullptr;
+  image->height = 0;
+  image->width = 0;
+}
+
+void img_load_tga(const char* path, Image* image) {
+  TgaReader* reader = tga_reader_open(path, "rb");
+  if (!reader) return;
+  TgaPicture picture = {nullptr, nullptr, nullptr, TGA_READ_PIXELS | TGA_SWAP_RB};
+  tga_load_picture(reader, &picture);
+  const uint32_t w = reader->width, h = reader->height;
+  // The source pixel size is taken from the alpha bits, so only depths that
+  // agree with them can be copied without reading past the buffer.
+  const bool usable = (reader->depth == 24 && reader->alpha_bits == 0) ||
+                      (reader->depth == 32 && reader->alpha_bits != 0);
+  if (!(picture.flags & TGA_READ_PIXELS)) {
+    // the reader has reported why
+  } else if (!usable) {
+    fprintf(stderr, "Image:%s: %d-bit picture with %d alpha bits is not supported\n", path,
+            reader->depth, reader->alpha_bits);
+  } else if (w == 0 || h == 0) {
+    fprintf(stderr, "Image:%s: picture has no pixels\n", path);
+  } else if (!(image->pixels = static_cast<Pixel*>(malloc(size_t{w} * h * sizeof(Pixel))))) {
+    tga_report(TGA_OUT_OF_MEMORY, __FILE__, __LINE__);
+  } else {
+    image->width = static_cast<uint16_t>(w);
+    image->height = static_cast<uint16_t>(h);
+    image->width_log2 = img_width_log2(w);
+    copy_oriented(reader, picture.pixels, image);
+  }
+  tga_reader_close(reader);
+  free(picture.id);
+  free(picture.colormap);
+  free(picture.pixels);
+}
+
+void img_load_raw(const char* path, Image* image, int32_t width, int32_t height) {
+  FILE* f = fopen(path, "rb");
+  if (!f) {
+    fputs(MSG_FILE_NOT_FOUND, stdout);
+    return;
+  }
+  const size_t count = size_t(uint16_t(width)) * uint16_t(height);
+  image->pixels = static_cast<Pixel*>(calloc(count ? count : 1, sizeof(Pixel)));
+  if (!image->pixels) {
+    fputs(MSG_NOT_NUFF_MEM, stdout);
+    fclose(f);
+    return;
+  }
+  image->width = static_cast<uint16_t>(width);
+  image->height = static_cast<uint16_t>(height);
+  image->width_log2 = img_width_log2(image->width);
+  // The file is the pixel array as bytes R,G,B,A; a short file leaves the rest 0.
+  size_t got = fread(image->pixels, 1, count * sizeof(Pixel), f);
+  (void)got;
+  fclose(f);
+}
+
+void img_load(const char* path, Image* image) {
+  if (img_is_tga_name(path)) {
+    img_load_tga(path, image);
+    return;
+  }
+  int32_t width = 0, height = 0;
+  if (!img_parse_raw_size(path, &width, &height)) {
+    fprintf(stderr, "Image:%s: not a TGA name and no _WxH size before the extension\n", path);
+    return;
+  }
+  img_load_raw(path, image, width, height);
+}
