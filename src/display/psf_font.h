@@ -16,8 +16,10 @@ struct PsfFont {
 // naming the file on stderr, leaves *font empty and returns false.
 bool psf_load(const char* path, PsfFont* font);
 // Glyph index for a code page 437 code; codes the Unicode table lacks go
-// through look-alike code points. 0 when nothing fits.
+// through look-alike code points. -1 when nothing fits.
 int psf_glyph_for_cp437(const PsfFont& font, uint8_t code);
+// Glyph index for a code point, -1 when the font's table has none.
+int psf_glyph_for_unicode(const PsfFont& font, uint32_t code_point);
 // Ink at (x, y) of a glyph; false outside the glyph or for a bad index.
 bool psf_pixel(const PsfFont& font, int glyph, int x, int y);
 // The console-setup VGA font of the given glyph height (8 or 16).
