@@ -1,0 +1,201 @@
+#include "render3d/raster.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "image/image_pool.h"
+
+DepthBuffer depth_buffer;
+SpanFiller raster_span_filler = nullptr;
+
+namespace {
+
+// The texture of the draw in progress.
+const Image* raster_texture;
+
+// Left or right side of a triangle while its rows are walked.
+struct Side {
+  Fixed x, u, v;
+  int32_t z;
+  const MeshEdge* edge;
+
+  void load(const MeshEdge* e) {
+    x = e->x;
+    u = e->u;
+    v = e->v;
+    z = e->z;
+    edge = e;
+  }
+  void advance() {
+    x += edge->dx;
+    u += edge->du;
+    v += edge->dv;
+    z += edge->dz;
+  }
+};
+
+void raster_reset_edges(Mesh* mesh) {
+  for (int32_t i = 0; i < mesh->edge_count; ++i) mesh->edges[i].ready = 0;
+}
+
+void raster_setup_edge(MeshVertex* top, MeshVertex* bottom, MeshEdge* edge) {
+  if (edge->ready == 1) return;  // set up by a neighbouring face of this draw
+  edge->ready = 1;
+  edge->top = top;
+  edge->bottom = bottom;
+  const int32_t w = raster_texture->width;
+  const int32_t h = raster_texture->height;
+  const Fixed dy = bottom->ty - top->ty;
+  edge->flat = dy < 512 ? 1 : 0;
+  edge->u = (top->u * w) >> 3;
+  edge->v = (top->v * h) >> 3;
+  edge->x = top->tx;
+  edge->z = top->tz;
+  if (edge->flat) return;
+  const Fixed inv = fix_div(FIX_ONE, dy);
+  edge->du = fix_mul(((bottom->u * w) >> 3) - edge->u, inv);
+  edge->dv = fix_mul(((bottom->v * h) >> 3) - edge->v, inv);
+  edge->dx = fix_mul(bottom->tx - top->tx, inv);
+  edge->dz = fix_mul(bottom->tz - top->tz, inv);
+  edge->y = top->ty;
+  if (edge->y < 0) {
+    // Start exactly at screen row 0.
+    edge->y = 0;
+    const Fixed s = -top->ty;
+    edge->u += fix_mul(edge->du, s);
+    edge->v += fix_mul(edge->dv, s);
+    edge->x += fix_mul(edge->dx, s);
+    edge->z += fix_mul(edge->dz, s);
+  }
+}
+
+void raster_triangle(MeshFace* face, Mesh* mesh) {
+  MeshVertex* frame = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+  MeshVertex* p[3] = {&frame[face->i0], &frame[face->i1], &frame[face->i2]};
+  // opposite[k] is the edge that does not touch p[k]; it moves with p[k].
+  MeshEdge* opposite[3] = {&mesh->edges[face->e12], &mesh->edges[face->e20],
+                           &mesh->edges[face->e01]};
+  auto order = [&](int i, int j) {
+    if (!(p[j]->ty > p[i]->ty)) {
+      std::swap(p[i], p[j]);
+      std::swap(opposite[i], opposite[j]);
+    }
+  };
+  order(1, 2);
+  order(0, 1);
+  order(1, 2);
+  MeshVertex* top = p[0];
+  MeshVertex* mid = p[1];
+  MeshVertex* bottom = p[2];
+  MeshEdge* etm = opposite[2];
+  MeshEdge* emb = opposite[0];
+  MeshEdge* el = opposite[1];
+
+  raster_setup_edge(top, mid, etm);
+  raster_setup_edge(top, bottom, el);
+  raster_setup_edge(mid, bottom, emb);
+  if (el->flat) return;
+
+  const int32_t ystart = std::max(fix_to_int(top->ty), 0);
+  const int32_t yend = std::min(fix_to_int(bottom->ty), FRAME_H - 1);
+  if (yend - ystart <= 0) return;
+  const int32_t ymid = std::max(fix_to_int(mid->ty), 0);
+
+  Side lng, shrt;
+  lng.load(el);
+  shrt.load(ystart < ymid ? etm : emb);
+  if (emb->flat) emb->x = mid->tx;
+
+  const int32_t k = ymid - ystart;
+  const Fixed width = emb->x - (el->x + el->dx * k);
+  if (width >= 0 && width <= 255) return;  // under 1/16 pixel wide
+  const Fixed du = fix_div(emb->u - (el->u + el->du * k), width);
+  const Fixed dv = fix_div(emb->v - (el->v + el->dv * k), width);
+  const int32_t dz = fix_div(emb->z - (el->z + el->dz * k), width);
+  const bool long_is_left = width > 0;
+
+  SpanParams span;
+  span.du = du;
+  span.dv = dv;
+  span.dz = dz;
+  span.tex_width = raster_texture->width;
+  span.tex_height = raster_texture->height;
+  span.u_mask = raster_texture->width - 1;
+  span.v_mask = raster_texture->height - 1;
+  span.row_shift = raster_texture->width_log2;
+  span.texels = raster_texture->pixels;
+
+  for (int32_t r = ystart; r <= yend; ++r) {
+    const Side& left = long_is_left ? lng : shrt;
+    const Side& right = long_is_left ? shrt : lng;
+    int32_t xl = fix_to_int(left.x);
+    int32_t xr = fix_to_int(right.x);
+    if (xr >= 0 && xl < FRAME_W) {
+      int32_t skip = 0;
+      if (xl < 0) {
+        skip = -xl;
+        xl = 0;
+      }
+      if (xr > FRAME_W) xr = FRAME_W;
+      span.count = xr - xl;
+      span.u = left.u + du * skip;
+      span.v = left.v + dv * skip;
+      span.z = left.z + dz * skip;
+      span.dest = frame_buffer + r * FRAME_W + xl;
+      span.depth = depth_buffer + r * FRAME_W + xl;
+      if (span.count > 0) raster_span_filler(&span);
+    }
+    // Both sides keep their start values for the first two rows.
+    if (r != ystart) lng.advance();
+    if (r == ymid) {
+      shrt.load(emb);
+    } else if (r != ystart) {
+      shrt.advance();
+    }
+  }
+}
+
+bool all_below(Fixed a, Fixed b, Fixed c, Fixed limit) { return a < limit && b < limit && c < limit; }
+bool all_at_least(Fixed a, Fixed b, Fixed c, Fixed limit) {
+  return a >= limit && b >= limit && c >= limit;
+}
+
+}  // namespace
+
+void raster_clear_depth() { std::fill(depth_buffer, depth_buffer + FRAME_PIXELS, DEPTH_CLEAR); }
+
+void raster_draw_mesh(Mesh* mesh) {
+  if (mesh->transformed == 0) return;
+  if (!raster_span_filler) raster_span_filler = span_opaque;
+  // A slot outside the pool or one whose picture failed to load has nothing to draw.
+  if (mesh->texture < 0 || mesh->texture >= IMAGE_POOL_SIZE) return;
+  raster_texture = &image_pool[mesh->texture];
+  if (!raster_texture->pixels) return;
+  raster_reset_edges(mesh);
+
+  MeshVertex* frame = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+  for (int32_t i = 0; i < mesh->face_count; ++i) {
+    MeshFace* face = &mesh->faces[i];
+    const MeshVertex& p0 = frame[face->i0];
+    const MeshVertex& p1 = frame[face->i1];
+    const MeshVertex& p2 = frame[face->i2];
+    const int32_t shared = p0.outcode & p1.outcode & p2.outcode & 0xFF;
+    face->visible = shared != 0 ? 0 : -1;
+    if (shared != 0) continue;
+    // No near-plane clipping: a face touching the space behind the camera is dropped.
+    if (p0.behind != 0 || p1.behind != 0 || p2.behind != 0) continue;
+    if (all_below(p0.tx, p1.tx, p2.tx, 0) || all_at_least(p0.tx, p1.tx, p2.tx, fix_from_int(FRAME_W)) ||
+        all_below(p0.ty, p1.ty, p2.ty, 0) || all_at_least(p0.ty, p1.ty, p2.ty, fix_from_int(FRAME_H))) {
+      continue;
+    }
+    // Clockwise on screen (y down) faces the camera.
+    const Fixed a = fix_mul((p0.tx - p1.tx) >> 6, (p1.ty - p2.ty) >> 3);
+    const Fixed b = fix_mul((p0.ty - p1.ty) >> 6, (p1.tx - p2.tx) >> 3);
+    if (a < b) continue;
+    raster_triangle(face, mesh);
+  }
+}
+
+void raster_select_alpha(int32_t flag) { raster_span_filler = flag ? span_alpha : span_opaque; }
+void raster_select_additive(int32_t flag) { raster_span_filler = flag ? span_additive : span_opaque; }
+void raster_select_multiply(int32_t flag) { raster_span_filler = flag ? span_multiply : span_opaque; }
