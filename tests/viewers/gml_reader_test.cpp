@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include <unistd.h>
+
+#include "viewers/gml_reader.h"
+#include "viewers/viewers.h"
+
+namespace {
+
+// Reads `text` as a drawing file into a zeroed record.
+std::unique_ptr<GmlDrawing> read_text(const std::string& text) {
+  auto drawing = std::make_unique<GmlDrawing>();
+  std::memset(drawing.get(), 0, sizeof(GmlDrawing));
+  FILE* stream = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
+  EXPECT_NE(stream, nullptr);
+  gml_read_stream(stream, drawing.get());
+  fclose(stream);
+  return drawing;
+}
+
+std::string tokens_of(const std::string& text) {
+  FILE* stream = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
+  std::string out;
+  char token[GML_TOKEN_SIZE];
+  for (;;) {
+    gml_next_token(stream, token);
+    if (token[0] == '\0') break;
+    out += '[';
+    out += token;
+    out += ']';
+  }
+  fclose(stream);
+  return out;
+}
+
+}  // namespace
+
+TEST(GmlTokens, SplitAtBlanksAndTagsAndLowercase) {
+  EXPECT_EQ(tokens_of("<X>0.5</X>"), "[<x>][0.5][</x>]");
+  EXPECT_EQ(tokens_of("  <gml spec=\"a\">"), "[<gml][spec=\"a\">]");
+  // A carriage return is not a blank: it stays in the token it touches.
+  EXPECT_EQ(tokens_of("<pt>\r\n<x>1</x>"), "[<pt>][\r][<x>][1][</x>]");
+  EXPECT_EQ(tokens_of("a\tb c"), "[a][b][c]");
+}
+
+TEST(GmlTokens, LongTokensAreCutWithoutOverflow) {
+  std::string long_text(200, 'A');
+  EXPECT_EQ(tokens_of(long_text + " <x>"), "[" + std::string(GML_TOKEN_SIZE - 1, 'a') + "][<x>]");
+}
+
+TEST(GmlAttributes, QuotedUnquotedAndCut) {
+  auto d = read_text("<gml spec='kolv 1.0\" x=\"y\">");
+  EXPECT_STREQ(d->spec, "kolv 1.0");
+  // An unquoted value drops its first character and leaves spec empty.
+  d = read_text("<gml spec=abc>");
+  EXPECT_STREQ(d->spec, "");
+  d = read_text("<gml spec=\"" + std::string(100, 'v') + "\">");
+  EXPECT_EQ(std::strlen(d->spec), static_cast<size_t>(GML_SPEC_SIZE - 1));
+  // The name match is case-exact.
+  d = read_text("<gml SPEC=\"no\">");
+  EXPECT_STREQ(d->spec, "");
+}
+
+TEST(GmlReader, ReadsAWellFormedDrawing) {
+  auto d = read_text(
+      "<gml spec=\"1.0\"><tag><drawing>\n"
+      "<stroke><pt><x>0.1</x><y>0.2</y><z>0.3</z><time>0.5</time></pt>\n"
+      "<pt><x>0.4</x><y>0.6</y><t>1.5</t></pt></stroke>\n"
+      "<stroke><pt><x>1</x><y>1</y><t>2</t></pt></stroke>\n"
+      "</drawing></tag></gml>\n");
+  ASSERT_EQ(d->stroke_count, 2);
+  EXPECT_STREQ(d->spec, "1.0");
+  const GmlStroke& s = d->strokes[0];
+  ASSERT_EQ(s.point_count, 2);
+  EXPECT_FLOAT_EQ(s.points[0][0], 0.1f);
+  EXPECT_FLOAT_EQ(s.points[0][1], 0.2f);
+  EXPECT_FLOAT_EQ(s.points[0][2], 0.3f);
+  EXPECT_FLOAT_EQ(s.times[0], 0.5f);
+  EXPECT_FLOAT_EQ(s.points[1][0], 0.4f);
+  EXPECT_FLOAT_EQ(s.times[1], 1.5f);
+  EXPECT_EQ(d->strokes[1].point_count, 1);
+}
+
+TEST(GmlReader, CapitalTagsAndMixedTimeClosers) {
+  auto d = read_text("<STROKE><PT><X>0.25</X><Y>0.75</Y><T>3</T></PT>"
+                     "<pt><time>4</t></pt><pt><t>5</time></pt></STROKE>");
+  ASSERT_EQ(d->stroke_count, 1);
+  ASSERT_EQ(d->strokes[0].point_count, 3);
+  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 0.25f);
+  EXPECT_FLOAT_EQ(d->strokes[0].points[0][1], 0.75f);
+  EXPECT_FLOAT_EQ(d->strokes[0].times[0], 3.0f);
+  EXPECT_FLOAT_EQ(d->strokes[0].times[1], 4.0f);
+  EXPECT_FLOAT_EQ(d->strokes[0].times[2], 5.0f);
+}
+
+TEST(GmlReader, ValueElementsTakeEveryTokenAsANumber) {
+  // The last of several numbers wins.
+  auto d = read_text("<stroke><pt><x>1 2</x></pt></stroke>");
+  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 2.0f);
+  // An x left open before </pt> reads that </pt> as a number (0); only the
+  // second </pt> closes the point.
+  d = read_text("<stroke><pt><x>0.7 </pt></x></pt></stroke>");
+  ASSERT_EQ(d->stroke_count, 1);
+  EXPECT_EQ(d->strokes[0].point_count, 1);
+  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 0.0f);
+  // Carriage returns convert to 0 before the real number, which still wins.
+  d = read_text("<stroke>\r\n<pt>\r\n<x>\r\n0.3\r\n</x>\r\n</pt>\r\n</stroke>\r\n");
+  ASSERT_EQ(d->stroke_count, 1);
+  ASSERT_EQ(d->strokes[0].point_count, 1);
+  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 0.3f);
+  // Numbers follow the C conventions whatever the locale.
+  d = read_text("<stroke><pt><x> -1.5e-1junk</x><y>+.5</y></pt></stroke>");
+  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], -0.15f);
+  EXPECT_FLOAT_EQ(d->strokes[0].points[0][1], 0.5f);
+}
+
+TEST(GmlReader, UnclosedElementsAtTheEndAreNotCounted) {
+  auto d = read_text("<stroke><pt><x>0.5</x></pt><pt><x>0.6</x>");
+  EXPECT_EQ(d->stroke_count, 0);
+  EXPECT_EQ(d->strokes[0].point_count, 1);
+  // The open point's value is stored all the same.
+  EXPECT_FLOAT_EQ(d->strokes[0].points[1][0], 0.6f);
+}
+
+TEST(GmlReader, Comments) {
+  // "<!--" followed by a tag is a comment: its tags are skipped.
+  auto d = read_text("<stroke><!--<pt><x>9</x></pt> -->"
+                     "<pt><x>1</x></pt></stroke>");
+  ASSERT_EQ(d->strokes[0].point_count, 1);
+  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 1.0f);
+  // "<!--text" is not a comment opener: the tags inside take effect.
+  d = read_text("<stroke><!--note <pt><x>9</x></pt> --></stroke>");
+  ASSERT_EQ(d->stroke_count, 1);
+  ASSERT_EQ(d->strokes[0].point_count, 1);
+  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 9.0f);
+  // An unterminated comment ends the file quietly.
+  d = read_text("<stroke><pt></pt></stroke><!-- <stroke>");
+  EXPECT_EQ(d->stroke_count, 1);
+}
+
+TEST(GmlReader, UnknownAndStrayTagsAreSkipped) {
+  // A <gml> without attributes is just an unknown tag; its content still counts.
+  auto d = read_text("<?xml version=\"1.0\"?><gml><header><name>x</name></header>"
+                     "</pt></stroke><stroke><pt><x>0.5</x></pt></stroke></gml>");
+  EXPECT_EQ(d->stroke_count, 1);
+  EXPECT_EQ(d->strokes[0].point_count, 1);
+  // Points that never get a z or time keep the zeroed record's values.
+  EXPECT_EQ(d->strokes[0].points[0][2], 0.0f);
+  EXPECT_EQ(d->strokes[0].times[0], 0.0f);
+}
+
+TEST(GmlReader, SurplusStrokesAndPointsAreIgnored) {
+  std::string many;
+  for (int s = 0; s < GML_MAX_STROKES + 5; ++s) {
+    many += "<stroke>";
+    int points = s == 0 ? GML_MAX_POINTS + 7 : 1;
+    for (int p = 0; p < points; ++p)
+      many += "<pt><x>" + std::to_string(s) + "</x><t>" + std::to_string(p) + "</t></pt>";
+    many += "</stroke>";
+  }
+  auto d = read_text(many);
+  EXPECT_EQ(d->stroke_count, GML_MAX_STROKES);
+  EXPECT_EQ(d->strokes[0].point_count, GML_MAX_POINTS);
+  EXPECT_FLOAT_EQ(d->strokes[0].times[GML_MAX_POINTS - 1], GML_MAX_POINTS - 1.0f);
+  // The surplus strokes did not overwrite the last one kept.
+  EXPECT_FLOAT_EQ(d->strokes[GML_MAX_STROKES - 1].points[0][0], GML_MAX_STROKES - 1.0f);
+}
+
+TEST(GmlReader, DeepNestingDoesNotExhaustTheStack) {
+  std::string deep;
+  for (int i = 0; i < 100000; ++i) deep += "<tag>";
+  deep += "<stroke><pt><x>0.5</x></pt></stroke>";
+  auto d = read_text(deep);
+  EXPECT_LE(d->stroke_count, 1);
+}
+
+TEST(GmlReader, LoadStartsFromTheCountAndSpecOnly) {
+  auto d = read_text("<gml spec=\"a\"><stroke><pt></pt></stroke></gml>");
+  d->strokes[0].points[0][0] = 7.0f;
+  FILE* stream = fmemopen(const_cast<char*>(""), 0, "rb");
+  gml_read_stream(stream, d.get());
+  fclose(stream);
+  EXPECT_EQ(d->stroke_count, 0);
+  EXPECT_STREQ(d->spec, "");
+  EXPECT_EQ(d->strokes[0].points[0][0], 7.0f);
+}
+
+TEST(GmlReader, LoadsFromAFileWithCarriageReturns) {
+  char path[] = "/tmp/gml_reader_testXXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  const char text[] = "<gml spec=\"t\">\r\n<stroke>\r\n<pt><x>0.5</x><y>0.25</y><t>1</t></pt>\r\n"
+                      "</stroke>\r\n</gml>\r\n";
+  ASSERT_EQ(write(fd, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
+  close(fd);
+  auto d = std::make_unique<GmlDrawing>();
+  std::memset(d.get(), 0, sizeof(GmlDrawing));
+  gml_load(path, d.get());
+  unlink(path);
+  EXPECT_STREQ(d->spec, "t");
+  ASSERT_EQ(d->stroke_count, 1);
+  EXPECT_FLOAT_EQ(d->strokes[0].points[0][1], 0.25f);
+}
+
+TEST(GmlReader, MissingFileOrRecordIsReportedAndLeavesTheDrawing) {
+  viewer_headless = true;  // no key to wait for
+  auto d = read_text("<stroke><pt></pt></stroke>");
+  testing::internal::CaptureStdout();
+  gml_load("/nonexistent/drawing.gml", d.get());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR!!! /nonexistent/drawing.gml NOT FOUND!!\n");
+  EXPECT_EQ(d->stroke_count, 1);
+  testing::internal::CaptureStdout();
+  gml_load("/dev/null", nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "NO GRAPH TO LOAD INTO!\n");
+}
