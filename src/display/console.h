@@ -28,3 +28,34 @@ int con_present(const Pixel* frame);
 // runtime uses it for the headless clock, renders and captures.
 using ConPresentHook = void (*)(const Pixel* frame, const ConsoleCell* cells);
 void con_set_present_hook(ConPresentHook hook);
+
+// --- Terminal presentation ---------------------------------------------------
+
+enum class ColorMode : uint8_t { Auto, Ansi16, Ansi256, TrueColor };
+
+struct ConsoleOptions {
+  ColorMode colors;  // Auto picks from COLORTERM and TERM
+  bool headless;     // touch no terminal; frames are still converted and encoded
+};
+
+// Before con_setup.
+void con_configure(ConsoleOptions options);
+// The colour mode frames are encoded in (Auto already resolved).
+ColorMode con_color_mode();
+// Window title while the show runs; the previous title comes back afterwards.
+void con_set_title(const char* title);
+// Gives the terminal back and prints the messages held meanwhile. Idempotent;
+// also runs at exit and on fatal signals.
+void con_restore();
+// Standard output is a terminal (as it was before the show took it).
+bool con_output_is_terminal();
+
+// What the last con_present cost and sent.
+struct ConsoleFrameStats {
+  uint32_t convert_us;
+  uint32_t encode_us;
+  uint32_t write_us;
+  uint32_t bytes;         // sent, or that would have been sent when headless
+  uint32_t cells_elided;  // unchanged since the previous frame, not sent
+};
+const ConsoleFrameStats& con_frame_stats();

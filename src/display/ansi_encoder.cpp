@@ -1,0 +1,235 @@
+#include "display/ansi_encoder.h"
+
+#include <cstring>
+
+#include "display/cell_convert.h"
+#include "display/cp437.h"
+
+namespace {
+
+struct Glyph {
+  char bytes[4];
+  uint8_t len;
+};
+
+struct Tables {
+  Glyph glyph[256];
+  bool blank[256];  // draws no foreground: its colour need not be set
+  bool solid[256];  // covers the whole cell: its background need not be set
+  int xterm[16];
+};
+
+Glyph utf8_of(uint32_t u) {
+  Glyph g{};
+  if (u < 0x80) {
+    g.bytes[0] = static_cast<char>(u);
+    g.len = 1;
+  } else if (u < 0x800) {
+    g.bytes[0] = static_cast<char>(0xC0 | (u >> 6));
+    g.bytes[1] = static_cast<char>(0x80 | (u & 0x3F));
+    g.len = 2;
+  } else {
+    g.bytes[0] = static_cast<char>(0xE0 | (u >> 12));
+    g.bytes[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    g.bytes[2] = static_cast<char>(0x80 | (u & 0x3F));
+    g.len = 3;
+  }
+  return g;
+}
+
+int xterm_component(int i) { return i == 0 ? 0 : 55 + 40 * i; }
+
+int nearest_xterm(int r, int g, int b) {
+  int best = 16;
+  int best_d = 1 << 30;
+  for (int n = 16; n < 256; ++n) {
+    int cr, cg, cb;
+    if (n < 232) {
+      cr = xterm_component((n - 16) / 36);
+      cg = xterm_component((n - 16) / 6 % 6);
+      cb = xterm_component((n - 16) % 6);
+    } else {
+      cr = cg = cb = 8 + 10 * (n - 232);
+    }
+    int d = (r - cr) * (r - cr) + (g - cg) * (g - cg) + (b - cb) * (b - cb);
+    if (d < best_d) {
+      best_d = d;
+      best = n;
+    }
+  }
+  return best;
+}
+
+Tables build_tables() {
+  Tables t{};
+  for (int c = 0; c < 256; ++c) {
+    uint32_t u = cp437_to_unicode(static_cast<uint8_t>(c));
+    // Only BMP code points occur in code page 437; anything else is a blank.
+    t.glyph[c] = utf8_of(u > 0xFFFF || u == 0 ? 0x20 : u);
+    t.blank[c] = u == 0x20 || u == 0xA0 || u == 0;
+    t.solid[c] = u == 0x2588;
+  }
+  for (int i = 0; i < 16; ++i)
+    t.xterm[i] = nearest_xterm(CONSOLE_PALETTE[i].r, CONSOLE_PALETTE[i].g, CONSOLE_PALETTE[i].b);
+  return t;
+}
+
+const Tables& tables() {
+  static const Tables t = build_tables();
+  return t;
+}
+
+struct Writer {
+  char* p;
+  void put(char c) { *p++ = c; }
+  void put(const char* s, size_t n) {
+    std::memcpy(p, s, n);
+    p += n;
+  }
+  void num(unsigned v) {
+    char digits[10];
+    int n = 0;
+    do {
+      digits[n++] = static_cast<char>('0' + v % 10);
+      v /= 10;
+    } while (v);
+    while (n) put(digits[--n]);
+  }
+};
+
+unsigned digit_count(unsigned v) {
+  unsigned n = 1;
+  while (v >= 10) {
+    v /= 10;
+    ++n;
+  }
+  return n;
+}
+
+void put_color(Writer& w, ColorMode mode, int color, bool background, const Tables& t) {
+  if (mode == ColorMode::TrueColor) {
+    w.put(background ? "48;2;" : "38;2;", 5);
+    w.num(static_cast<unsigned>(CONSOLE_PALETTE[color].r));
+    w.put(';');
+    w.num(static_cast<unsigned>(CONSOLE_PALETTE[color].g));
+    w.put(';');
+    w.num(static_cast<unsigned>(CONSOLE_PALETTE[color].b));
+  } else if (mode == ColorMode::Ansi256) {
+    w.put(background ? "48;5;" : "38;5;", 5);
+    w.num(static_cast<unsigned>(t.xterm[color]));
+  } else {
+    int a = ansi_16_of(color);
+    unsigned base = a >= 8 ? (background ? 100u : 90u) : (background ? 40u : 30u);
+    w.num(base + static_cast<unsigned>(a & 7));
+  }
+}
+
+}  // namespace
+
+int ansi_xterm256_of(int console_color) { return tables().xterm[console_color & 15]; }
+
+int ansi_16_of(int console_color) {
+  int c = console_color & 15;
+  return (c & 8) | (c & 2) | (c & 1) << 2 | (c & 4) >> 2;
+}
+
+AnsiLayout ansi_layout(int term_cols, int term_rows) {
+  if (term_cols <= 0 || term_rows <= 0) return {CONSOLE_COLS, CONSOLE_ROWS, 0, 0};
+  return {term_cols, term_rows, term_cols > CONSOLE_COLS ? (term_cols - CONSOLE_COLS) / 2 : 0,
+          term_rows > CONSOLE_ROWS ? (term_rows - CONSOLE_ROWS) / 2 : 0};
+}
+
+size_t ansi_encode(const ConsoleCell* cells, const ConsoleCell* previous, ColorMode mode,
+                   const AnsiLayout& layout, char* out, size_t capacity, AnsiFrameInfo* info) {
+  AnsiFrameInfo counts{0, 0};
+  if (info) *info = counts;
+  if (capacity < ANSI_FRAME_MAX) return 0;
+  const Tables& t = tables();
+  Writer w{out};
+  if (!previous) w.put("\x1b[0m\x1b[2J", 8);
+
+  int cols = layout.term_cols - layout.left;
+  int rows = layout.term_rows - layout.top;
+  if (cols > CONSOLE_COLS) cols = CONSOLE_COLS;
+  if (rows > CONSOLE_ROWS) rows = CONSOLE_ROWS;
+
+  int cur_x = -1, cur_y = -1;  // terminal cursor, -1 when not known
+  int fg = -1, bg = -1;        // colours in force, -1 when not known
+  for (int row = 0; row < rows; ++row) {
+    const ConsoleCell* line = cells + row * CONSOLE_COLS;
+    const ConsoleCell* before = previous ? previous + row * CONSOLE_COLS : nullptr;
+    for (int col = 0; col < cols; ++col) {
+      uint8_t ch = static_cast<uint8_t>(line[col].character);
+      uint8_t attr = static_cast<uint8_t>(line[col].attribute);
+      if (before && static_cast<uint8_t>(before[col].character) == ch &&
+          static_cast<uint8_t>(before[col].attribute) == attr) {
+        ++counts.cells_elided;
+        continue;
+      }
+      int tx = layout.left + col, ty = layout.top + row;
+      if (cur_y == ty && cur_x >= 0 && cur_x < tx) {
+        // A short gap of unchanged cells is cheaper to repeat than to jump
+        // over, when they need no colour change.
+        int gap = tx - cur_x;
+        unsigned jump = gap == 1 ? 3 : 3 + digit_count(static_cast<unsigned>(gap));
+        unsigned repeat = 0;
+        for (int k = col - gap; k < col && repeat <= jump; ++k) {
+          uint8_t kc = static_cast<uint8_t>(line[k].character);
+          uint8_t ka = static_cast<uint8_t>(line[k].attribute);
+          bool same = (t.blank[kc] || (ka & 15) == fg) && (t.solid[kc] || (ka >> 4) == bg);
+          repeat += same ? t.glyph[kc].len : jump + 1;
+        }
+        if (repeat <= jump) {
+          for (int k = col - gap; k < col; ++k) {
+            const Glyph& g = t.glyph[static_cast<uint8_t>(line[k].character)];
+            w.put(g.bytes, g.len);
+          }
+        } else {
+          w.put("\x1b[", 2);
+          if (gap > 1) w.num(static_cast<unsigned>(gap));
+          w.put('C');
+        }
+      } else if (cur_y != ty || cur_x != tx) {
+        w.put("\x1b[", 2);
+        w.num(static_cast<unsigned>(ty + 1));
+        if (tx > 0) {
+          w.put(';');
+          w.num(static_cast<unsigned>(tx + 1));
+        }
+        w.put('H');
+      }
+      int f = attr & 15, b = attr >> 4;
+      bool set_fg = !t.blank[ch] && f != fg;
+      bool set_bg = !t.solid[ch] && b != bg;
+      if (set_fg || set_bg) {
+        w.put("\x1b[", 2);
+        if (set_fg) put_color(w, mode, f, false, t);
+        if (set_fg && set_bg) w.put(';');
+        if (set_bg) put_color(w, mode, b, true, t);
+        w.put('m');
+        if (set_fg) fg = f;
+        if (set_bg) bg = b;
+      }
+      w.put(t.glyph[ch].bytes, t.glyph[ch].len);
+      ++counts.cells_drawn;
+      // After the last column the cursor waits to wrap; never print there
+      // again without moving it, so nothing wraps or scrolls.
+      cur_x = tx + 1 < layout.term_cols ? tx + 1 : -1;
+      cur_y = ty;
+    }
+  }
+  if (info) *info = counts;
+  return static_cast<size_t>(w.p - out);
+}
+
+ColorMode ansi_mode_from_env(const char* colorterm, const char* term) {
+  if (colorterm && (std::strcmp(colorterm, "truecolor") == 0 || std::strcmp(colorterm, "24bit") == 0))
+    return ColorMode::TrueColor;
+  if (term && std::strstr(term, "256color")) return ColorMode::Ansi256;
+  return ColorMode::Ansi16;
+}
+
+size_t ansi_encode_full_frame(const ConsoleCell* cells, char* out, size_t capacity) {
+  return ansi_encode(cells, nullptr, con_color_mode(), ansi_layout(CONSOLE_COLS, CONSOLE_ROWS), out,
+                     capacity, nullptr);
+}

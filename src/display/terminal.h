@@ -1,0 +1,27 @@
+#pragma once
+// Owning the user's terminal for the length of the show: raw keys, the
+// alternate screen, hidden cursor, title, the 80 x 50 size request and held
+// messages on the way in; all of it undone on every way out, including
+// signals. Ctrl+Z leaves the terminal as it was found and SIGCONT takes it
+// again with a full redraw.
+
+// Whether standard output is a terminal, as it was before the show took it.
+bool term_output_is_tty();
+
+// Takes the terminal, asking for cols x rows cells. False (nothing changed)
+// when standard output is not a terminal.
+bool term_enter(int cols, int rows);
+// Gives it back; idempotent and safe in signal handlers.
+void term_leave();
+bool term_active();
+
+// Title shown while the show owns the terminal; the previous one is restored.
+void term_set_title(const char* title);
+
+// Current size in cells; 0 x 0 when it cannot be told.
+void term_size(int* cols, int* rows);
+// True once after anything made the screen contents unknown (resize, resume).
+bool term_take_redraw();
+
+// Writes a whole frame to the terminal; returns the bytes written or -1.
+long term_write(const char* bytes, unsigned long count);

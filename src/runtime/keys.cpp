@@ -1,0 +1,55 @@
+#include "runtime/keys.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "runtime/clock.h"
+#include "runtime/key_parser.h"
+
+namespace {
+
+int source_fd = 0;
+KeyParser parser{};
+KeyQueue queue{};
+
+void pump() {
+  if (source_fd < 0) return;
+  uint8_t bytes[64];
+  for (;;) {
+    pollfd pfd{source_fd, POLLIN, 0};
+    if (poll(&pfd, 1, 0) <= 0 || !(pfd.revents & (POLLIN | POLLHUP))) break;
+    ssize_t n = read(source_fd, bytes, sizeof bytes);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) break;
+    if (n <= 0) {
+      // End of input: nothing more can complete a pending sequence.
+      key_parser_end(&parser, &queue);
+      source_fd = -1;
+      return;
+    }
+    uint32_t now = clock_real_ms();
+    for (ssize_t i = 0; i < n; ++i) key_parser_feed(&parser, bytes[i], now, &queue);
+    if (n < static_cast<ssize_t>(sizeof bytes)) break;
+  }
+  key_parser_idle(&parser, clock_real_ms(), &queue);
+}
+
+}  // namespace
+
+bool key_waiting() {
+  pump();
+  return queue.count > 0;
+}
+
+int key_read() {
+  if (queue.count == 0) pump();
+  return key_queue_pop(&queue);
+}
+
+void key_inject(int code) { key_queue_push(&queue, code); }
+
+void key_set_source(int fd) {
+  source_fd = fd;
+  key_parser_reset(&parser);
+}
