@@ -1,0 +1,85 @@
+// Effects that move whole pixels: lens distortion and row tearing. Both
+// gather into a fixed scratch frame and copy it back.
+#include <cstring>
+
+#include "common/random.h"
+#include "image/effects.h"
+#include "image/effects_region.h"
+#include "render3d/fixed_math.h"
+
+namespace {
+
+Pixel scratch[FRAME_PIXELS];
+
+// The distance d = float_sqrt_coarse(u^2 + v^2) moves in steps of 1/16, so
+// inside the unit circle the magnification has only 16 values.
+struct LensTable {
+  uint8_t sqrt_step[256];   // int_sqrt(n) for n < 256
+  float magnification[16];  // 1 / float_sqrt_coarse(1 - d^2) for d = k / 16
+  LensTable() {
+    for (int n = 0; n < 256; ++n) sqrt_step[n] = static_cast<uint8_t>(int_sqrt(n));
+    for (int k = 0; k < 16; ++k) {
+      const float d = static_cast<float>(k) * 0.0625f;
+      magnification[k] = 1.0f / float_sqrt_coarse(1.0f - d * d);
+    }
+  }
+};
+const LensTable lens_table;
+
+int32_t clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+}  // namespace
+
+void fx_lens(Pixel* buffer, float a, float b, float c) {
+  Pixel* buf = fx_target(buffer);
+  const double s = static_cast<double>(c) * 120;
+  float us[FRAME_W], vs[FRAME_H];
+  for (int x = 0; x < FRAME_W; ++x) us[x] = static_cast<float>((x - 120) / s);
+  for (int y = 0; y < FRAME_H; ++y) vs[y] = static_cast<float>((y - 75) / s);
+  for (int y = 0; y < FRAME_H; ++y) {
+    const float v = vs[y];
+    for (int x = 0; x < FRAME_W; ++x) {
+      const float u = us[x];
+      // n = trunc((u^2 + v^2) * 256); d = int_sqrt(n) / 16, below 1 only for n < 256.
+      const int32_t n = trunc_i32((u * u + v * v) * 256.0f);
+      const float m = n < 256 ? lens_table.magnification[n < 0 ? 0 : lens_table.sqrt_step[n]] : 1.0f;
+      const float su = u * (a * m + 1.0f - a);
+      const float sv = v * (b * m + 1.0f - b);
+      const int32_t sx = clamp(trunc_i32(su * 120.0f + 120.0f), 0, FRAME_W - 1);
+      const int32_t sy = clamp(trunc_i32(sv * 120.0f + 75.0f), 0, FRAME_H - 1);
+      scratch[y * FRAME_W + x] = buf[sy * FRAME_W + sx];
+    }
+  }
+  std::memcpy(buf, scratch, sizeof scratch);
+}
+
+void fx_tear(Pixel* buffer, float jump_scale, float settle_scale, int32_t jump_chance,
+             int32_t settle_chance) {
+  Pixel* buf = fx_target(buffer);
+  // A chance of 0 would divide by zero; it is read as 1 (every row).
+  if (jump_chance == 0) jump_chance = 1;
+  if (settle_chance == 0) settle_chance = 1;
+  int32_t pos = 0;
+  int32_t cur = 0;
+  for (int y = 0; y < FRAME_H; ++y) {
+    if (rand_next() % settle_chance == 0) {
+      const int32_t t = rand_next() % 16 - 7;
+      int32_t n = trunc_i32(static_cast<float>(t) * settle_scale);
+      if (cur != 0) {
+        if (cur < 0 && n < cur) n = cur;
+        if (cur > 0 && n > cur) n = cur;
+        pos -= n;
+        cur -= n;
+      }
+    }
+    if (rand_next() % jump_chance == 0) {
+      const int32_t t = rand_next() % 16 - 7;
+      cur = trunc_i32(static_cast<float>(t) * jump_scale);
+      pos += cur;
+    }
+    if (pos >= FRAME_PIXELS) pos = FRAME_PIXELS - 1;
+    Pixel* row = scratch + y * FRAME_W;
+    for (int x = 0; x < FRAME_W; ++x, ++pos) row[x] = buf[clamp(pos, 0, FRAME_PIXELS - 1)];
+  }
+  std::memcpy(buf, scratch, sizeof scratch);
+}
