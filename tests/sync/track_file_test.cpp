@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "sync/track.h"
+
+namespace {
+
+struct RawKey {
+  int32_t row;
+  float value;
+  uint8_t interpolation;
+};
+
+std::string bytes_of(int32_t count, std::initializer_list<RawKey> keys) {
+  std::string out(reinterpret_cast<const char*>(&count), 4);
+  for (const RawKey& key : keys) {
+    out.append(reinterpret_cast<const char*>(&key.row), 4);
+    out.append(reinterpret_cast<const char*>(&key.value), 4);
+    out.push_back(static_cast<char>(key.interpolation));
+  }
+  return out;
+}
+
+class TrackFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::path(::testing::TempDir()) /
+           ("track_file_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string write(const std::string& name, const std::string& bytes) {
+    std::string path = (dir_ / name).string();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    return path;
+  }
+  std::string prefix() const { return (dir_ / "sync").string(); }
+
+  // Loads the file and returns what the reader printed.
+  std::string load(const std::string& path, KeyTrack* track, int* result) {
+    ::testing::internal::CaptureStderr();
+    *result = track_load_file(path.c_str(), track);
+    return ::testing::internal::GetCapturedStderr();
+  }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(TrackFileTest, ReadsKeysAndWidensTheInterpolationWithItsSign) {
+  std::string path = write("keys.track", bytes_of(3, {{-4, 0.1f, 1}, {0, -1.0f, 0x80}, {64, 2.5f, 0xFF}}));
+  KeyTrack track{};
+  int result;
+  EXPECT_EQ(load(path, &track, &result), "");
+  ASSERT_EQ(result, TRACK_LOAD_OK);
+  ASSERT_EQ(track.count, 3);
+  EXPECT_EQ(track.keys[0].row, -4);
+  EXPECT_EQ(track.keys[0].value, 0.1f);
+  EXPECT_EQ(track.keys[0].interpolation, INTERP_LINEAR);
+  EXPECT_EQ(track.keys[1].interpolation, -128);
+  EXPECT_EQ(track.keys[2].interpolation, -1);
+  EXPECT_EQ(track_value(&track, 30.0), 0.0f);  // a negative kind reads 0 until the next key
+  track_clear(&track);
+}
+
+// A missing file, an empty file and a count of 0 are all a silent empty track.
+TEST_F(TrackFileTest, MissingOrEmptyFilesGiveEmptyTracks) {
+  KeyTrack track{};
+  int result;
+  EXPECT_EQ(load((dir_ / "absent.track").string(), &track, &result), "");
+  EXPECT_EQ(result, TRACK_LOAD_MISSING);
+  EXPECT_EQ(track.count, 0);
+  for (const std::string& bytes : {std::string(), bytes_of(0, {})}) {
+    EXPECT_EQ(load(write("empty.track", bytes), &track, &result), "");
+    EXPECT_EQ(result, TRACK_LOAD_OK);
+    EXPECT_EQ(track.count, 0);
+    EXPECT_EQ(track_value(&track, 5.0), 0.0f);
+  }
+}
+
+// Each damaged file is refused with one line naming it, and a track that held
+// keys before is left empty rather than half-overwritten.
+TEST_F(TrackFileTest, RejectsDamagedFilesWithOneLine) {
+  std::string full = bytes_of(2, {{0, 1.0f, 0}, {4, 2.0f, 0}});
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"negative count", bytes_of(-1, {})},
+      {"implausible count", bytes_of(TRACK_MAX_KEYS + 1, {})},
+      {"count larger than the file", bytes_of(3, {{0, 1.0f, 0}, {4, 2.0f, 0}})},
+      {"huge count on a short file", bytes_of(TRACK_MAX_KEYS, {{0, 1.0f, 0}})},
+      {"last key cut short", full.substr(0, full.size() - 1)},
+      {"count cut short", std::string("\x01\x00", 2)},
+      {"repeated row", bytes_of(2, {{4, 1.0f, 1}, {4, 2.0f, 0}})},
+      {"descending rows", bytes_of(3, {{0, 1.0f, 1}, {8, 2.0f, 0}, {6, 3.0f, 0}})},
+  };
+  for (const Case& c : cases) {
+    KeyTrack track{};
+    int result;
+    load(write("good.track", full), &track, &result);
+    ASSERT_EQ(track.count, 2);
+    std::string path = write("bad.track", c.bytes);
+    std::string message = load(path, &track, &result);
+    EXPECT_EQ(result, TRACK_LOAD_REJECTED) << c.what;
+    EXPECT_EQ(track.count, 0) << c.what;
+    EXPECT_EQ(track.keys, nullptr) << c.what;
+    EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << c.what << ": " << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << c.what << ": " << message;
+  }
+}
+
+TEST_F(TrackFileTest, StoreReadsEachTrackOnceAndMatchesNamesExactly) {
+  write("sync_scene.track", bytes_of(1, {{0, 2.0f, 0}}));
+  write("sync_Scene.track", bytes_of(1, {{0, 3.0f, 0}}));
+  TrackStore* store = track_store_create(prefix().c_str());
+  ASSERT_NE(store, nullptr);
+
+  KeyTrack* scene = track_get(store, "scene");
+  EXPECT_EQ(track_value(scene, 0.0), 2.0f);
+  // The file changes, but a second request does not read it again.
+  write("sync_scene.track", bytes_of(1, {{0, 9.0f, 0}}));
+  EXPECT_EQ(track_get(store, "scene"), scene);
+  EXPECT_EQ(track_value(scene, 0.0), 2.0f);
+
+  KeyTrack* upper = track_get(store, "Scene");
+  EXPECT_NE(upper, scene);
+  EXPECT_EQ(track_value(upper, 0.0), 3.0f);
+
+  KeyTrack* part = track_get(store, "part");  // no file: empty, still stored
+  EXPECT_EQ(part->count, 0);
+  EXPECT_EQ(track_find(store, "scene"), 0);
+  EXPECT_EQ(track_find(store, "Scene"), 1);
+  EXPECT_EQ(track_find(store, "part"), 2);
+  EXPECT_EQ(track_find(store, "PART"), -1);
+  EXPECT_EQ(store->count, 3);
+}
+
+TEST_F(TrackFileTest, FilePathsThatDoNotFitAreRefusedNotTruncated) {
+  std::string prefix_259(TRACK_PATH_MAX - 1 - std::strlen("_a.track"), 'p');
+  const char* path = track_file_path(prefix_259.c_str(), "a");
+  ASSERT_NE(path, nullptr);
+  EXPECT_EQ(std::string(path), prefix_259 + "_a.track");
+  EXPECT_EQ(track_file_path(prefix_259.c_str(), "ab"), nullptr);
+
+  TrackStore* store = track_store_create(prefix_259.c_str());
+  ::testing::internal::CaptureStderr();
+  KeyTrack* track = track_get(store, "ab");
+  std::string message = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(track->count, 0);
+  EXPECT_NE(message.find("too long"), std::string::npos) << message;
+}
+
+// Without a store every track reads as empty.
+TEST(TrackStore, NoStoreGivesEmptyTracks) {
+  KeyTrack* track = track_get(nullptr, "scene");
+  ASSERT_NE(track, nullptr);
+  EXPECT_EQ(track_value(track, 10.0), 0.0f);
+}
+
+}  // namespace
