@@ -42,6 +42,10 @@ int32_t mod_order_count(openmpt_module* mod) { return openmpt_module_get_num_ord
 
 static int64_t seconds_to_frames(double s) { return static_cast<int64_t>(std::llround(s * MUSIC_RATE)); }
 
+int64_t mod_length(openmpt_module* mod) {
+  return seconds_to_frames(openmpt_module_get_duration_seconds(mod));
+}
+
 int64_t mod_seek_order(openmpt_module* mod, int32_t order) {
   if (order < 0) order = 0;
   if (order >= mod_order_count(mod)) return -1;
@@ -49,7 +53,6 @@ int64_t mod_seek_order(openmpt_module* mod, int32_t order) {
 }
 
 int64_t mod_seek_frame(openmpt_module* mod, int64_t frame) {
-  double s = static_cast<double>(frame) / MUSIC_RATE;
-  if (s >= openmpt_module_get_duration_seconds(mod)) return -1;
-  return seconds_to_frames(openmpt_module_set_position_seconds(mod, s));
+  if (frame >= mod_length(mod)) return -1;
+  return seconds_to_frames(openmpt_module_set_position_seconds(mod, static_cast<double>(frame) / MUSIC_RATE));
 }

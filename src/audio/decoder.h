@@ -20,6 +20,7 @@ void mod_close(openmpt_module* mod);
 int mod_read(openmpt_module* mod, float* stereo, int frames);
 int32_t mod_order(openmpt_module* mod);
 int32_t mod_order_count(openmpt_module* mod);
+int64_t mod_length(openmpt_module* mod);  // frames
 // Both return the new position in frames, or -1 past the end.
 int64_t mod_seek_order(openmpt_module* mod, int32_t order);
 int64_t mod_seek_frame(openmpt_module* mod, int64_t frame);

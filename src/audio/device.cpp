@@ -100,7 +100,10 @@ void dev_set_music_frame(int64_t frame) {
   ended = false;
 }
 
-void dev_set_ended() { ended = true; }
+void dev_set_ended(int64_t end_frame) {
+  music_frame = end_frame;
+  ended = true;
+}
 
 void dev_clear_history() { std::fill(history, history + HISTORY, 0.0f); }
 

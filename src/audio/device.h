@@ -11,8 +11,8 @@ void dev_lock();
 void dev_unlock();
 // Under the lock: the music now continues from this frame (start, seek).
 void dev_set_music_frame(int64_t frame);
-// Under the lock: playback ran past the end.
-void dev_set_ended();
+// Under the lock: a seek went past the end, which stays the position.
+void dev_set_ended(int64_t end_frame);
 // Under the lock: forget the samples of music that was stopped.
 void dev_clear_history();
 // Music frame being heard now.

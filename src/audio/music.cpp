@@ -71,7 +71,7 @@ static void seek_by(int step) {
     dev_lock();
     int64_t frame = mod_seek_order(music_song, mod_order(music_song) + step);
     if (frame < 0)
-      dev_set_ended();
+      dev_set_ended(mod_length(music_song));
     else
       dev_set_music_frame(frame);
     dev_unlock();
@@ -82,7 +82,7 @@ static void seek_by(int step) {
     if (mp3_seek(music_stream, frame))
       dev_set_music_frame(frame);
     else
-      dev_set_ended();
+      dev_set_ended(mp3_length(music_stream));
     dev_unlock();
   }
 }

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "audio/decoder.h"
+#include "audio/music.h"
+#include "audio/probe.h"
+#include "audio/test_sounds.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+constexpr double HZ_PER_FFT_BIN = static_cast<double>(MUSIC_RATE) / MUSIC_FFT_SIZE;
+
+void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+int ms_since(Clock::time_point t) {
+  return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
+}
+
+bool spectrum_is_zero() {
+  for (float v : music_spectrum)
+    if (v != 0.0f) return false;
+  return true;
+}
+
+// No sound card in CI: everything runs on the silent device.
+class Playback : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { music_set_silent(true); }
+  void TearDown() override { music_stop(); }
+};
+}  // namespace
+
+TEST(Probe, SineReadsItsFrequencyAtAboutFullScale) {
+  float bins[MUSIC_BINS];
+  ASSERT_TRUE(audio_probe_spectrum(stepped_tone_mp3().c_str(), 5500, bins));
+  int peak = loudest_bin(bins);
+  EXPECT_GE(peak * HZ_PER_FFT_BIN, 990.0);
+  EXPECT_LE(peak * HZ_PER_FFT_BIN, 1035.0);
+  EXPECT_GT(bins[peak], 0.8f);
+  EXPECT_LT(bins[peak], 1.2f);
+  // The window ends at the asked time: just after a step it still holds the old tone.
+  ASSERT_TRUE(audio_probe_spectrum(stepped_tone_mp3().c_str(), 7990, bins));
+  EXPECT_NEAR(loudest_bin(bins) * HZ_PER_FFT_BIN, 1200.0, HZ_PER_FFT_BIN);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(audio_probe(stepped_tone_mp3().c_str(), 5500), 0);
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.rfind("loudest 990.5 Hz level ", 0), 0u) << out.substr(0, 60);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1 + MUSIC_BINS);
+}
+
+TEST(Probe, UnreadableFileIsRefusedWithOneLine) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(audio_probe("no/such/file.mp3", 0), 1);
+  EXPECT_EQ(audio_probe("no/such/file.xm", 0), 1);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+  EXPECT_NE(err.find("no/such/file.mp3"), std::string::npos);
+}
+
+TEST(Mp3Decoder, GivesBackExactlyTheEncodedSamples) {
+  mpg123_handle* mp3 = mp3_open(stepped_tone_mp3().c_str());
+  ASSERT_NE(mp3, nullptr);
+  EXPECT_EQ(mp3_length(mp3), int64_t{STEPPED_TONE_MS} * MUSIC_RATE / 1000);
+  mp3_close(mp3);
+}
+
+TEST_F(Playback, MissingFileGivesZeroAndSilence) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(music_start("no/such/file.mp3"), 0);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(music_stream, nullptr);
+  EXPECT_EQ(music_song, nullptr);
+  sleep_ms(100);
+  music_update_spectrum();
+  EXPECT_TRUE(spectrum_is_zero());
+  music_seek_forward();  // nothing open: nothing to do
+  EXPECT_EQ(music_position_ms(), 0);
+}
+
+TEST_F(Playback, PositionAdvancesAtRealSpeed) {
+  ASSERT_EQ(music_start(stepped_tone_mp3().c_str()), 1);
+  EXPECT_EQ(music_ready, 1);
+  sleep_ms(200);
+  auto t0 = Clock::now();
+  int p0 = music_position_ms();
+  sleep_ms(2000);
+  int wall = ms_since(t0);
+  int played = music_position_ms() - p0;
+  EXPECT_NEAR(played, wall, wall * 0.02);
+}
+
+TEST_F(Playback, SeeksLandWithinAFrameOfTheAskedTime) {
+  ASSERT_EQ(music_start(stepped_tone_mp3().c_str()), 1);
+  auto t0 = Clock::now();
+  for (int i = 0; i < 5; i++) music_seek_forward();
+  EXPECT_NEAR(music_position_ms(), 5000 + ms_since(t0), 25);
+  music_seek_back();
+  EXPECT_NEAR(music_position_ms(), 4000 + ms_since(t0), 25);
+  music_seek_forward();
+  music_seek_forward();
+  EXPECT_NEAR(music_position_ms(), 6000 + ms_since(t0), 25);
+  // What is heard follows: after 6 s the tone is 1100 Hz.
+  sleep_ms(150);
+  music_update_spectrum();
+  EXPECT_NEAR(loudest_bin(music_spectrum) * HZ_PER_FFT_BIN, stepped_tone_hz(6000), HZ_PER_FFT_BIN);
+}
+
+TEST_F(Playback, SeekBeforeTheStartPlaysFromTheStart) {
+  ASSERT_EQ(music_start(stepped_tone_mp3().c_str()), 1);
+  sleep_ms(300);
+  music_seek_back();
+  EXPECT_LT(music_position_ms(), 25);
+  sleep_ms(200);
+  music_update_spectrum();
+  EXPECT_NEAR(loudest_bin(music_spectrum) * HZ_PER_FFT_BIN, stepped_tone_hz(0), HZ_PER_FFT_BIN);
+}
+
+TEST_F(Playback, SeekPastTheEndEndsPlaybackAndBackResumes) {
+  ASSERT_EQ(music_start(stepped_tone_mp3().c_str()), 1);
+  for (int i = 0; i < 11; i++) music_seek_forward();
+  int end = music_position_ms();
+  EXPECT_EQ(end, STEPPED_TONE_MS);
+  sleep_ms(200);
+  EXPECT_EQ(music_position_ms(), end);
+  music_update_spectrum();
+  EXPECT_TRUE(spectrum_is_zero());
+  music_seek_back();
+  EXPECT_NEAR(music_position_ms(), STEPPED_TONE_MS - 1000, 25);
+}
+
+TEST_F(Playback, RestartReleasesTheOldMusic) {
+  ASSERT_EQ(music_start(four_order_mod().c_str()), 1);
+  EXPECT_NE(music_song, nullptr);
+  ASSERT_EQ(music_start(stepped_tone_mp3().c_str()), 1);
+  EXPECT_EQ(music_song, nullptr);
+  EXPECT_NE(music_stream, nullptr);
+  sleep_ms(150);
+  music_update_spectrum();
+  EXPECT_NEAR(loudest_bin(music_spectrum) * HZ_PER_FFT_BIN, stepped_tone_hz(0), HZ_PER_FFT_BIN);
+  // A failed start still releases what played: the show goes silent at once.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(music_start("no/such/song.xm"), 0);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(music_stream, nullptr);
+  music_update_spectrum();
+  EXPECT_TRUE(spectrum_is_zero());
+}
+
+TEST_F(Playback, ModuleOrdersMoveWithSeeking) {
+  ASSERT_EQ(music_start(four_order_mod().c_str()), 1);
+  ASSERT_NE(music_song, nullptr);
+  EXPECT_EQ(music_stream, nullptr);
+  sleep_ms(150);
+  EXPECT_EQ(mod_order(music_song), 0);
+  music_update_spectrum();
+  EXPECT_GT(music_spectrum[loudest_bin(music_spectrum)], 0.05f);  // it plays
+  music_seek_forward();
+  EXPECT_EQ(mod_order(music_song), 1);
+  music_seek_forward();
+  EXPECT_EQ(mod_order(music_song), 2);
+  music_seek_back();
+  EXPECT_EQ(mod_order(music_song), 1);
+  music_seek_back();
+  music_seek_back();  // before the first order: stays at the start
+  EXPECT_EQ(mod_order(music_song), 0);
+  EXPECT_LT(music_position_ms(), 25);
+  for (int i = 0; i < 3; i++) music_seek_forward();
+  EXPECT_EQ(mod_order(music_song), 3);
+  music_seek_forward();  // past the last order: playback ends at the end
+  EXPECT_EQ(music_position_ms(), 4 * 7680);  // 64 rows x 6 ticks at 125 BPM per order
+  sleep_ms(200);
+  EXPECT_EQ(music_position_ms(), 4 * 7680);
+  music_update_spectrum();
+  EXPECT_TRUE(spectrum_is_zero());
+}
