@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/track_text.h"
+
+namespace {
+
+std::vector<Keyframe> parse_keys(const std::string& text, const char* track = "scene") {
+  Timeline timeline;
+  std::string error;
+  EXPECT_TRUE(timeline_parse(text, "t.txt", &timeline, &error)) << error;
+  return timeline.keys[timeline_track_index(track)];
+}
+
+std::string parse_error(const std::string& text) {
+  Timeline timeline;
+  std::string error;
+  EXPECT_FALSE(timeline_parse(text, "t.txt", &timeline, &error)) << text;
+  return error;
+}
+
+int32_t row_of(const std::string& time) { return parse_keys("track scene\n" + time + " 0\n")[0].row; }
+
+}  // namespace
+
+TEST(TimelineText, ReadsTheThreeTimeForms) {
+  EXPECT_EQ(row_of("r128"), 128);
+  EXPECT_EQ(row_of("r-4"), -4);
+  EXPECT_EQ(row_of("0:16.000"), 64);
+  EXPECT_EQ(row_of("0:16"), 64);
+  EXPECT_EQ(row_of("1:04.5"), 258);
+  EXPECT_EQ(row_of("1:04.250"), 257);
+  EXPECT_EQ(row_of("-0:01.000"), -4);
+  // 120 BPM, bars from 1: a beat is 2 rows, a bar 8.
+  EXPECT_EQ(row_of("1.1"), 0);
+  EXPECT_EQ(row_of("1.4"), 6);
+  EXPECT_EQ(row_of("9.1"), 64);
+}
+
+TEST(TimelineText, ReadsBlocksCommentsAndInterpolations) {
+  Timeline timeline;
+  std::string error;
+  ASSERT_TRUE(timeline_parse("# show\r\n"
+                             "track part\r\n"
+                             "  r0 1 linear   # ramp up\r\n"
+                             "\r\n"
+                             "  r4 +2.5 smooth\r\n"
+                             "track overlay\n"
+                             "  r0 -1\n"
+                             "track part\n"  // a block may be reopened further on
+                             "  r8 1e-3 ramp\n"
+                             "  r9 -0.25 step\n",
+                             "t.txt", &timeline, &error))
+      << error;
+  const std::vector<Keyframe>& part = timeline.keys[timeline_track_index("part")];
+  ASSERT_EQ(part.size(), 4u);
+  EXPECT_EQ(part[0].interpolation, INTERP_LINEAR);
+  EXPECT_EQ(part[1].value, 2.5f);
+  EXPECT_EQ(part[1].interpolation, INTERP_SMOOTH);
+  EXPECT_EQ(part[2].value, 1e-3f);
+  EXPECT_EQ(part[2].interpolation, INTERP_QUADRATIC);
+  EXPECT_EQ(part[3].interpolation, INTERP_STEP);
+  const std::vector<Keyframe>& overlay = timeline.keys[timeline_track_index("overlay")];
+  ASSERT_EQ(overlay.size(), 1u);
+  EXPECT_EQ(overlay[0].value, -1.0f);
+  EXPECT_EQ(overlay[0].interpolation, INTERP_STEP);  // the default
+  EXPECT_TRUE(timeline.keys[timeline_track_index("greet")].empty());
+}
+
+// Anything that would make a bad track file is refused with file:line.
+TEST(TimelineText, RefusesBadKeysWithFileLineAndReason) {
+  const std::string head = "track scene\nr0 0\nr8 1\n";
+  struct Case {
+    std::string line;
+    std::string reason;
+  } cases[] = {
+      {"r4 2", "t.txt:4: row 4 comes before row 8 (line 3); keys must ascend"},
+      {"r8 2", "t.txt:4: row 8 repeats the previous key (line 3)"},
+      {"0:02.000 2", "t.txt:4: row 8 repeats the previous key (line 3)"},
+      {"2.1 2", "t.txt:4: row 8 repeats the previous key (line 3)"},
+      {"r9 2 cubic", "t.txt:4: unknown interpolation 'cubic' (step, linear, smooth, ramp)"},
+      {"r9 2 Linear", "t.txt:4: unknown interpolation 'Linear' (step, linear, smooth, ramp)"},
+      {"r9 two", "t.txt:4: value 'two' is not a number"},
+      {"r9 1.2.3", "t.txt:4: value '1.2.3' is not a number"},
+      {"r9 nan", "t.txt:4: value 'nan' is not a number"},
+      {"r9 1e99", "t.txt:4: value '1e99' is not a number"},
+      {"r9", "t.txt:4: a key needs a time and a value"},
+      {"r9 1 step x", "t.txt:4: unexpected 'x' after the key"},
+      {"track scenes", "t.txt:4: unknown track 'scenes' (scene, part, time, var, overlay, greet)"},
+      {"track", "t.txt:4: write 'track NAME'"},
+      {"0:16.100 1", "t.txt:4: time '0:16.100' is not on a whole row (times go in steps of 250 ms)"},
+      {"0:6 1", "t.txt:4: time '0:6' seconds are written m:ss or m:ss.mmm"},
+      {"0:60 1", "t.txt:4: time '0:60' seconds are written m:ss or m:ss.mmm"},
+      {"0.1 1", "t.txt:4: time '0.1' bars count from 1 and beats from 1 to 4"},
+      {"3.5 1", "t.txt:4: time '3.5' bars count from 1 and beats from 1 to 4"},
+      {"rx 1", "t.txt:4: time 'rx' a row needs digits after 'r'"},
+      {"16 1", "t.txt:4: time '16' is not a time: write r64, 0:16.000 or bar.beat like 9.1"},
+      {"r8589935 1", "t.txt:4: time 'r8589935' lies beyond the show's clock"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(parse_error(head + c.line + "\n"), c.reason) << c.line;
+  EXPECT_EQ(parse_error("\n# a comment\nr0 1\n"), "t.txt:3: a key before any 'track NAME' line");
+}
+
+// Printed text reads back to the same keys, including rows before 0, awkward
+// floats and kinds the printer names.
+TEST(TimelineText, PrintedTracksReadBackUnchanged) {
+  std::vector<Keyframe> keys = {{-8, 0.1f, INTERP_LINEAR},        {0, -1.0f, INTERP_STEP},
+                                {1, 3.4028235e38f, INTERP_SMOOTH}, {257, 1e-7f, INTERP_QUADRATIC},
+                                {8589934, -0.0f, INTERP_STEP}};
+  std::string text = timeline_track_text("var", keys.data(), static_cast<int32_t>(keys.size()));
+  std::vector<Keyframe> back = parse_keys(text, "var");
+  ASSERT_EQ(back.size(), keys.size()) << text;
+  for (size_t i = 0; i < keys.size(); i++) {
+    EXPECT_EQ(back[i].row, keys[i].row) << text;
+    EXPECT_EQ(std::bit_cast<uint32_t>(back[i].value), std::bit_cast<uint32_t>(keys[i].value)) << text;
+    EXPECT_EQ(back[i].interpolation, keys[i].interpolation) << text;
+  }
+  EXPECT_NE(text.find("0:00.250"), std::string::npos) << text;
+  EXPECT_NE(text.find("r-8"), std::string::npos) << text;
+  EXPECT_NE(text.find("r0, bar 1.1"), std::string::npos) << text;
+}

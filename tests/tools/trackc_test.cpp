@@ -1,0 +1,125 @@
+// The two programs end to end: what trackc writes, what it refuses to write,
+// and that trackdump's text compiles back to the same bytes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "common/track_text.h"
+#include "common/track_write.h"
+#include "sync/track.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+class TrackTools : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) /
+           ("trackc_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs a tool from the build directory; its exit status, stdout in *out and
+  // stderr in *err.
+  int run(const std::string& command, std::string* out, std::string* err) {
+    std::string full = std::string(KOLV_BINARY_DIR) + "/" + command + " >" +
+                       (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
+    int status = std::system(full.c_str());
+    *out = read_file(dir_ / "out");
+    *err = read_file(dir_ / "err");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string write_text(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+    return (dir_ / name).string();
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(TrackTools, CompilesEveryTrackAndDumpsItBack) {
+  std::string source = write_text("show.txt",
+                                  "track scene\n  0:00 2\n  9.1 -1\n"
+                                  "track time\n  r0 0 linear\n  r64 16.5 smooth\n"
+                                  "track overlay\n  r-4 -1\n");
+  std::string prefix = (dir_ / "sync").string();
+  std::string out, err;
+  ASSERT_EQ(run("trackc " + source + " " + prefix, &out, &err), 0) << err;
+  EXPECT_EQ(err, "");
+
+  Keyframe scene[] = {{0, 2.0f, INTERP_STEP}, {64, -1.0f, INTERP_STEP}};
+  EXPECT_EQ(read_file(prefix + "_scene.track"), track_file_bytes(scene, 2));
+  // Tracks the timeline leaves out are written empty, not left as they were.
+  EXPECT_EQ(read_file(prefix + "_greet.track"), track_file_bytes(nullptr, 0));
+
+  ASSERT_EQ(run("trackdump " + prefix, &out, &err), 0) << err;
+  std::string dumped = write_text("dumped.txt", out);
+  std::string again = (dir_ / "again").string();
+  ASSERT_EQ(run("trackc " + dumped + " " + again, &out, &err), 0) << err;
+  for (const char* name : TIMELINE_TRACK_NAMES)
+    EXPECT_EQ(read_file(again + "_" + name + ".track"), read_file(prefix + "_" + name + ".track"))
+        << name;
+}
+
+TEST_F(TrackTools, ErrorsWriteNothing) {
+  std::string source = write_text("bad.txt", "track scene\n  r8 1\n  r4 2\n");
+  std::string out, err;
+  EXPECT_EQ(run("trackc " + source + " " + (dir_ / "sync").string(), &out, &err), 1);
+  EXPECT_EQ(err, source + ":3: row 4 comes before row 8 (line 2); keys must ascend\n");
+  EXPECT_FALSE(fs::exists(dir_ / "sync_scene.track"));
+  EXPECT_FALSE(fs::exists(dir_ / "sync_part.track"));
+
+  EXPECT_EQ(run("trackc " + source, &out, &err), 2);
+  EXPECT_EQ(run("trackc " + (dir_ / "absent.txt").string() + " x", &out, &err), 1);
+}
+
+TEST_F(TrackTools, DumpReportsDamagedFiles) {
+  std::string bytes = track_file_bytes(nullptr, 0);
+  bytes[0] = 5;  // five keys promised, none present
+  write_text("sync_var.track", bytes);
+  std::string out, err;
+  EXPECT_EQ(run("trackdump " + (dir_ / "sync_var.track").string(), &out, &err), 1);
+  EXPECT_NE(err.find("sync_var.track: bad track file"), std::string::npos) << err;
+  EXPECT_NE(out.find("track var"), std::string::npos) << out;
+}
+
+// The shipped timeline plays scene 2 without pictures and then ends the show.
+TEST(ShippedTimeline, ShowsTheColourFlashAndEnds) {
+  std::string text = read_file("assets/timeline.txt");
+  Timeline timeline;
+  std::string error;
+  ASSERT_TRUE(timeline_parse(text, "assets/timeline.txt", &timeline, &error)) << error;
+  auto track = [&](const char* name) {
+    std::vector<Keyframe>& keys = timeline.keys[timeline_track_index(name)];
+    return KeyTrack{nullptr, keys.data(), static_cast<int32_t>(keys.size())};
+  };
+  KeyTrack scene = track("scene"), part = track("part"), overlay = track("overlay"),
+           greet = track("greet");
+  ASSERT_GT(scene.count, 0);
+  int32_t end = scene.keys[scene.count - 1].row;
+  EXPECT_EQ(track_value(&scene, 0.0), 2.0f);
+  EXPECT_EQ(track_value(&scene, end), -1.0f);
+  EXPECT_EQ(track_value(&part, end), -1.0f);
+  EXPECT_NE(track_value(&part, end - 0.01), -1.0f);
+  for (double row = -4.0; row <= end; row += 0.5) {
+    EXPECT_LE(track_value(&overlay, row), -1.0f) << row;
+    EXPECT_LE(track_value(&greet, row), -1.0f) << row;
+  }
+}
+
+}  // namespace
