@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "render3d/mat.h"
+#include "softbody/softbody.h"
+
+namespace {
+
+// A mesh over test-owned arrays; positions in mesh units.
+struct TestMesh {
+  std::vector<MeshVertex> vertices;
+  std::vector<MeshFace> faces;
+  Mesh mesh{};
+
+  TestMesh(std::vector<Vec3f> points, std::vector<std::array<int, 3>> triangles) {
+    for (const Vec3f& p : points) {
+      MeshVertex v{};
+      v.x = static_cast<Fixed>(p.x * 4096.0f);
+      v.y = static_cast<Fixed>(p.y * 4096.0f);
+      v.z = static_cast<Fixed>(p.z * 4096.0f);
+      vertices.push_back(v);
+    }
+    for (const auto& t : triangles) faces.push_back({t[0], t[1], t[2], 0, 0, 0, 0});
+    mesh.vertex_count = static_cast<int32_t>(vertices.size());
+    mesh.face_count = static_cast<int32_t>(faces.size());
+    mesh.frame_count = 1;
+    mesh.vertices = vertices.data();
+    mesh.faces = faces.data();
+    mesh.texture = -1;
+  }
+};
+
+struct SoftBodyTest : testing::Test {
+  SoftBody body{};
+  void SetUp() override { soft_set_ground(0.0f, 0.2f, 100.0f, 2.0f); }
+  void TearDown() override { soft_free(&body); }
+  void build(TestMesh& m, float pin_radius = 1.0f, float stiffness = 1000.0f) {
+    soft_build(&body, &m.mesh, {0.0f, 0.0f, 0.0f}, pin_radius, 0.05f, 0.2f, stiffness, 0.02f);
+  }
+};
+
+// World position of a mesh-local point: rotate by the yaw, then translate.
+Vec3f to_world(const Mesh& mesh, Vec3f p) {
+  Mat4f r;
+  mat4f_rotation_y(&r, mesh.yaw);
+  return {p.x * r.m[0] + p.y * r.m[4] + p.z * r.m[8] + mesh.pos.x,
+          p.x * r.m[1] + p.y * r.m[5] + p.z * r.m[9] + mesh.pos.y,
+          p.x * r.m[2] + p.y * r.m[6] + p.z * r.m[10] + mesh.pos.z};
+}
+
+}  // namespace
+
+TEST_F(SoftBodyTest, WeldsVerticesCloserThanATenthAndMovesThemTogether) {
+  // 0.1 apart still welds: the squared distance is taken in truncated fixed
+  // point (409 * 409 >> 12 = 40, below 0.01 * 4096). 0.11 does not.
+  TestMesh m({{3, 3, 0}, {3.1f, 3, 0}, {3, 3.11f, 0}, {4, 4, 0}}, {{0, 2, 3}, {1, 2, 3}});
+  build(m);
+  EXPECT_EQ(body.particle_count, 3);
+  EXPECT_EQ(body.vertex_map[0], body.vertex_map[1]);
+  EXPECT_NE(body.vertex_map[0], body.vertex_map[2]);
+  for (int i = 0; i < 20; ++i) soft_step(&body, 0.002f);
+  soft_write_back(&body);
+  EXPECT_EQ(m.vertices[0].x, m.vertices[1].x);
+  EXPECT_EQ(m.vertices[0].y, m.vertices[1].y);
+  EXPECT_NE(m.vertices[0].y, static_cast<Fixed>(3 * 4096));  // it fell
+}
+
+TEST_F(SoftBodyTest, OneSpringPerDistinctParticlePair) {
+  // Two triangles sharing the edge 1-2, walked in opposite directions.
+  TestMesh quad({{2, 2, 0}, {3, 2, 0}, {2, 3, 0}, {3, 3, 0}}, {{0, 1, 2}, {2, 1, 3}});
+  build(quad);
+  EXPECT_EQ(body.spring_count, 5);
+  EXPECT_FLOAT_EQ(body.springs[0].rest, 1.0f);
+  EXPECT_FLOAT_EQ(body.springs[1].rest, std::sqrt(2.0f));
+  soft_free(&body);
+  // A triangle with two welded corners is one spring, not three.
+  TestMesh sliver({{2, 2, 0}, {2.01f, 2, 0}, {2, 3, 0}}, {{0, 1, 2}});
+  build(sliver);
+  EXPECT_EQ(body.particle_count, 2);
+  EXPECT_EQ(body.spring_count, 1);
+}
+
+TEST_F(SoftBodyTest, PinnedParticlesFollowTheRigidMotionExactly) {
+  TestMesh m({{0.5f, 0.5f, 0}, {0.25f, 0.5f, 0.25f}, {3, 2, 0}}, {{0, 1, 2}});
+  build(m);
+  ASSERT_EQ(body.particles[0].mass, 0.0f);
+  ASSERT_EQ(body.particles[1].mass, 0.0f);
+  ASSERT_EQ(body.particles[2].mass, 0.05f);
+  const Vec3f velocity = {1.0f, 0.5f, -2.0f};
+  const Vec3f spin = {0.7f, 0.0f, 0.0f};
+  soft_set_motion(&body, &velocity, &spin);
+  for (int i = 0; i < 50; ++i) soft_step(&body, 0.002f);
+  soft_write_back(&body);
+  EXPECT_EQ(m.vertices[0].x, 2048);
+  EXPECT_EQ(m.vertices[0].y, 2048);
+  EXPECT_EQ(m.vertices[1].z, 1024);
+  EXPECT_EQ(body.particles[0].vel.x, 0.0f);
+  EXPECT_NEAR(m.mesh.pos.x, 0.1f, 1e-5f);
+  EXPECT_NEAR(m.mesh.pos.z, -0.2f, 1e-5f);
+  EXPECT_NEAR(m.mesh.yaw, 0.07f, 1e-5f);
+  // The free particle lagged behind and is being pulled along.
+  EXPECT_NE(body.particles[2].vel.x, 0.0f);
+}
+
+TEST_F(SoftBodyTest, FreeParticlesKeepTheirWorldPlaceWhileTheMeshMoves) {
+  soft_set_ground(-1000.0f, 0.2f, 100.0f, 2.0f);
+  TestMesh m({{4, 1, 2}}, {});
+  build(m);
+  const Vec3f velocity = {3.0f, 0.0f, 1.0f};
+  const Vec3f spin = {2.0f, 0.0f, 0.0f};
+  soft_set_motion(&body, &velocity, &spin);
+  const Vec3f before = to_world(m.mesh, body.particles[0].pos);
+  for (int i = 0; i < 100; ++i) soft_step(&body, 0.002f);
+  const Vec3f after = to_world(m.mesh, body.particles[0].pos);
+  // Only gravity moves it (straight down); the mesh moved and turned away.
+  EXPECT_NEAR(after.x, before.x, 1e-4f);
+  EXPECT_NEAR(after.z, before.z, 1e-4f);
+  EXPECT_LT(after.y, before.y);
+  EXPECT_NEAR(m.mesh.pos.x, 0.6f, 1e-4f);
+  EXPECT_NEAR(m.mesh.yaw, 0.4f, 1e-4f);
+}
+
+TEST_F(SoftBodyTest, GroundPushesFallingParticlesBackUp) {
+  TestMesh m({{3, 0.05f, 0}}, {});
+  build(m);
+  float lowest = 1.0f;
+  bool rose = false;
+  for (int i = 0; i < 400; ++i) {
+    soft_step(&body, 0.002f);
+    lowest = std::min(lowest, body.particles[0].pos.y);
+    rose |= body.particles[0].vel.y > 0.0f;
+  }
+  EXPECT_LT(lowest, 0.0f);
+  EXPECT_TRUE(rose);
+  EXPECT_GT(lowest, -0.2f);
+}
+
+TEST_F(SoftBodyTest, RigidBodyIsKeptOnTheGround) {
+  TestMesh m({{0, 0.5f, 0}}, {});
+  build(m);
+  body.pos.y = 0.1f;
+  const Vec3f falling = {1.0f, -5.0f, 0.0f};
+  soft_set_motion(&body, &falling, nullptr);
+  soft_step(&body, 0.1f);
+  EXPECT_EQ(body.pos.y, 0.0f);
+  EXPECT_EQ(body.vel.y, 0.0f);
+  EXPECT_EQ(body.vel.x, 1.0f);
+  // The mesh moved by what the body really moved.
+  EXPECT_NEAR(m.mesh.pos.y, -0.1f, 1e-6f);
+  EXPECT_NEAR(m.mesh.pos.x, 0.1f, 1e-6f);
+}
+
+TEST_F(SoftBodyTest, SpeedCutOffs) {
+  soft_set_ground(-1000.0f, 0.2f, 100.0f, 2.0f);
+  TestMesh m({{3, 0, 0}}, {});
+  build(m);
+  // A step so short that gravity adds less than the rest cut-off: the
+  // velocity is stopped every step and the particle barely creeps.
+  for (int i = 0; i < 10; ++i) soft_step(&body, 1e-7f);
+  EXPECT_EQ(body.particles[0].vel.y, 0.0f);
+  EXPECT_GT(body.particles[0].pos.y, -1e-11f);
+  // A runaway particle moves once more and is then stopped.
+  body.particles[0].vel = {200000.0f, 0.0f, 0.0f};
+  soft_step(&body, 0.001f);
+  EXPECT_EQ(body.particles[0].vel.x, 0.0f);
+  EXPECT_NEAR(body.particles[0].pos.x, 3.0f + 199.92f, 0.01f);
+}
+
+TEST_F(SoftBodyTest, FaultsHoldTheBodyInsteadOfSpreadingNaN) {
+  TestMesh m({{2, 2, 0}, {3, 2, 0}, {2, 3, 0}}, {{0, 1, 2}});
+  build(m, 1.0f, 1e30f);
+  body.particles[0].pos.x = 2.5f;  // stretch a spring with an absurd stiffness
+  const SoftParticle held = body.particles[1];
+  soft_step(&body, 0.002f);
+  EXPECT_EQ(body.active, 0);
+  EXPECT_EQ(body.particles[1].pos.x, held.pos.x);
+  EXPECT_EQ(body.particles[1].pos.y, held.pos.y);
+  soft_free(&body);
+
+  build(m);
+  const Vec3f nan_velocity = {NAN, 0.0f, 0.0f};
+  soft_set_motion(&body, &nan_velocity, nullptr);
+  soft_step(&body, 0.002f);
+  soft_step(&body, 0.002f);
+  EXPECT_EQ(body.active, 0);
+  soft_write_back(&body);
+  for (const MeshVertex& v : m.vertices) EXPECT_GT(v.x, 4096);
+  EXPECT_TRUE(std::isfinite(m.mesh.pos.x));
+}
+
+TEST_F(SoftBodyTest, BuildWithoutAMeshAndWriteBackIntoASecondMesh) {
+  soft_build(&body, nullptr, {0, 0, 0}, 1.0f, 0.05f, 0.2f, 1000.0f, 0.02f);
+  EXPECT_EQ(body.active, 0);
+  EXPECT_EQ(body.particles, nullptr);
+  TestMesh m({{2, 2, 0}, {3, 2, 0}, {2, 3, 0}}, {{0, 1, 2}});
+  TestMesh twin({{0, 0, 0}}, {});  // fewer vertices than the body drives
+  build(m);
+  body.particles[0].pos = {-0.00001f, 1.5f, 0.99999f};
+  body.mesh = &twin.mesh;
+  soft_write_back(&body);
+  EXPECT_EQ(twin.vertices[0].x, 0);
+  EXPECT_EQ(twin.vertices[0].y, 6144);
+  EXPECT_EQ(twin.vertices[0].z, 4095);
+  body.mesh = &m.mesh;
+}
