@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "render3d/math.h"
+
+TEST(FixedMath, RoundingOfMulDivAndConversions) {
+  EXPECT_EQ(fix_mul(1, 1), 0);
+  EXPECT_EQ(fix_mul(-1, 1), -1);  // floor, not truncation
+  EXPECT_EQ(fix_div(-1, 8192), 0);  // truncation toward zero
+  EXPECT_EQ(fix_div(FIX_ONE, 3 * FIX_ONE), 1365);
+  EXPECT_EQ(fix_mul(3 * FIX_ONE, -2 * FIX_ONE), -6 * FIX_ONE);
+  // Low 32 bits of a product that does not fit.
+  EXPECT_EQ(fix_mul(0x40000000, 0x40000000), 0);
+  EXPECT_EQ(fix_from_float(-0.00001f), 0);
+  EXPECT_EQ(fix_from_float(1.0f), 4096);
+  EXPECT_EQ(fix_from_float(0.99999f), 4095);
+  EXPECT_EQ(fix_from_float(-0.5f), -2048);
+  EXPECT_EQ(fix_to_int(-1), -1);
+  EXPECT_EQ(fix_to_int(4095), 0);
+  EXPECT_EQ(fix_from_int(-3), -12288);
+  EXPECT_FLOAT_EQ(fix_to_float(6144), 1.5f);
+  EXPECT_EQ(fix_int_times_float(32768, 0.5f), 16384);
+  EXPECT_EQ(fix_int_times_float(32768, -0.00001f), 0);
+}
+
+TEST(FixedMath, OutOfRangeFloatsStayDefined) {
+  EXPECT_EQ(fix_from_float(1e30f), INT32_MIN);
+  EXPECT_EQ(fix_from_float(NAN), INT32_MIN);
+  EXPECT_EQ(trunc_i32(-2147483648.0), INT32_MIN);
+  EXPECT_EQ(trunc_i32(2147483647.9), INT32_MAX);
+}
+
+TEST(FixedMath, TableSineAndCosine) {
+  EXPECT_EQ(SINE_TABLE[1], 0.024541f);
+  EXPECT_EQ(SINE_TABLE[64], 1.0f);
+  EXPECT_EQ(SINE_TABLE[128], 0.0f);
+  EXPECT_EQ(SINE_TABLE[192], -1.0f);
+  EXPECT_EQ(lut_sin(0.0f), 0.0f);
+  EXPECT_EQ(lut_sin(static_cast<float>(M_PI / 2)), 1.0f);
+  EXPECT_EQ(lut_cos(0.0f), 1.0f);
+  // Negative arguments land one table step high: everything between one
+  // step below 0 and 0 reads as exactly 0.
+  EXPECT_EQ(lut_sin(-0.01f), 0.0f);
+  EXPECT_EQ(lut_sin(-0.024f), 0.0f);
+  EXPECT_NEAR(lut_sin(-1.0f), std::sin(-1.0 + 2 * M_PI / 256), 1e-3);
+  EXPECT_NEAR(lut_sin(1.0f), std::sin(1.0), 1e-3);
+  EXPECT_NEAR(lut_cos(2.0f), std::cos(2.0), 1e-3);
+  EXPECT_NEAR(lut_sin(100.0f), std::sin(100.0), 1e-3);  // wraps around the table
+}
+
+TEST(FixedMath, SquareRoots) {
+  EXPECT_EQ(int_sqrt(0), 0);
+  EXPECT_EQ(int_sqrt(15), 3);
+  EXPECT_EQ(int_sqrt(16), 4);
+  EXPECT_EQ(int_sqrt(1 << 30), 32768);
+  EXPECT_EQ(int_sqrt(2147483647), 46340);
+  EXPECT_EQ(int_sqrt(-5), 0);
+  for (int32_t n = 0; n < 100000; n += 7) {
+    const int32_t q = int_sqrt(n);
+    ASSERT_TRUE(q * q <= n && (q + 1) * (q + 1) > n) << n;
+  }
+  EXPECT_EQ(float_sqrt_coarse(2.0f), 1.375f);
+  EXPECT_EQ(float_sqrt_coarse(1.0f), 1.0f);
+}
+
+TEST(FixedMath, Vectors) {
+  FixVec3 v = {0, 0, 0};
+  vec_normalize(&v);
+  EXPECT_EQ(v.x, 0);
+  v = {8192, 0, 0};
+  vec_normalize(&v);
+  EXPECT_EQ(v.x, 4096);
+  EXPECT_EQ(v.y, 0);
+  v = {4096, 4096, 4096};
+  vec_normalize(&v);
+  EXPECT_LE(vec_length_sq(v), 4096);
+  EXPECT_GE(vec_length_sq(v), 4090);
+
+  FixVec3 c;
+  vec_cross(&c, {FIX_ONE, 0, 0}, {0, FIX_ONE, 0});
+  EXPECT_EQ(c.z, FIX_ONE);
+  EXPECT_EQ(c.x, 0);
+  vec_sub(&c, {5, 6, 7}, {1, 1, 1});
+  EXPECT_EQ(c.z, 6);
+  EXPECT_EQ(vec_length_sq({2 * FIX_ONE, 0, FIX_ONE}), 5 * FIX_ONE);
+
+  EXPECT_EQ(vec3f_length({3.0f, 4.0f, 0.0f}), 5.0f);
+  EXPECT_EQ(vec3f_length({0.0f, 0.0f, 0.0f}), 0.0f);
+  EXPECT_EQ(vec3f_length({0.0f, 1.0f, 0.0f}), 1.0f);
+}
+
+TEST(FixedMath, Matrices) {
+  FixMat4 rx, id, m, out;
+  mat_rotation_x(&rx, 0.0f);
+  mat_identity(&id);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(rx.m[i], id.m[i]);
+
+  mat_rotation_y(&m, static_cast<float>(M_PI / 2));
+  EXPECT_EQ(m.m[0], 0);
+  EXPECT_EQ(m.m[2], -4096);
+  EXPECT_EQ(m.m[8], 4096);
+  EXPECT_EQ(m.m[10], 0);
+
+  for (int i = 0; i < 16; ++i) m.m[i] = i * 1000 - 7000;
+  mat_mul(&out, &id, &m);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(out.m[i], m.m[i]);
+
+  // Translation then rotation: A x B applies A first.
+  FixMat4 t, ry, tr;
+  mat_translation(&t, FIX_ONE, 0, 0);
+  mat_rotation_y(&ry, static_cast<float>(M_PI / 2));
+  mat_mul(&tr, &t, &ry);
+  // (0,0,0,1) x T x Ry = (1,0,0) turned a quarter about y = (0, 0, -1).
+  EXPECT_EQ(tr.m[12], 0);
+  EXPECT_EQ(tr.m[14], -FIX_ONE);
+
+  Mat4f fa, fb, fo;
+  mat4f_translation(&fa, 1.0f, 2.0f, 3.0f);
+  mat4f_rotation_y(&fb, 0.5f);
+  mat4f_mul(&fo, &fa, &fb);
+  EXPECT_FLOAT_EQ(fo.m[12], 1.0f * std::cos(0.5f) + 3.0f * std::sin(0.5f));
+  EXPECT_FLOAT_EQ(fo.m[13], 2.0f);
+  EXPECT_FLOAT_EQ(fb.m[2], -static_cast<float>(std::sin(0.5)));
+}

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "render3d/mesh.h"
+#include "render3d/mesh_load.h"
+
+namespace {
+
+std::string write_temp(const char* name, const std::string& text) {
+  const std::string path = testing::TempDir() + name;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fclose(f);
+  return path;
+}
+
+// Two triangles sharing the edge 1-2, walked 1-2 in one and 2-1 in the other.
+const char* QUAD =
+    "quad 4 2\n0.5 7 9\n"
+    "7 1.5 -2 0.25 0.5 1\n"
+    "3 1 0 0 1 0\n"
+    "9 0 1 0 0 1\n"
+    "1 1 1 0 1 1\n"
+    "0 0 1 2\n"
+    "5 2 1 3\n";
+
+struct LoadedMesh : Mesh {
+  LoadedMesh() : Mesh{} {}
+  ~LoadedMesh() { mesh_free(this); }
+};
+
+}  // namespace
+
+TEST(MeshLoad, SharedEdgeIndicesAndConversions) {
+  LoadedMesh m;
+  mesh_load(write_temp("quad.bof", QUAD).c_str(), &m);
+  ASSERT_EQ(m.vertex_count, 4);
+  ASSERT_EQ(m.face_count, 2);
+  EXPECT_EQ(m.frame_count, 1);
+  EXPECT_EQ(m.edge_count, 5);
+  // The shared edge is one record although walked both ways.
+  EXPECT_EQ(m.faces[0].e12, m.faces[1].e01);
+  EXPECT_EQ(m.edges[m.faces[0].e12].a, 1);
+  EXPECT_EQ(m.edges[m.faces[0].e12].b, 2);
+  // The index leading each vertex entry (7, 3, 9) is ignored.
+  EXPECT_EQ(m.vertices[0].x, 6144);
+  EXPECT_EQ(m.vertices[0].y, -8192);
+  EXPECT_EQ(m.vertices[0].z, 1024);
+  EXPECT_EQ(m.vertices[0].u, 16384);
+  EXPECT_EQ(m.vertices[0].v, 32768);
+  EXPECT_EQ(m.vertices[1].x, 4096);
+  EXPECT_EQ(m.faces[1].i0, 2);
+  // The three floats after the counts have no effect.
+  EXPECT_EQ(m.pos.x, 0.0f);
+  EXPECT_EQ(m.pos.z, 0.0f);
+  EXPECT_EQ(m.yaw, 0.0f);
+  EXPECT_EQ(m.texture, -1);
+  EXPECT_EQ(m.frame, 0);
+}
+
+TEST(MeshLoad, ReloadGivesTheSameMeshAndScaleUsesFixedPoint) {
+  const std::string path = write_temp("quad2.bof", QUAD);
+  LoadedMesh a, b;
+  mesh_load(path.c_str(), &a);
+  mesh_load(path.c_str(), &b);
+  mesh_free(&b);
+  EXPECT_EQ(b.vertex_count, 0);
+  EXPECT_EQ(b.vertices, nullptr);
+  EXPECT_EQ(b.texture, -1);
+  mesh_load(path.c_str(), &b);
+  ASSERT_EQ(a.edge_count, b.edge_count);
+  for (int i = 0; i < a.vertex_count; ++i) {
+    EXPECT_EQ(a.vertices[i].x, b.vertices[i].x);
+    EXPECT_EQ(a.vertices[i].v, b.vertices[i].v);
+  }
+  for (int i = 0; i < a.face_count; ++i) EXPECT_EQ(a.faces[i].e20, b.faces[i].e20);
+  for (int i = 0; i < a.edge_count; ++i) EXPECT_EQ(a.edges[i].b, b.edges[i].b);
+
+  mesh_scale(&a, 0.1f);
+  EXPECT_EQ(a.vertices[0].x, (6144 * 409) >> 12);  // 409/4096, not exactly 0.1
+  EXPECT_EQ(a.vertices[0].y, (-8192 * 409) >> 12);
+  EXPECT_EQ(a.vertices[0].u, 16384);
+}
+
+TEST(MeshLoad, MultiFrameVariant) {
+  LoadedMesh m;
+  mesh_load_frames(write_temp("frames.bof",
+                              "anim 3 1 2 0 0 0\n"
+                              "0 0 0 0 0 0  1 1 0 0 0 0  2 0 1 0 0 0\n"
+                              "0 0 0 1 0 0  1 2 0 1 0 0  2 0 2 1 0 0\n"
+                              "0 0 1 2\n")
+                       .c_str(),
+                   &m);
+  ASSERT_EQ(m.frame_count, 2);
+  EXPECT_EQ(m.vertex_count, 3);
+  EXPECT_EQ(m.edge_count, 3);
+  EXPECT_EQ(m.vertices[4].x, 2 * FIX_ONE);
+  mesh_compute_normals(&m);
+  // Both frames get normals: the second frame's triangle faces along z too.
+  EXPECT_EQ(m.vertices[3].nz, FIX_ONE);
+  EXPECT_EQ(m.vertices[0].nz, FIX_ONE);
+}
+
+TEST(MeshLoad, BadFilesLeaveTheMeshEmpty) {
+  const char* bad[] = {
+      "t 3 1 0 0 0  0 0 0 0 0 0  1 1 0 0 0 0  2 0 1 0 0 0  0 0 1 3",      // index not below count
+      "t 3 1 0 0 0  0 0 0 0 0 0  1 1 0 0 0 0  2 0 1 0 0 0  0 0 1",        // missing number
+      "t 3 1 0 0 0  0 0 0 0 0 0  1 1 0 zero 0 0  2 0 1 0 0 0  0 0 1 2",   // unparsable
+      "t 3 1 0 0 0  0 0 0 0 0 0  1 1 0 0 0 0  2 0 1 0 0 0  0 0 -1 2",     // negative index
+      "t 99999999 1 0 0 0  0 0 0 0 0 0",                                  // counts beyond the file
+      "t",
+      "",
+  };
+  for (const char* text : bad) {
+    LoadedMesh m;
+    m.texture = 5;
+    testing::internal::CaptureStderr();
+    mesh_load(write_temp("bad.bof", text).c_str(), &m);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(m.vertex_count, 0) << text;
+    EXPECT_EQ(m.face_count, 0) << text;
+    EXPECT_EQ(m.edge_count, 0) << text;
+    EXPECT_EQ(m.texture, -1) << text;
+    EXPECT_NE(err.find("bad.bof"), std::string::npos) << text;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  }
+  LoadedMesh missing;
+  testing::internal::CaptureStderr();
+  mesh_load("no/such/file.bof", &missing);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("no/such/file.bof"), std::string::npos);
+  EXPECT_EQ(missing.vertices, nullptr);
+  EXPECT_EQ(missing.texture, -1);
+}
+
+namespace {
+
+// A fan of `n` triangles around vertex 0 (2n + 1 distinct edges), closed by
+// one more triangle when `close` is set (one edge more).
+std::string fan_mesh(int n, bool close) {
+  std::string text = "fan " + std::to_string(n + 2) + " " + std::to_string(n + close) + " 0 0 0\n";
+  for (int i = 0; i < n + 2; ++i) text += std::to_string(i) + " " + std::to_string(i) + " 0 0 0 0\n";
+  for (int i = 0; i < n; ++i) text += "0 0 " + std::to_string(i + 1) + " " + std::to_string(i + 2) + "\n";
+  if (close) text += "0 0 " + std::to_string(n + 1) + " 1\n";
+  return text;
+}
+
+}  // namespace
+
+TEST(MeshLoad, DistinctEdgesBeyondTheTableAreRefused) {
+  LoadedMesh full;
+  mesh_load(write_temp("fan.bof", fan_mesh(8191, true)).c_str(), &full);
+  EXPECT_EQ(full.edge_count, EDGE_TABLE_CAPACITY);
+
+  LoadedMesh over;
+  testing::internal::CaptureStderr();
+  mesh_load(write_temp("fan2.bof", fan_mesh(8192, false)).c_str(), &over);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("fan2.bof"), std::string::npos);
+  EXPECT_EQ(over.edge_count, 0);
+  EXPECT_EQ(over.face_count, 0);
+  EXPECT_EQ(over.edges, nullptr);
+}
+
+TEST(MeshNormals, AreaWeightedAndUnitLength) {
+  LoadedMesh m;
+  mesh_load(write_temp("quadn.bof", QUAD).c_str(), &m);
+  mesh_compute_normals(&m);
+  for (int i = 0; i < m.vertex_count; ++i) {
+    const MeshVertex& v = m.vertices[i];
+    const int64_t len2 = int64_t{v.nx} * v.nx + int64_t{v.ny} * v.ny + int64_t{v.nz} * v.nz;
+    EXPECT_LE(len2, int64_t{4096} * 4096);
+    EXPECT_GE(len2, int64_t{4080} * 4080);
+  }
+  // A vertex used by no face keeps a zero normal.
+  LoadedMesh lone;
+  mesh_load(write_temp("lone.bof", "t 4 1 0 0 0 0 0 0 0 0 0 1 1 0 0 0 0 2 0 1 0 0 0 3 5 5 5 0 0 0 0 1 2")
+                .c_str(),
+            &lone);
+  mesh_compute_normals(&lone);
+  EXPECT_EQ(lone.vertices[3].nx, 0);
+  EXPECT_EQ(lone.vertices[3].nz, 0);
+  EXPECT_EQ(lone.vertices[0].nz, FIX_ONE);
+}

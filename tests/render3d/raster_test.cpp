@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <vector>
+
+#include "image/image_pool.h"
+#include "render3d/camera.h"
+#include "render3d/raster.h"
+
+namespace {
+
+constexpr int SLOT = IMAGE_POOL_SIZE - 1;
+constexpr int32_t Z = 1060000000;  // a depth between near and far
+
+// A 4 x 4 texture of one colour in the last pool slot, removed afterwards.
+struct Texture {
+  Pixel texels[16];
+  explicit Texture(Pixel colour) {
+    for (Pixel& t : texels) t = colour;
+    image_pool[SLOT] = {texels, 4, 4, 2};
+  }
+  ~Texture() { image_pool[SLOT] = {}; }
+};
+
+// A mesh given directly in screen space (pixels), as mesh_transform leaves it.
+struct ScreenMesh {
+  std::vector<MeshVertex> vertices;
+  std::vector<MeshFace> faces;
+  Mesh mesh = {};
+  ScreenMesh(std::initializer_list<std::array<double, 2>> points,
+             std::initializer_list<std::array<int, 3>> tris, int32_t z = Z) {
+    for (const auto& p : points) {
+      MeshVertex v = {};
+      v.tx = static_cast<Fixed>(p[0] * 4096);
+      v.ty = static_cast<Fixed>(p[1] * 4096);
+      v.tz = z;
+      v.tw = FIX_ONE;
+      vertices.push_back(v);
+    }
+    for (const auto& t : tris) faces.push_back({t[0], t[1], t[2], 0, 0, 0, 0});
+    mesh.vertex_count = static_cast<int32_t>(vertices.size());
+    mesh.face_count = static_cast<int32_t>(faces.size());
+    mesh.frame_count = 1;
+    mesh.vertices = vertices.data();
+    mesh.faces = faces.data();
+    mesh.texture = SLOT;
+    mesh.transformed = 1;
+    mesh_build_edges(&mesh);
+  }
+  ~ScreenMesh() { std::free(mesh.edges); }
+};
+
+void clear_frame() {
+  std::fill(frame_buffer, frame_buffer + FRAME_PIXELS, Pixel{0});
+  raster_clear_depth();
+  raster_select_alpha(0);
+}
+
+int row_count(int y, Pixel colour) {
+  int n = 0;
+  for (int x = 0; x < FRAME_W; ++x) n += frame_buffer[y * FRAME_W + x] == colour;
+  return n;
+}
+
+const Pixel RED = pixel_rgba(255, 0, 0);
+
+}  // namespace
+
+TEST(Raster, RowCoverageAndStartRows) {
+  clear_frame();
+  Texture tex(RED);
+  ScreenMesh sm({{50, 10}, {100, 10}, {50, 20.5}}, {{0, 1, 2}});
+  raster_draw_mesh(&sm.mesh);
+  EXPECT_EQ(row_count(9, RED), 0);
+  // Rows 10 and 11 both use the edges' start values.
+  EXPECT_EQ(row_count(10, RED), 50);
+  EXPECT_EQ(row_count(11, RED), 50);
+  EXPECT_EQ(frame_buffer[11 * FRAME_W + 50], RED);
+  EXPECT_EQ(frame_buffer[11 * FRAME_W + 99], RED);
+  EXPECT_EQ(row_count(12, RED), 45);
+  EXPECT_GT(row_count(20, RED), 0);
+  EXPECT_EQ(row_count(21, RED), 0);
+  EXPECT_EQ(depth_buffer[10 * FRAME_W + 60], Z);
+  EXPECT_EQ(sm.faces[0].visible, -1);
+}
+
+TEST(Raster, CullingRules) {
+  Texture tex(RED);
+  auto drawn = [](ScreenMesh& sm) {
+    clear_frame();
+    raster_draw_mesh(&sm.mesh);
+    int n = 0;
+    for (int i = 0; i < FRAME_PIXELS; ++i) n += frame_buffer[i] == RED;
+    return n;
+  };
+  ScreenMesh cw({{20, 20}, {60, 20}, {20, 60}}, {{0, 1, 2}});
+  ScreenMesh ccw({{20, 20}, {20, 60}, {60, 20}}, {{0, 1, 2}});
+  EXPECT_GT(drawn(cw), 0);
+  EXPECT_EQ(drawn(ccw), 0);  // last two vertices exchanged: turned away
+
+  cw.vertices[1].behind = -1;  // one vertex behind the camera drops the face
+  EXPECT_EQ(drawn(cw), 0);
+  EXPECT_EQ(cw.faces[0].visible, -1);
+  cw.vertices[1].behind = 0;
+  for (auto& v : cw.vertices) v.outcode = 0x104;  // only the low byte counts
+  EXPECT_EQ(drawn(cw), 0);
+  EXPECT_EQ(cw.faces[0].visible, 0);
+  cw.vertices[0].outcode = 0x100;
+  EXPECT_GT(drawn(cw), 0);
+
+  ScreenMesh off({{-30, 20}, {-1, 20}, {-30, 60}}, {{0, 1, 2}});
+  EXPECT_EQ(drawn(off), 0);
+  ScreenMesh thin({{20, 30.1}, {90, 30.2}, {40, 30.9}}, {{0, 1, 2}});  // one pixel row
+  EXPECT_EQ(drawn(thin), 0);
+  ScreenMesh last_row({{20, 149}, {90, 149}, {20, 160}}, {{0, 1, 2}});
+  EXPECT_EQ(drawn(last_row), 0);
+
+  cw.mesh.transformed = 0;
+  EXPECT_EQ(drawn(cw), 0);
+  cw.mesh.transformed = 1;
+  cw.mesh.texture = -1;
+  EXPECT_EQ(drawn(cw), 0);
+  cw.mesh.texture = 17;  // an empty pool slot
+  EXPECT_EQ(drawn(cw), 0);
+}
+
+TEST(Raster, ClippedToTheFrame) {
+  clear_frame();
+  Texture tex(RED);
+  ScreenMesh big({{-100, -40}, {400, -40}, {-100, 300}}, {{0, 1, 2}});
+  raster_draw_mesh(&big.mesh);
+  EXPECT_EQ(frame_buffer[0], RED);
+  EXPECT_EQ(frame_buffer[239], RED);
+  EXPECT_EQ(frame_buffer[149 * FRAME_W], RED);
+  EXPECT_EQ(row_count(0, RED), FRAME_W);
+}
+
+TEST(Raster, DepthTiesNearPlaneAndColourKey) {
+  clear_frame();
+  Texture tex(RED);
+  ScreenMesh first({{20, 20}, {60, 20}, {20, 60}}, {{0, 1, 2}});
+  raster_draw_mesh(&first.mesh);
+  // The same face at equal depth with another texture: the later one wins.
+  const Pixel BLUE = pixel_rgba(0, 0, 255);
+  Texture tex2(BLUE);
+  raster_draw_mesh(&first.mesh);
+  EXPECT_EQ(frame_buffer[25 * FRAME_W + 25], BLUE);
+  // A nearer-than-stored but not beyond-near depth is not drawn.
+  ScreenMesh at_near({{20, 20}, {60, 20}, {20, 60}}, {{0, 1, 2}}, camera.near);
+  Texture tex3(RED);
+  raster_draw_mesh(&at_near.mesh);
+  EXPECT_EQ(frame_buffer[25 * FRAME_W + 25], BLUE);
+  EXPECT_EQ(depth_buffer[25 * FRAME_W + 25], Z);
+  // A colour-key texel changes neither the pixel nor the depth.
+  ScreenMesh nearer({{20, 20}, {60, 20}, {20, 60}}, {{0, 1, 2}}, Z - 1000);
+  Texture key(COLOR_KEY);
+  raster_draw_mesh(&nearer.mesh);
+  EXPECT_EQ(frame_buffer[25 * FRAME_W + 25], BLUE);
+  EXPECT_EQ(depth_buffer[25 * FRAME_W + 25], Z);
+}
+
+TEST(Raster, SharedEdgeLeavesNoSeamAndNoOverlap) {
+  clear_frame();
+  Texture tex(pixel_rgba(10, 10, 10));
+  raster_select_additive(1);
+  // A quad as two faces sharing the diagonal, walked in opposite directions.
+  ScreenMesh quad({{30.3, 20.7}, {130.6, 25.2}, {120.1, 90.4}, {25.8, 80.9}},
+                  {{0, 1, 2}, {0, 2, 3}});
+  raster_draw_mesh(&quad.mesh);
+  raster_select_additive(0);
+  EXPECT_EQ(quad.mesh.edge_count, 5);
+  int once = 0;
+  for (int i = 0; i < FRAME_PIXELS; ++i) {
+    const uint32_t r = pixel_r(frame_buffer[i]);
+    ASSERT_TRUE(r == 0 || r == 10) << "pixel " << i << " drawn twice";
+    once += r == 10;
+  }
+  EXPECT_GT(once, 5000);
+  for (int y = 30; y < 75; ++y) {  // no seam along the diagonal inside the quad
+    for (int x = 40; x < 110; ++x) {
+      if (x > 25 + (y - 20) * 1.4 && x < 115) ASSERT_EQ(pixel_r(frame_buffer[y * FRAME_W + x]), 10u);
+    }
+  }
+}
+
+TEST(SpanFillers, CombineArithmetic) {
+  Pixel texel;
+  Pixel dest;
+  int32_t depth;
+  SpanParams span = {};
+  span.count = 1;
+  span.z = Z;
+  span.texels = &texel;
+  span.dest = &dest;
+  span.depth = &depth;
+  auto run = [&](SpanFiller filler, Pixel t, Pixel d) {
+    texel = t;
+    dest = d;
+    depth = DEPTH_CLEAR;
+    filler(&span);
+    return dest;
+  };
+  EXPECT_EQ(run(span_alpha, pixel_rgba(200, 100, 0, 128), pixel_rgba(0, 0, 200, 7)),
+            pixel_rgba(100, 50, 99, 128));
+  EXPECT_EQ(run(span_alpha, pixel_rgba(200, 100, 0, 255), pixel_rgba(0, 0, 200)),
+            pixel_rgba(200, 100, 0, 255));
+  EXPECT_EQ(run(span_multiply, pixel_rgba(255, 255, 255, 0), pixel_rgba(200, 0, 100, 9)),
+            pixel_rgba(199, 0, 99, 9));
+  EXPECT_EQ(run(span_additive, pixel_rgba(100, 5, 0, 0), pixel_rgba(200, 5, 0, 9)),
+            pixel_rgba(255, 10, 0, 9));
+  EXPECT_EQ(run(span_opaque, pixel_rgba(1, 2, 3, 4), 0), pixel_rgba(1, 2, 3, 4));
+  // Depth is written for every non-key texel, even a transparent one.
+  run(span_alpha, pixel_rgba(1, 2, 3, 0), pixel_rgba(9, 9, 9));
+  EXPECT_EQ(depth, Z);
+  EXPECT_EQ(dest, pixel_rgba(8, 8, 8, 0));  // (9 x 255) >> 8
+}
+
+TEST(SpanFillers, TextureAddressingWraps) {
+  Pixel texels[8] = {1, 2, 3, 4, 5, 6, 7, 8};  // 4 x 2
+  Pixel dest[6] = {};
+  int32_t depth[6];
+  std::fill(depth, depth + 6, DEPTH_CLEAR);
+  SpanParams span = {};
+  span.count = 6;
+  span.u = 2 * FIX_ONE;
+  span.du = FIX_ONE;
+  span.v = 3 * FIX_ONE;  // row 3 wraps to row 1
+  span.z = Z;
+  span.dz = 1;
+  span.tex_width = 4;
+  span.tex_height = 2;
+  span.u_mask = 3;
+  span.v_mask = 1;
+  span.row_shift = 2;
+  span.texels = texels;
+  span.dest = dest;
+  span.depth = depth;
+  span_opaque(&span);
+  const Pixel expected[6] = {7, 8, 5, 6, 7, 8};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(dest[i], expected[i]);
+  EXPECT_EQ(depth[5], Z + 5);
+}

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "render3d/camera.h"
+#include "render3d/transform.h"
+
+namespace {
+
+// A one-vertex-per-point mesh at the origin with angles 0.
+struct PointMesh {
+  MeshVertex vertices[8] = {};
+  Mesh mesh = {};
+  explicit PointMesh(std::initializer_list<FixVec3> points) {
+    mesh.vertices = vertices;
+    mesh.frame_count = 1;
+    for (const FixVec3& p : points) {
+      MeshVertex& v = vertices[mesh.vertex_count++];
+      v.x = p.x;
+      v.y = p.y;
+      v.z = p.z;
+    }
+  }
+};
+
+FixVec3 at(float x, float y, float z) {
+  return {fix_from_float(x), fix_from_float(y), fix_from_float(z)};
+}
+
+void default_camera(float yaw = 0.0f) {
+  const CameraParams params = {0, 0, 0, yaw, 0, 0, 10, 5000, 200};
+  cam_apply(&params);
+}
+
+}  // namespace
+
+TEST(Transform, ProjectedPositionsDepthsAndClipCodes) {
+  default_camera();
+  PointMesh pm({at(10, 0, 100), at(0, 0, 10), at(0, 0, 100), at(0, 10, 100), at(0, 0, -10),
+                at(0, 0, 5), at(0, 0, 0)});
+  mesh_transform(&pm.mesh);
+  const MeshVertex* v = pm.vertices;
+  EXPECT_EQ(pm.mesh.transformed, 1);
+  EXPECT_EQ(v[0].tx, 552960);  // (135, 75) in pixels
+  EXPECT_EQ(v[0].ty, 307200);
+  EXPECT_EQ(v[0].tw, FIX_ONE);
+  EXPECT_EQ(v[0].behind, 0);
+  EXPECT_EQ(v[0].outcode & 0xFF, 0);
+
+  EXPECT_EQ(v[1].tz, 1040187392);  // z_ndc 4096 at the near distance
+  EXPECT_EQ(v[2].tz, 1100693504);  // z_ndc -3290
+  EXPECT_EQ(v[3].tx, 120 * FIX_ONE);
+  EXPECT_NEAR(v[3].ty / 4096.0, 60.0, 0.5);  // above the centre
+
+  EXPECT_EQ(v[4].behind, -1);
+  EXPECT_EQ(v[4].outcode & 0xFF, OUTCODE_FAR);
+
+  EXPECT_EQ(v[5].outcode & 0xFF, OUTCODE_NEAR);
+  EXPECT_LT(v[5].tz, 1040187392);
+  EXPECT_EQ(v[5].behind, 0);
+
+  EXPECT_EQ(v[6].tx, 120 * FIX_ONE);  // w = 0: screen centre
+  EXPECT_EQ(v[6].ty, 75 * FIX_ONE);
+  EXPECT_EQ(v[6].tz, 1073741824);
+  EXPECT_EQ(v[6].behind, 0);
+}
+
+TEST(Transform, CameraYawAndMeshPose) {
+  default_camera(90.0f);
+  PointMesh pm({at(-100, 0, 0), at(100, 0, 0)});
+  mesh_transform(&pm.mesh);
+  EXPECT_NEAR(pm.vertices[0].tx / 4096.0, 120.0, 1.0);
+  EXPECT_NEAR(pm.vertices[0].ty / 4096.0, 75.0, 1.0);
+  EXPECT_EQ(pm.vertices[0].behind, 0);
+  EXPECT_EQ(pm.vertices[1].behind, -1);
+
+  // The mesh's own position moves its vertices in the world.
+  default_camera();
+  PointMesh moved({at(0, 0, 0)});
+  mesh_set_pose(&moved.mesh, 10, 0, 100, 0, 0, 0);
+  mesh_transform(&moved.mesh);
+  EXPECT_EQ(moved.vertices[0].tx, 552960);
+}
+
+TEST(Transform, NearEqualToFarIsRefused) {
+  default_camera();
+  const FixMat4 before = camera.view_proj;
+  const CameraParams flat = {5, 5, 5, 10, 10, 0, 30, 30, 100};
+  cam_apply(&flat);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(camera.view_proj.m[i], before.m[i]);
+  EXPECT_EQ(camera.near, 10 * FIX_ONE);
+  EXPECT_EQ(camera.depth_range, 4990 * FIX_ONE);
+  cam_set_lens(&camera, 7, 7, 1.0f);
+  EXPECT_EQ(camera.far, 5000 * FIX_ONE);
+}
+
+TEST(Transform, EnvironmentMapFromViewNormals) {
+  default_camera();
+  PointMesh pm({at(0, 0, 50), at(0, 0, 50), at(0, 0, 50)});
+  pm.vertices[0].nx = FIX_ONE;           // pointing right
+  pm.vertices[1].ny = FIX_ONE;           // pointing up
+  pm.vertices[2].nz = -FIX_ONE;          // toward the camera
+  mesh_transform(&pm.mesh);
+  mesh_env_map(&pm.mesh);
+  EXPECT_EQ(pm.vertices[0].vnx, FIX_ONE);
+  EXPECT_EQ(pm.vertices[0].u, 32768);
+  EXPECT_EQ(pm.vertices[0].v, 16384);
+  EXPECT_EQ(pm.vertices[1].u, 16384);
+  EXPECT_EQ(pm.vertices[1].v, 0);
+  EXPECT_EQ(pm.vertices[2].u, 16384);
+  EXPECT_EQ(pm.vertices[2].v, 16384);
+}
