@@ -212,9 +212,10 @@ size_t ansi_encode(const ConsoleCell* cells, const ConsoleCell* previous, ColorM
       }
       w.put(t.glyph[ch].bytes, t.glyph[ch].len);
       ++counts.cells_drawn;
-      // After the last column the cursor waits to wrap; never print there
-      // again without moving it, so nothing wraps or scrolls.
-      cur_x = tx + 1 < layout.term_cols ? tx + 1 : -1;
+      // Past the last column the next glyph would wrap (and on the last row
+      // scroll); the next changed cell is then on a new row, which always
+      // starts with a cursor move.
+      cur_x = tx + 1;
       cur_y = ty;
     }
   }

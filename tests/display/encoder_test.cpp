@@ -1,0 +1,352 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "display/ansi_encoder.h"
+#include "display/cell_convert.h"
+#include "display/cp437.h"
+
+namespace {
+
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb&) const = default;
+};
+
+constexpr Rgb DEFAULT_COLOR{-1, -1, -1};
+
+// The 16 ANSI colours named by their ANSI numbers (red is 1, blue is 4),
+// given the console palette's values.
+constexpr Rgb ANSI_RGB[16] = {{0, 0, 0},       {128, 0, 0},     {0, 128, 0},   {128, 128, 0},
+                              {0, 0, 128},     {128, 0, 128},   {0, 128, 128}, {192, 192, 192},
+                              {128, 128, 128}, {255, 0, 0},     {0, 255, 0},   {255, 255, 0},
+                              {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
+
+Rgb xterm_rgb(int n) {
+  if (n >= 232) return {8 + 10 * (n - 232), 8 + 10 * (n - 232), 8 + 10 * (n - 232)};
+  auto level = [](int i) { return i == 0 ? 0 : 55 + 40 * i; };
+  n -= 16;
+  return {level(n / 36), level(n / 6 % 6), level(n % 6)};
+}
+
+struct TermCell {
+  uint32_t ch;
+  Rgb fg, bg;
+};
+
+// A small terminal: cursor moves, SGR in all three colour forms, UTF-8
+// glyphs, clear screen. Printing at a pending wrap (past the last column)
+// is recorded as a fault: the picture must never wrap or scroll.
+class Terminal {
+ public:
+  Terminal(int cols, int rows) : cols_(cols), rows_(rows), grid_(cols * rows, {'#', {1, 2, 3}, {4, 5, 6}}) {}
+
+  void feed(const char* p, size_t n) {
+    size_t i = 0;
+    while (i < n) {
+      auto c = static_cast<uint8_t>(p[i]);
+      if (c == 0x1B) {
+        i = escape(p, n, i);
+      } else if (c < 0x20) {
+        ADD_FAILURE() << "control byte " << int(c) << " in the picture";
+        ++i;
+      } else {
+        uint32_t u = c;
+        int extra = c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        if (extra) u = c & (extra == 2 ? 0x0F : 0x1F);
+        for (int k = 1; k <= extra && i + k < n; ++k) u = u << 6 | (static_cast<uint8_t>(p[i + k]) & 0x3F);
+        i += 1 + extra;
+        print(u);
+      }
+    }
+  }
+
+  const TermCell& at(int x, int y) const { return grid_[y * cols_ + x]; }
+  int faults = 0;
+
+ private:
+  size_t escape(const char* p, size_t n, size_t i) {
+    EXPECT_LT(i + 1, n);
+    EXPECT_EQ(p[i + 1], '[') << "only CSI sequences are expected in a frame";
+    size_t j = i + 2;
+    bool priv = j < n && p[j] == '?';
+    if (priv) ++j;
+    std::vector<int> params;
+    int value = -1;
+    for (; j < n; ++j) {
+      char c = p[j];
+      if (c >= '0' && c <= '9') {
+        value = (value < 0 ? 0 : value * 10) + (c - '0');
+      } else if (c == ';') {
+        params.push_back(value);
+        value = -1;
+      } else {
+        break;
+      }
+    }
+    if (value >= 0 || !params.empty()) params.push_back(value);
+    char final_byte = p[j];
+    if (!priv) command(final_byte, params);
+    return j + 1;
+  }
+
+  static int param(const std::vector<int>& v, size_t k, int def) {
+    return k < v.size() && v[k] >= 0 ? v[k] : def;
+  }
+
+  void command(char f, const std::vector<int>& v) {
+    if (f == 'H') {
+      y_ = param(v, 0, 1) - 1;
+      x_ = param(v, 1, 1) - 1;
+      wrap_pending_ = false;
+    } else if (f == 'C') {
+      x_ += param(v, 0, 1);
+      if (x_ >= cols_) x_ = cols_ - 1;
+      wrap_pending_ = false;
+    } else if (f == 'J') {
+      EXPECT_EQ(param(v, 0, 0), 2);
+      for (auto& cell : grid_) cell = {' ', DEFAULT_COLOR, bg_};
+    } else if (f == 'm') {
+      sgr(v);
+    } else {
+      ADD_FAILURE() << "unexpected CSI final " << f;
+    }
+  }
+
+  void sgr(std::vector<int> v) {
+    if (v.empty()) v.push_back(0);
+    for (size_t k = 0; k < v.size(); ++k) {
+      int a = param(v, k, 0);
+      if (a == 0) {
+        fg_ = bg_ = DEFAULT_COLOR;
+      } else if (a >= 30 && a <= 37) {
+        fg_ = ANSI_RGB[a - 30];
+      } else if (a >= 90 && a <= 97) {
+        fg_ = ANSI_RGB[a - 90 + 8];
+      } else if (a >= 40 && a <= 47) {
+        bg_ = ANSI_RGB[a - 40];
+      } else if (a >= 100 && a <= 107) {
+        bg_ = ANSI_RGB[a - 100 + 8];
+      } else if ((a == 38 || a == 48) && param(v, k + 1, 0) == 5) {
+        (a == 38 ? fg_ : bg_) = xterm_rgb(param(v, k + 2, 0));
+        k += 2;
+      } else if ((a == 38 || a == 48) && param(v, k + 1, 0) == 2) {
+        (a == 38 ? fg_ : bg_) = {param(v, k + 2, 0), param(v, k + 3, 0), param(v, k + 4, 0)};
+        k += 4;
+      } else {
+        ADD_FAILURE() << "unexpected SGR " << a;
+      }
+    }
+  }
+
+  void print(uint32_t u) {
+    if (wrap_pending_ || x_ < 0 || y_ < 0 || x_ >= cols_ || y_ >= rows_) {
+      ++faults;
+      return;
+    }
+    grid_[y_ * cols_ + x_] = {u, fg_, bg_};
+    if (x_ == cols_ - 1) wrap_pending_ = true;
+    else ++x_;
+  }
+
+  int cols_, rows_;
+  std::vector<TermCell> grid_;
+  int x_ = 0, y_ = 0;
+  bool wrap_pending_ = false;
+  Rgb fg_ = DEFAULT_COLOR, bg_ = DEFAULT_COLOR;
+};
+
+Rgb palette_rgb(int color) {
+  return {CONSOLE_PALETTE[color].r, CONSOLE_PALETTE[color].g, CONSOLE_PALETTE[color].b};
+}
+
+// 256 colours only approximate the palette; 16 and true colour are exact.
+bool color_matches(Rgb shown, int color, ColorMode mode) {
+  Rgb want = palette_rgb(color);
+  if (mode != ColorMode::Ansi256) return shown == want;
+  return std::abs(shown.r - want.r) <= 12 && std::abs(shown.g - want.g) <= 12 &&
+         std::abs(shown.b - want.b) <= 12;
+}
+
+// Checks what the terminal shows against the cells: glyph and background
+// everywhere, foreground where the glyph draws any.
+void expect_shows(const Terminal& term, const ConsoleCell* cells, const AnsiLayout& layout,
+                  ColorMode mode, const char* when) {
+  int bad = 0;
+  for (int y = 0; y < layout.term_rows; ++y) {
+    for (int x = 0; x < layout.term_cols; ++x) {
+      const TermCell& shown = term.at(x, y);
+      int col = x - layout.left, row = y - layout.top;
+      if (col < 0 || row < 0 || col >= CONSOLE_COLS || row >= CONSOLE_ROWS) {
+        if (shown.ch != ' ' || !(shown.bg == DEFAULT_COLOR)) ++bad;  // margins stay clear
+        continue;
+      }
+      const ConsoleCell& c = cells[row * CONSOLE_COLS + col];
+      uint32_t u = cp437_to_unicode(static_cast<uint8_t>(c.character));
+      int fg = c.attribute & 15, bg = c.attribute >> 4 & 15;
+      bool ok = shown.ch == u;
+      if (u != 0x2588) ok = ok && color_matches(shown.bg, bg, mode);
+      if (u != 0x20 && u != 0xA0) ok = ok && color_matches(shown.fg, fg, mode);
+      if (!ok && bad++ < 3)
+        ADD_FAILURE() << when << ": cell " << col << "," << row << " shows U+" << std::hex << shown.ch
+                      << " for code " << c.character << " attr " << c.attribute;
+    }
+  }
+  EXPECT_EQ(bad, 0) << when;
+}
+
+struct Frames {
+  std::mt19937 rng{17};
+  std::vector<ConsoleCell> cells = std::vector<ConsoleCell>(CONSOLE_CELLS);
+
+  void randomize_all() {
+    for (auto& c : cells) c = {static_cast<uint16_t>(rng() & 0xFF), static_cast<uint16_t>(rng() & 0xFF)};
+  }
+  // Changes some cells; runs of equal colour as in real frames, so the
+  // encoder's colour-state and short-gap paths get exercised.
+  void change_some(int count) {
+    for (int k = 0; k < count; ++k) {
+      int at = static_cast<int>(rng() % CONSOLE_CELLS);
+      int run = 1 + static_cast<int>(rng() % 6);
+      uint16_t attr = static_cast<uint16_t>(rng() & 0xFF);
+      for (int i = at; i < at + run && i < CONSOLE_CELLS; ++i)
+        cells[i] = {static_cast<uint16_t>(rng() & 0xFF), attr};
+    }
+  }
+};
+
+std::vector<char> buffer(ANSI_FRAME_MAX);
+
+size_t encode(const std::vector<ConsoleCell>& cells, const std::vector<ConsoleCell>* previous,
+              ColorMode mode, const AnsiLayout& layout, AnsiFrameInfo* info = nullptr) {
+  return ansi_encode(cells.data(), previous ? previous->data() : nullptr, mode, layout, buffer.data(),
+                     buffer.size(), info);
+}
+
+class EncoderModes : public ::testing::TestWithParam<ColorMode> {};
+
+// A run of frames, each sent as a difference to the one before, then a resize
+// to a larger and to a smaller terminal (each a full redraw into a terminal
+// whose contents are unknown) and more differences there.
+TEST_P(EncoderModes, TerminalReproducesEveryFrameAcrossResizes) {
+  ColorMode mode = GetParam();
+  Frames f;
+  struct Step {
+    int cols, rows, frames;
+  } steps[] = {{80, 50, 12}, {100, 61, 6}, {70, 40, 6}, {80, 30, 4}};
+  for (const Step& s : steps) {
+    AnsiLayout layout = ansi_layout(s.cols, s.rows);
+    Terminal term(s.cols, s.rows);
+    f.randomize_all();
+    std::vector<ConsoleCell> previous = f.cells;
+    term.feed(buffer.data(), encode(f.cells, nullptr, mode, layout));
+    std::string when = std::to_string(s.cols) + "x" + std::to_string(s.rows) + " full";
+    expect_shows(term, f.cells.data(), layout, mode, when.c_str());
+    for (int i = 0; i < s.frames; ++i) {
+      f.change_some(i * 40);
+      term.feed(buffer.data(), encode(f.cells, &previous, mode, layout));
+      previous = f.cells;
+      when = std::to_string(s.cols) + "x" + std::to_string(s.rows) + " frame " + std::to_string(i);
+      expect_shows(term, f.cells.data(), layout, mode, when.c_str());
+    }
+    EXPECT_EQ(term.faults, 0) << "a glyph was printed where the terminal would wrap or scroll";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllModes, EncoderModes,
+                         ::testing::Values(ColorMode::Ansi16, ColorMode::Ansi256, ColorMode::TrueColor),
+                         [](const auto& info) {
+                           return info.param == ColorMode::Ansi16    ? std::string("Ansi16")
+                                  : info.param == ColorMode::Ansi256 ? std::string("Ansi256")
+                                                                     : std::string("TrueColor");
+                         });
+
+TEST(Encoder, LayoutCentresOnLargerAndClipsOnSmallerTerminals) {
+  AnsiLayout big = ansi_layout(101, 57);
+  EXPECT_EQ(big.left, 10);
+  EXPECT_EQ(big.top, 3);
+  AnsiLayout small = ansi_layout(60, 20);
+  EXPECT_EQ(small.left, 0);
+  EXPECT_EQ(small.top, 0);
+  AnsiLayout unknown = ansi_layout(0, 0);
+  EXPECT_EQ(unknown.term_cols, 80);
+  EXPECT_EQ(unknown.term_rows, 50);
+}
+
+// An unchanged frame costs nothing but is counted; a single change costs one
+// cursor move, one colour change and one glyph.
+TEST(Encoder, SendsOnlyChangedCells) {
+  Frames f;
+  f.randomize_all();
+  std::vector<ConsoleCell> previous = f.cells;
+  AnsiFrameInfo info;
+  EXPECT_EQ(encode(f.cells, &previous, ColorMode::TrueColor, ansi_layout(80, 50), &info), 0u);
+  EXPECT_EQ(info.cells_elided, CONSOLE_CELLS);
+  EXPECT_EQ(info.cells_drawn, 0);
+
+  f.cells[7 * 80 + 3] = {'A', 0x1E};
+  size_t n = encode(f.cells, &previous, ColorMode::Ansi16, ansi_layout(80, 50), &info);
+  EXPECT_EQ(std::string(buffer.data(), n), "\x1b[8;4H\x1b[93;44mA");
+  EXPECT_EQ(info.cells_drawn, 1);
+  EXPECT_EQ(info.cells_elided, CONSOLE_CELLS - 1);
+}
+
+TEST(Encoder, RefusesABufferTooSmallForTheWorstFrame) {
+  Frames f;
+  std::vector<char> small(ANSI_FRAME_MAX - 1);
+  EXPECT_EQ(ansi_encode(f.cells.data(), nullptr, ColorMode::TrueColor, ansi_layout(80, 50), small.data(),
+                        small.size(), nullptr),
+            0u);
+}
+
+// The console keeps blue in bit 0 and red in bit 2, ANSI the other way round.
+TEST(Encoder, SwapsRedAndBlueBitsForAnsiColours) {
+  EXPECT_EQ(ansi_16_of(1), 4);   // dark blue
+  EXPECT_EQ(ansi_16_of(4), 1);   // dark red
+  EXPECT_EQ(ansi_16_of(3), 6);   // cyan
+  EXPECT_EQ(ansi_16_of(6), 3);   // brown/yellow
+  EXPECT_EQ(ansi_16_of(9), 12);  // bright blue
+  EXPECT_EQ(ansi_16_of(12), 9);  // bright red
+  EXPECT_EQ(ansi_16_of(7), 7);
+  EXPECT_EQ(ansi_16_of(8), 8);
+  // 256 colours: each console colour gets a distinct fixed colour near it.
+  for (int c = 0; c < 16; ++c) {
+    int n = ansi_xterm256_of(c);
+    EXPECT_GE(n, 16) << c;
+    EXPECT_TRUE(color_matches(xterm_rgb(n), c, ColorMode::Ansi256)) << c;
+    for (int d = 0; d < c; ++d) EXPECT_NE(n, ansi_xterm256_of(d)) << c << " " << d;
+  }
+}
+
+// Code page 437 control codes are drawn as their glyphs; code 0 is a blank
+// cell in its background colour.
+TEST(Encoder, WritesCodePage437GlyphsAsUtf8) {
+  struct {
+    uint8_t code;
+    const char* utf8;
+  } cases[] = {{0x00, " "},           {0x07, "\xe2\x80\xa2"}, {0x09, "\xe2\x97\x8b"},
+               {0x1A, "\xe2\x86\x92"}, {0x7F, "\xe2\x8c\x82"}, {0xB0, "\xe2\x96\x91"},
+               {0xFA, "\xc2\xb7"}};
+  for (const auto& c : cases) {
+    std::vector<ConsoleCell> previous(CONSOLE_CELLS, {'x', 0x07});
+    std::vector<ConsoleCell> cells = previous;
+    cells[0] = {c.code, 0x40};
+    size_t n = encode(cells, &previous, ColorMode::Ansi16, ansi_layout(80, 50));
+    std::string want = std::string("\x1b[1H\x1b[") + (c.code == 0 ? "41m" : "30;41m") + c.utf8;
+    EXPECT_EQ(std::string(buffer.data(), n), want) << int(c.code);
+  }
+}
+
+TEST(Encoder, PicksColourModeFromEnvironment) {
+  EXPECT_EQ(ansi_mode_from_env("truecolor", "xterm"), ColorMode::TrueColor);
+  EXPECT_EQ(ansi_mode_from_env("24bit", nullptr), ColorMode::TrueColor);
+  EXPECT_EQ(ansi_mode_from_env("yes", "xterm-256color"), ColorMode::Ansi256);
+  EXPECT_EQ(ansi_mode_from_env(nullptr, "tmux-256color"), ColorMode::Ansi256);
+  EXPECT_EQ(ansi_mode_from_env(nullptr, "linux"), ColorMode::Ansi16);
+  EXPECT_EQ(ansi_mode_from_env(nullptr, nullptr), ColorMode::Ansi16);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <vector>
+
+#include "runtime/key_parser.h"
+#include "runtime/keys.h"
+
+namespace {
+
+struct Parse {
+  KeyParser parser{};
+  KeyQueue queue{};
+  uint32_t now = 1000;
+
+  Parse() { key_parser_reset(&parser); }
+  // Feeds the bytes one read at a time, `step` ms apart.
+  Parse& feed(const char* bytes, size_t n, uint32_t step = 0) {
+    for (size_t i = 0; i < n; ++i) {
+      key_parser_feed(&parser, static_cast<uint8_t>(bytes[i]), now, &queue);
+      now += step;
+      if (step) key_parser_idle(&parser, now, &queue);
+    }
+    return *this;
+  }
+  Parse& feed(const char* text) { return feed(text, std::strlen(text)); }
+  Parse& feed_apart(const char* text, uint32_t step) { return feed(text, std::strlen(text), step); }
+  Parse& idle(uint32_t ms) {
+    now += ms;
+    key_parser_idle(&parser, now, &queue);
+    return *this;
+  }
+  std::vector<int> codes() {
+    std::vector<int> out;
+    for (int c; (c = key_queue_pop(&queue)) >= 0;) out.push_back(c);
+    return out;
+  }
+};
+
+using Codes = std::vector<int>;
+
+const char ALL_KEYS[] = "\x1b[D\x1b[C\x1bOD\x1bOC\x1b[15~\x1b[[E";
+const Codes ALL_CODES = {224, 75, 224, 77, 224, 75, 224, 77, 0, 63, 0, 63};
+
+TEST(KeyParser, JoinedSequencesInOneRead) { EXPECT_EQ(Parse().feed(ALL_KEYS).codes(), ALL_CODES); }
+
+// Every byte in a read of its own, a few ms apart: still the same keys.
+TEST(KeyParser, SequencesSplitAcrossReads) {
+  EXPECT_EQ(Parse().feed_apart(ALL_KEYS, 5).codes(), ALL_CODES);
+}
+
+TEST(KeyParser, LoneEscapeAfterTimeoutOrAtEndOfInput) {
+  Parse p;
+  p.feed("\x1b").idle(KEY_ESC_TIMEOUT_MS - 1);
+  EXPECT_EQ(p.codes(), Codes{});  // may still become an arrow
+  p.idle(1);
+  EXPECT_EQ(p.codes(), Codes{27});
+
+  Parse end;
+  end.feed("\x1b");
+  key_parser_end(&end.parser, &end.queue);
+  EXPECT_EQ(end.codes(), Codes{27});
+
+  // Escape twice, then an arrow right behind it.
+  EXPECT_EQ(Parse().feed("\x1b\x1b\x1b[D").codes(), (Codes{27, 27, 224, 75}));
+}
+
+// Keys with no console meaning vanish whole and never leave a stray prefix
+// or tail behind that could pass for another key.
+TEST(KeyParser, UnknownSequencesAreDroppedWhole) {
+  EXPECT_EQ(Parse().feed("\x1b[1;5A\x1b[200~\x1bOP\x1b[[A\x1b[3;5~x").codes(), Codes{'x'});
+  EXPECT_EQ(Parse().feed("\x1b[1;2D\x1b[15;5~").codes(), (Codes{224, 75, 0, 63}));  // with modifiers
+  EXPECT_EQ(Parse().feed("\x1bxq").codes(), Codes{'q'});  // Alt+x
+  // NUL and UTF-8 bytes could pose as the 0 and 224 prefixes.
+  EXPECT_EQ(Parse().feed("\0?", 2, 0).codes(), Codes{'?'});
+  EXPECT_EQ(Parse().feed("\xe0K\xc3\xa0M").codes(), (Codes{'K', 'M'}));
+  // A sequence cut off and never finished is dropped after the timeout.
+  Parse cut;
+  cut.feed("\x1b[1").idle(KEY_ESC_TIMEOUT_MS);
+  EXPECT_EQ(cut.feed("\r").codes(), Codes{13});
+}
+
+TEST(KeyParser, FullQueueDropsWholePairs) {
+  Parse p;
+  for (int i = 0; i < KEY_QUEUE_SIZE - 1; ++i) p.feed("a");
+  p.feed("\x1b[D");
+  Codes codes = p.codes();
+  ASSERT_EQ(codes.size(), static_cast<size_t>(KEY_QUEUE_SIZE - 1));
+  EXPECT_EQ(codes.back(), 'a');
+}
+
+// The keyboard as the main loop sees it, reading a pipe that ends.
+TEST(Keys, ReadsInjectedCodesThenTheSourceUntilItEnds) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  key_set_source(fds[0]);
+  key_inject(27);
+  ASSERT_TRUE(key_waiting());
+  EXPECT_EQ(key_read(), 27);
+  EXPECT_FALSE(key_waiting());
+
+  ASSERT_EQ(write(fds[1], "\x1b[C\x1b", 4), 4);
+  ASSERT_TRUE(key_waiting());
+  EXPECT_EQ(key_read(), 224);
+  EXPECT_EQ(key_read(), 77);
+  EXPECT_FALSE(key_waiting());  // the ESC might still start a sequence
+  close(fds[1]);
+  ASSERT_TRUE(key_waiting());  // end of input: it was Escape
+  EXPECT_EQ(key_read(), 27);
+  EXPECT_EQ(key_read(), -1);
+  close(fds[0]);
+  key_set_source(-1);
+}
+
+}  // namespace
