@@ -5,7 +5,7 @@
 #include <cstring>
 #include <locale.h>
 
-#include "viewers/viewers.h"
+#include "viewers/viewer_keys.h"
 
 namespace {
 

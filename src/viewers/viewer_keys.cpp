@@ -2,7 +2,7 @@
 #include <ctime>
 
 #include "runtime/keys.h"
-#include "viewers/viewers.h"
+#include "viewers/viewer_keys.h"
 
 bool viewer_headless = false;
 
