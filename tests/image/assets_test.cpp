@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "image/assets.h"
+#include "image/image_pool.h"
+#include "render3d/mesh_load.h"
+#include "scenes/show_assets.h"
+
+namespace {
+
+void reload_like_f5() {
+  asset_free_all();
+  asset_free_extras();
+  asset_load_all();
+  asset_build_extras();
+}
+
+void expect_slots_in_load_order() {
+  for (int32_t slot = 0; slot < 14; ++slot) EXPECT_NE(image_pool[slot].pixels, nullptr) << slot;
+  EXPECT_EQ(image_pool[14].pixels, nullptr);
+  // env for the robot and the saucer, paper and plite2 twice each, then the skins.
+  EXPECT_EQ(robot_mesh.texture, 0);
+  EXPECT_EQ(saucer_mesh.texture, 1);
+  EXPECT_EQ(building_meshes[0].texture, 2);
+  EXPECT_EQ(building_meshes[1].texture, 3);
+  EXPECT_EQ(building_meshes[2].texture, 4);
+  EXPECT_EQ(building_meshes[3].texture, 5);
+  for (int32_t i = 0; i < ROBOT_TEXTURE_COUNT; ++i) EXPECT_EQ(robot_textures[i], 6 + i);
+  // The bare mesh row has no texture until the robot scene gives it a skin.
+  EXPECT_EQ(robot_mesh_plain.texture, -1);
+  EXPECT_GT(robot_mesh_plain.vertex_count, 0);
+}
+
+}  // namespace
+
+using AssetTable = ShowAssetsTest;
+
+TEST_F(AssetTable, FillsFourteenPoolSlotsTheSameWayAfterEveryReload) {
+  expect_slots_in_load_order();
+  for (auto* picture : {&overlay_images[0], &overlay_images[21], &greets_image, &sky_image}) {
+    EXPECT_NE(picture->pixels, nullptr);
+  }
+  reload_like_f5();
+  expect_slots_in_load_order();
+}
+
+TEST_F(AssetTable, ScalesTheSaucerOnceAfterAReload) {
+  reload_like_f5();
+  reload_like_f5();
+  Mesh fresh{};
+  mesh_load("data/saucer.bof", &fresh);
+  mesh_scale(&fresh, 0.1f);
+  ASSERT_EQ(fresh.vertex_count, saucer_mesh.vertex_count);
+  for (int32_t i = 0; i < fresh.vertex_count; ++i) {
+    EXPECT_EQ(saucer_mesh.vertices[i].x, fresh.vertices[i].x) << i;
+    EXPECT_EQ(saucer_mesh.vertices[i].y, fresh.vertices[i].y) << i;
+    EXPECT_EQ(saucer_mesh.vertices[i].z, fresh.vertices[i].z) << i;
+  }
+  mesh_free(&fresh);
+  EXPECT_EQ(saucer_mesh.pos.y, 10.0f);
+  EXPECT_EQ(saucer_body.pos.y, 10.0f);
+  EXPECT_EQ(saucer_body.mesh, &saucer_mesh);
+  EXPECT_EQ(robot_body.mesh, &robot_mesh);
+}
+
+TEST(AssetTableRows, ANullRowEndsTheLoadAndReleasePasses) {
+  if (!show_data_present()) GTEST_SKIP() << "data/ not generated (run `make data`)";
+  void* row5 = asset_table[5].target;
+  asset_table[5].target = nullptr;
+  asset_load_all();
+  EXPECT_NE(overlay_images[0].pixels, nullptr);  // row 3
+  EXPECT_NE(overlay_images[1].pixels, nullptr);  // row 4
+  EXPECT_EQ(overlay_images[2].pixels, nullptr);  // row 5
+  EXPECT_EQ(overlay_images[3].pixels, nullptr);  // row 6
+  EXPECT_EQ(sky_image.pixels, nullptr);
+  EXPECT_EQ(building_meshes[3].vertices, nullptr);
+  asset_free_all();
+  EXPECT_EQ(overlay_images[1].pixels, nullptr);
+  EXPECT_EQ(robot_mesh.vertices, nullptr);
+  EXPECT_EQ(image_pool[0].pixels, nullptr);
+  asset_table[5].target = row5;
+}
+
+TEST(AssetTableRows, OnlyMeshRowsWithATexturePathAreSplit) {
+  Mesh mesh{};
+  Image picture{};
+  mesh.texture = 7;
+  const AssetEntry bare{&mesh, "data/bot1.bof", asset_load_mesh, asset_release_mesh};
+  const AssetEntry empty{&mesh, "", asset_load_mesh, asset_release_mesh};
+  const AssetEntry image{&picture, "data/a.tga|data/b.tga", asset_load_image, asset_release_image};
+  EXPECT_FALSE(asset_load_with_texture(&bare));
+  EXPECT_FALSE(asset_load_with_texture(&empty));
+  EXPECT_FALSE(asset_load_with_texture(&image));
+  // A bar beyond the 63 characters a path may hold is not seen.
+  std::string long_path(66, 'a');
+  long_path += "|data/env.tga";
+  const AssetEntry too_long{&mesh, long_path.c_str(), asset_load_mesh, asset_release_mesh};
+  EXPECT_FALSE(asset_load_with_texture(&too_long));
+  // Nothing was loaded into the targets.
+  EXPECT_EQ(mesh.vertices, nullptr);
+  EXPECT_EQ(mesh.texture, 7);
+  EXPECT_EQ(picture.pixels, nullptr);
+}

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "common/random.h"
+#include "image/assets.h"
+#include "image/blit.h"
+#include "scenes/random_draws.h"
+#include "scenes/scenes.h"
+
+namespace {
+
+constexpr int32_t END_LOGO = 10;
+
+// A white bar across the middle on a transparent picture, standing in for the logo.
+class EndLogo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    logo_.assign(FRAME_PIXELS, 0);
+    std::fill(logo_.begin() + 60 * FRAME_W, logo_.begin() + 90 * FRAME_W, pixel_rgba(255, 255, 255));
+    saved_ = overlay_images[END_LOGO];
+    overlay_images[END_LOGO] = Image{logo_.data(), FRAME_H, FRAME_W, 7};
+  }
+  void TearDown() override { overlay_images[END_LOGO] = saved_; }
+
+  static void fill_frame(Pixel p) { std::fill(frame_buffer, frame_buffer + FRAME_PIXELS, p); }
+  static std::vector<Pixel> frame() { return {frame_buffer, frame_buffer + FRAME_PIXELS}; }
+
+ private:
+  std::vector<Pixel> logo_;
+  Image saved_{};
+};
+
+uint32_t max_channel(const std::vector<Pixel>& pixels) {
+  uint32_t top = 0;
+  for (Pixel p : pixels) top = std::max({top, pixel_r(p), pixel_g(p), pixel_b(p)});
+  return top;
+}
+
+}  // namespace
+
+TEST_F(EndLogo, AtTimeZeroTheLogoIsBlendedOverTheUnchangedFrame) {
+  fill_frame(pixel_rgba(40, 90, 200));
+  img_blit(&overlay_images[END_LOGO], 0, 0);
+  std::vector<Pixel> blended = frame();
+
+  fill_frame(pixel_rgba(40, 90, 200));
+  scene_end_logo(0.0f);
+  EXPECT_EQ(frame(), blended);
+}
+
+TEST_F(EndLogo, AtTheSwitchTimeNeitherTearRuns) {
+  fill_frame(pixel_rgba(128, 128, 128));
+  rand_seed(17);
+  scene_end_logo(0.5f);
+  // Two grain passes of one value per pixel, nothing else.
+  EXPECT_TRUE(took(17, 2 * FRAME_PIXELS));
+
+  rand_seed(17);
+  scene_end_logo(0.49f);
+  EXPECT_FALSE(took(17, 2 * FRAME_PIXELS));
+  rand_seed(17);
+  scene_end_logo(0.51f);
+  EXPECT_FALSE(took(17, 2 * FRAME_PIXELS));
+}
+
+TEST_F(EndLogo, AtTimeOneEverythingIncludingTheLogoIsDarkenedTwice) {
+  fill_frame(pixel_rgba(0, 0, 0));
+  scene_end_logo(1.0f);
+  std::vector<Pixel> dark = frame();
+  // Far from the logo the grain (at most +63) is taken away again by the
+  // darkening of 128; the blurred logo itself keeps at most 255 - 128.
+  std::vector<Pixel> top_rows(dark.begin(), dark.begin() + 10 * FRAME_W);
+  EXPECT_EQ(max_channel(top_rows), 0u);
+  EXPECT_LE(max_channel(dark), 255u - 128u);
+
+  fill_frame(pixel_rgba(255, 255, 255));
+  scene_end_logo(1.0f);
+  EXPECT_LE(max_channel(frame()), 255u - 128u);
+}

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "scenes/scenes.h"
+#include "scenes/show_assets.h"
+
+namespace {
+
+constexpr int32_t STARS_ONLY = 0;
+constexpr int32_t WITH_SAUCER = 1;
+
+float distance(Vec3f a, Vec3f b) {
+  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+}
+
+}  // namespace
+
+using SharedSaucer = ShowAssetsTest;
+
+TEST_F(SharedSaucer, IsPlacedByTheStarWarpAfterAShotWithoutIt) {
+  scene_star_warp(20, STARS_ONLY, 0.0f, 1);
+  scene_star_warp(20, WITH_SAUCER, 0.5f, 1);
+  EXPECT_EQ(saucer_body.pos.x, std::sin(5.0f) - 3.0f);
+  EXPECT_EQ(saucer_body.pos.y, 10.0f);
+  EXPECT_EQ(saucer_body.pos.z, 0.5f);
+
+  // Shot 2 shows stars only and does not arm the placement.
+  scene_saucer_city(20, 0, 0.5f, 0.0f);
+  scene_star_warp(20, 2, 0.5f, 1);
+  Vec3f before = saucer_body.pos;
+  scene_star_warp(20, WITH_SAUCER, 0.5f, 1);
+  EXPECT_LT(distance(saucer_body.pos, before), 1.0f);
+  EXPECT_NE(saucer_body.pos.y, 10.0f);
+}
+
+TEST_F(SharedSaucer, FliesOnIntoTheCityAndDownAtTheCutWithoutJumping) {
+  scene_star_warp(20, STARS_ONLY, 0.0f, 1);
+  scene_star_warp(20, WITH_SAUCER, 1.0f, 1);
+  Vec3f warp_end = saucer_body.pos;
+
+  // Climbing toward height 40 at the remaining height per second.
+  scene_saucer_city(20, 0, 1.0f, 0.0f);
+  float first_rise = saucer_body.pos.y - warp_end.y;
+  EXPECT_NEAR(first_rise, 30.0f * 0.02f, 0.05f);
+  Vec3f before = saucer_body.pos;
+  scene_saucer_city(20, 0, 1.0f, 0.0f);
+  EXPECT_LT(saucer_body.pos.y - before.y, first_rise);
+
+  before = saucer_body.pos;
+  scene_saucer_city(20, 1, 1.0f, 0.0f);
+  EXPECT_LT(distance(saucer_body.pos, before), 1.0f);
+  EXPECT_LT(saucer_body.pos.y, before.y);
+  EXPECT_EQ(saucer_mesh.pos.y, saucer_body.pos.y);
+}

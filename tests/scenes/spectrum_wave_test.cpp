@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "audio/music.h"
+#include "common/random.h"
+#include "scenes/scenes.h"
+#include "scenes/spectrum_wave.h"
+
+namespace {
+
+// Without music started the spectrum is only what a test writes into it.
+void set_spectrum(float level) { std::fill(music_spectrum, music_spectrum + MUSIC_BINS, level); }
+
+void reset_wave(float freq, float level) {
+  wave_freq = freq;
+  wave_level = level;
+}
+
+// The frequency factor of the band the scan chose, from a fresh wave_freq of 0.
+float chosen_factor() { return 3.0f * wave_freq; }
+
+float factor_of(int32_t hz) { return static_cast<float>(hz - 300) * 4.0f / 2700.0f + 1.0f; }
+
+}  // namespace
+
+TEST(SpectrumWave, BandsAreWholeRowsInColoursFromTheSharedSequence) {
+  set_spectrum(0.0f);
+  reset_wave(0.0f, 0.0f);
+  rand_seed(2024);
+  int32_t colour = rand_next();
+  int32_t length = rand_next();
+  rand_seed(2024);
+  scene_spectrum_wave();
+
+  EXPECT_EQ(band_buffer[0], static_cast<Pixel>(colour) << 8);
+  int32_t first_rows = ((length & 15) + 8) * 3;
+  EXPECT_EQ(band_buffer[first_rows * FRAME_W - 1], band_buffer[0]);
+  EXPECT_NE(band_buffer[first_rows * FRAME_W], band_buffer[0]);
+
+  int32_t bands = 1;
+  int32_t rows_in_band = 0;
+  for (int32_t y = 0; y < FRAME_H; ++y) {
+    const Pixel* row = band_buffer + y * FRAME_W;
+    ASSERT_TRUE(std::all_of(row, row + FRAME_W, [&](Pixel p) { return p == row[0]; })) << y;
+    EXPECT_EQ(row[0] & 0xFF0000FFu, 0u) << "no red, no alpha";
+    if (y > 0 && row[0] != row[-FRAME_W]) {
+      EXPECT_EQ(rows_in_band % 3, 0);
+      EXPECT_GE(rows_in_band, 24);
+      EXPECT_LE(rows_in_band, 69);
+      ++bands;
+      rows_in_band = 0;
+    }
+    ++rows_in_band;
+  }
+  EXPECT_EQ(rows_in_band % 3, 0);
+  EXPECT_GE(bands, 3);
+  EXPECT_LE(bands, 6);
+}
+
+TEST(SpectrumWave, InSilenceTheWaveFlattensAndTheBandsShowUndisturbed) {
+  set_spectrum(0.0f);
+  reset_wave(0.0f, 3.0f);
+  scene_spectrum_wave();
+  EXPECT_FLOAT_EQ(wave_level, 2.0f);
+  EXPECT_NEAR(chosen_factor(), 1.37037f, 1e-4f);
+  for (int i = 0; i < 60; ++i) scene_spectrum_wave();
+  EXPECT_LT(wave_level, 1e-9f);
+
+  // Level 0: no shift, and a lens of (0, 0, 1) samples each pixel or its upper
+  // or left neighbour, so only the first row of a band may differ.
+  for (int32_t y = 1; y < FRAME_H; ++y) {
+    const Pixel* bands = band_buffer + y * FRAME_W;
+    if (bands[0] != bands[-FRAME_W]) continue;
+    for (int32_t x = 0; x < FRAME_W; ++x) ASSERT_EQ(frame_buffer[y * FRAME_W + x], bands[x]) << x << "," << y;
+  }
+}
+
+TEST(SpectrumWave, EqualLevelsGoToTheLowerFrequency) {
+  set_spectrum(0.5f);
+  reset_wave(0.0f, 0.0f);
+  scene_spectrum_wave();
+  EXPECT_NEAR(chosen_factor(), factor_of(550), 1e-5f);
+  EXPECT_FLOAT_EQ(wave_level, 1.0f / 3.0f);
+}
+
+TEST(SpectrumWave, ASteadyToneSettlesTheHeightAtTwiceItsLevel) {
+  // Loud from bin 100 (about 4300 Hz) up: the lowest band lying wholly in it
+  // is the one around 4800 Hz (bins 100-121).
+  set_spectrum(0.0f);
+  std::fill(music_spectrum + 100, music_spectrum + 127, 0.25f);
+  reset_wave(0.0f, 0.0f);
+  scene_spectrum_wave();
+  EXPECT_NEAR(chosen_factor(), factor_of(4800), 1e-5f);
+  for (int i = 0; i < 60; ++i) scene_spectrum_wave();
+  EXPECT_NEAR(wave_level, 0.5f, 1e-5f);
+  EXPECT_NEAR(wave_freq, factor_of(4800), 1e-4f);
+  set_spectrum(0.0f);
+}

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "common/random.h"
+#include "scenes/scenes.h"
+#include "scenes/star_warp.h"
+
+namespace {
+
+constexpr int32_t STARS_ONLY = 2;
+
+// Every star dark at the centre, so only the stars a test places show.
+void dark_field() {
+  scene_star_warp(0, STARS_ONLY, 0.0f, 1);
+  std::fill(stars, stars + STAR_COUNT, Star{0.0f, 0.0f, 0.0f});
+}
+
+Pixel at(int32_t x, int32_t y) { return frame_buffer[y * FRAME_W + x]; }
+
+int32_t lit_pixels() {
+  return static_cast<int32_t>(
+      std::count_if(frame_buffer, frame_buffer + FRAME_PIXELS, [](Pixel p) { return p != 0; }));
+}
+
+}  // namespace
+
+TEST(StarWarp, GreyLevelsRepeatOneByteInAllFour) {
+  scene_star_warp(0, STARS_ONLY, 0.0f, 1);
+  EXPECT_EQ(star_grey[0], 0u);
+  EXPECT_EQ(star_grey[1], 0x10101010u);
+  EXPECT_EQ(star_grey[15], 0xF0F0F0F0u);
+}
+
+TEST(StarWarp, WithNoTimePassedTheSameStarsAreDrawnAgain) {
+  scene_star_warp(0, STARS_ONLY, 0.0f, 1);
+  std::vector<Star> before(stars, stars + STAR_COUNT);
+  std::vector<Pixel> frame(frame_buffer, frame_buffer + FRAME_PIXELS);
+  scene_star_warp(0, STARS_ONLY, 0.0f, 1);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), stars, [](const Star& a, const Star& b) {
+    return a.x == b.x && a.y == b.y && a.brightness == b.brightness;
+  }));
+  EXPECT_TRUE(std::equal(frame.begin(), frame.end(), frame_buffer));
+}
+
+TEST(StarWarp, StarsOnTheRightOrBottomEdgeAreRebornDark) {
+  dark_field();
+  stars[0] = {120.0f, 0.0f, 9.0f};
+  stars[1] = {0.0f, 75.0f, 9.0f};
+  stars[2] = {-120.0f, -75.0f, 9.0f};
+  rand_seed(321);
+  // Stars run from the last to the first: star 1 takes the first two values.
+  int32_t r[4];
+  for (int32_t& v : r) v = rand_next();
+  rand_seed(321);
+  scene_star_warp(0, STARS_ONLY, 0.0f, 1);
+
+  EXPECT_EQ(stars[1].x, static_cast<float>(r[0] % 240 - 120));
+  EXPECT_EQ(stars[1].y, static_cast<float>(r[1] % 150 - 75));
+  EXPECT_EQ(stars[0].x, static_cast<float>(r[2] % 240 - 120));
+  EXPECT_EQ(stars[0].y, static_cast<float>(r[3] % 150 - 75));
+  EXPECT_EQ(stars[0].brightness, 0.0f);
+  EXPECT_EQ(stars[1].brightness, 0.0f);
+  // The star on the left and top edges is still drawn, in the top-left corner.
+  EXPECT_EQ(stars[2].brightness, 9.0f);
+  EXPECT_EQ(at(0, 0), star_grey[9]);
+  EXPECT_EQ(lit_pixels(), 1);
+}
+
+TEST(StarWarp, TrailsStreakOutwardAndDropPointsOffTheFrame) {
+  dark_field();
+  stars[0] = {50.5f, 20.5f, 20.0f};    // scales 1.04 .. 1.0: x 172, 172, 171, 171, 170
+  stars[1] = {119.0f, 74.0f, 3.0f};    // only the star itself stays inside
+  stars[2] = {-119.5f, -74.5f, 3.0f};  // -0.695 truncates to 0; further out is dropped
+  scene_star_warp(0, STARS_ONLY, 0.0f, 5);
+
+  EXPECT_EQ(at(172, 96), star_grey[15]);
+  EXPECT_EQ(at(171, 95), star_grey[15]);
+  EXPECT_EQ(at(170, 95), star_grey[15]);
+  EXPECT_EQ(at(239, 149), star_grey[3]);
+  EXPECT_EQ(at(0, 0), star_grey[3]);
+  EXPECT_EQ(lit_pixels(), 5);
+
+  dark_field();
+  stars[0] = {50.5f, 20.5f, 20.0f};
+  scene_star_warp(0, STARS_ONLY, 0.0f, 1);
+  EXPECT_EQ(at(170, 95), star_grey[15]);
+  EXPECT_EQ(lit_pixels(), 1);
+}
+
+TEST(StarWarp, StarsMoveOutwardAndBrightenWithTime) {
+  dark_field();
+  stars[0] = {10.0f, -20.0f, 1.0f};
+  scene_star_warp(500, STARS_ONLY, 0.0f, 1);
+  EXPECT_EQ(stars[0].x, 15.0f);
+  EXPECT_EQ(stars[0].y, -30.0f);
+  EXPECT_EQ(stars[0].brightness, 5.0f);
+  EXPECT_EQ(at(135, 45), star_grey[5]);
+}
+
+TEST(StarWarp, ABackwardSeekPullsStarsInAndDrawsThemBlack) {
+  dark_field();
+  stars[0] = {10.0f, 10.0f, 0.5f};
+  scene_star_warp(-1000, STARS_ONLY, 0.0f, 1);
+  EXPECT_EQ(stars[0].x, 0.0f);
+  EXPECT_EQ(stars[0].brightness, -7.5f);
+  EXPECT_EQ(lit_pixels(), 0);
+}
+
+TEST(StarWarp, TheLensPinchesOnlyAfterTimeTwenty) {
+  // A block of bright stars right of the centre.
+  auto bright_block = [] {
+    dark_field();
+    for (int32_t i = 0; i < 100; ++i) {
+      stars[i] = {static_cast<float>(40 + i % 10), static_cast<float>(i / 10), 15.0f};
+    }
+  };
+  bright_block();
+  scene_star_warp(0, STARS_ONLY, 20.0f, 1);
+  std::vector<Pixel> plain(frame_buffer, frame_buffer + FRAME_PIXELS);
+  EXPECT_EQ(at(160, 75), star_grey[15]);
+  EXPECT_EQ(lit_pixels(), 100);
+
+  bright_block();
+  scene_star_warp(0, STARS_ONLY, 30.0f, 1);
+  EXPECT_FALSE(std::equal(plain.begin(), plain.end(), frame_buffer));
+  EXPECT_GT(lit_pixels(), 0);
+}
