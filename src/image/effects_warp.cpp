@@ -40,13 +40,17 @@ void fx_lens(Pixel* buffer, float a, float b, float c) {
     const float v = vs[y];
     for (int x = 0; x < FRAME_W; ++x) {
       const float u = us[x];
-      // n = trunc((u^2 + v^2) * 256); d = int_sqrt(n) / 16, below 1 only for n < 256.
-      const int32_t n = trunc_i32((u * u + v * v) * 256.0f);
+      // Intermediates are wider than float and rounded where a float is
+      // stored (u, v, the root's argument, su, sv): at c = 1 a u just below
+      // its exact value then samples the left neighbour.
+      // n = trunc(x * 256) of x = u^2 + v^2; d = int_sqrt(n) / 16 is below 1 only for n < 256.
+      const float dist_sq = static_cast<float>(static_cast<double>(u) * u + static_cast<double>(v) * v);
+      const int32_t n = trunc_i32(dist_sq * 256.0f);
       const float m = n < 256 ? lens_table.magnification[n < 0 ? 0 : lens_table.sqrt_step[n]] : 1.0f;
-      const float su = u * (a * m + 1.0f - a);
-      const float sv = v * (b * m + 1.0f - b);
-      const int32_t sx = clamp(trunc_i32(su * 120.0f + 120.0f), 0, FRAME_W - 1);
-      const int32_t sy = clamp(trunc_i32(sv * 120.0f + 75.0f), 0, FRAME_H - 1);
+      const float su = static_cast<float>(u * (static_cast<double>(a) * m + 1.0 - a));
+      const float sv = static_cast<float>(v * (static_cast<double>(b) * m + 1.0 - b));
+      const int32_t sx = clamp(trunc_i32(su * 120.0 + 120.0), 0, FRAME_W - 1);
+      const int32_t sy = clamp(trunc_i32(sv * 120.0 + 75.0), 0, FRAME_H - 1);
       scratch[y * FRAME_W + x] = buf[sy * FRAME_W + sx];
     }
   }

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "image/blit.h"
+
+namespace {
+
+struct Picture {
+  std::vector<Pixel> pixels;
+  Image image;
+  Picture(int w, int h, Pixel fill) : pixels(w * h, fill) {
+    image = {pixels.data(), static_cast<uint16_t>(h), static_cast<uint16_t>(w), 0};
+  }
+};
+
+void fill_frame(Pixel p) { std::fill(frame_buffer, frame_buffer + FRAME_PIXELS, p); }
+
+}  // namespace
+
+TEST(Blit, OpaqueFullFrameLandsAt255Over256) {
+  fill_frame(pixel_rgba(9, 9, 9, 77));
+  Picture pic(FRAME_W, FRAME_H, pixel_rgba(255, 128, 0, 255));
+  img_blit(&pic.image, 0, 0);
+  for (int i = 0; i < FRAME_PIXELS; i += 997) EXPECT_EQ(frame_buffer[i], pixel_rgba(254, 127, 0, 77));
+}
+
+TEST(Blit, ClippingAndAlpha) {
+  fill_frame(0);
+  Picture pic(10, 20, pixel_rgba(200, 200, 200, 255));
+  for (int x = 0; x < 10; ++x) pic.pixels[x] = pixel_rgba(100, 0, 0, 255);  // row 0 marked
+  img_blit(&pic.image, 235, -10);
+  // Rows 0-9 of the picture are skipped; five columns land.
+  EXPECT_EQ(frame_buffer[0 * FRAME_W + 235], pixel_rgba(199, 199, 199, 0));
+  EXPECT_EQ(frame_buffer[9 * FRAME_W + 239], pixel_rgba(199, 199, 199, 0));
+  EXPECT_EQ(frame_buffer[10 * FRAME_W + 235], 0u);
+  EXPECT_EQ(frame_buffer[0 * FRAME_W + 234], 0u);
+
+  fill_frame(pixel_rgba(50, 60, 70));
+  Picture clear(4, 4, pixel_rgba(255, 255, 255, 0));
+  img_blit(&clear.image, 0, 0);
+  EXPECT_EQ(frame_buffer[0], pixel_rgba(50, 60, 70));
+  fill_frame(0);
+  Picture half(4, 4, pixel_rgba(200, 100, 0, 128));
+  img_blit(&half.image, 0, 147);
+  EXPECT_EQ(frame_buffer[147 * FRAME_W], pixel_rgba(100, 50, 0, 0));
+  EXPECT_EQ(frame_buffer[149 * FRAME_W + 3], pixel_rgba(100, 50, 0, 0));
+
+  // Entirely outside, empty: nothing happens (and nothing is read).
+  fill_frame(0);
+  img_blit(&pic.image, -10, 0);
+  img_blit(&pic.image, 241, 0);
+  img_blit(&pic.image, 0, -20);
+  img_blit(&pic.image, 0, 151);
+  Image empty = {};
+  img_blit(&empty, 0, 0);
+  EXPECT_TRUE(std::all_of(frame_buffer, frame_buffer + FRAME_PIXELS, [](Pixel p) { return p == 0; }));
+}
