@@ -1,0 +1,16 @@
+// musicgen SONG OUT.mp3: renders the soundtrack from its source and encodes it.
+#include <cstdio>
+
+#include "musicgen/mp3_writer.h"
+#include "musicgen/sequencer.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: musicgen SONG OUT.mp3\n");
+    return 2;
+  }
+  Song song;
+  if (!song_load(argv[1], &song)) return 1;
+  std::vector<float> stereo = song_render(song);
+  return mp3_write(argv[2], stereo.data(), song_frames(song), 192) ? 0 : 1;
+}
