@@ -1,0 +1,3 @@
+DATA_FILES += data/charmap.lut data/colmap.lut
+data/charmap.lut data/colmap.lut &: $(BUILD)/lutgen
+	@mkdir -p data && $(BUILD)/lutgen data
