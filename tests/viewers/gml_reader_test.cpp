@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "viewers/gml_reader.h"
-#include "viewers/viewers.h"
+#include "viewers/viewer_keys.h"
 
 namespace {
 

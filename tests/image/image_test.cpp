@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "image/image.h"
+#include "image/tga_bytes.h"
+
+namespace {
+
+constexpr Pixel RED = pixel_rgba(255, 0, 0);
+constexpr Pixel BLUE = pixel_rgba(0, 0, 255);
+
+// 4 x 2, 24-bit: first file scanline blue (file bytes 255, 0, 0), second red.
+std::vector<uint8_t> blue_then_red(uint8_t descriptor) {
+  TgaHeaderFields h;
+  h.width = 4;
+  h.height = 2;
+  h.descriptor = descriptor;
+  std::vector<uint8_t> bytes = tga_header_bytes(h);
+  for (int i = 0; i < 4; ++i) bytes.insert(bytes.end(), {255, 0, 0});
+  for (int i = 0; i < 4; ++i) bytes.insert(bytes.end(), {0, 0, 255});
+  return bytes;
+}
+
+struct Loaded {
+  Image image = {};
+  std::string errors;
+  ~Loaded() { img_free(&image); }
+};
+
+void load(const std::vector<uint8_t>& bytes, Loaded* out, const std::string& suffix = ".tga") {
+  TempFile file(bytes, suffix);
+  testing::internal::CaptureStderr();
+  img_load(file.path(), &out->image);
+  out->errors = testing::internal::GetCapturedStderr();
+}
+
+TEST(ImageTga, BottomUpIsFlippedAndOpaque) {
+  Loaded l;
+  load(blue_then_red(0), &l);
+  ASSERT_NE(l.image.pixels, nullptr);
+  EXPECT_EQ(l.image.width, 4);
+  EXPECT_EQ(l.image.height, 2);
+  for (int x = 0; x < 4; ++x) {
+    EXPECT_EQ(l.image.pixels[x], RED);
+    EXPECT_EQ(l.image.pixels[4 + x], BLUE);
+  }
+}
+
+TEST(ImageTga, OrientationBits) {
+  Loaded top_down;
+  load(blue_then_red(0x20), &top_down);
+  EXPECT_EQ(top_down.image.pixels[0], BLUE);
+  EXPECT_EQ(top_down.image.pixels[4], RED);
+
+  TgaHeaderFields h;
+  h.width = 3;
+  h.descriptor = 0x10;
+  Loaded mirrored;
+  load(tga_header_bytes(h) + std::vector<uint8_t>{1, 0, 0, 2, 0, 0, 3, 0, 0}, &mirrored);
+  EXPECT_EQ(mirrored.image.pixels[0], pixel_rgba(0, 0, 3));
+  EXPECT_EQ(mirrored.image.pixels[2], pixel_rgba(0, 0, 1));
+}
+
+TEST(ImageTga, AlphaIsKeptFor32Bit) {
+  TgaHeaderFields h;
+  h.width = 2;
+  h.depth = 32;
+  h.descriptor = 0x28;
+  Loaded l;
+  load(tga_header_bytes(h) + std::vector<uint8_t>{10, 20, 30, 0, 40, 50, 60, 128}, &l);
+  ASSERT_NE(l.image.pixels, nullptr);
+  EXPECT_EQ(l.image.pixels[0], pixel_rgba(30, 20, 10, 0));
+  EXPECT_EQ(l.image.pixels[1], pixel_rgba(60, 50, 40, 128));
+}
+
+TEST(ImageTga, DepthThatDisagreesWithAlphaBitsIsRejected) {
+  struct Case {
+    uint8_t depth, descriptor;
+  } cases[] = {{24, 8}, {32, 0}, {16, 1}, {8, 0}, {15, 0}};
+  for (const Case& c : cases) {
+    TgaHeaderFields h;
+    h.width = 2;
+    h.height = 2;
+    h.depth = c.depth;
+    h.descriptor = c.descriptor;
+    Loaded l;
+    TempFile file(tga_header_bytes(h) + std::vector<uint8_t>(16, 7));
+    testing::internal::CaptureStderr();
+    img_load(file.path(), &l.image);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(l.image.pixels, nullptr) << int(c.depth);
+    EXPECT_EQ(l.image.width, 0);
+    EXPECT_NE(err.find(file.path()), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  }
+}
+
+TEST(ImageTga, UnreadablePicturesLeaveTheImageEmpty) {
+  Loaded missing;
+  testing::internal::CaptureStderr();
+  img_load("/nonexistent/x.tga", &missing.image);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Failed to open file"), std::string::npos);
+  EXPECT_EQ(missing.image.pixels, nullptr);
+
+  auto bytes = blue_then_red(0);
+  bytes.resize(bytes.size() - 1);
+  Loaded truncated;
+  load(bytes, &truncated);
+  EXPECT_EQ(truncated.image.pixels, nullptr);
+  EXPECT_EQ(truncated.image.height, 0);
+}
+
+TEST(ImageWidthLog2, Halvings) {
+  EXPECT_EQ(img_width_log2(256), 8);
+  EXPECT_EQ(img_width_log2(255), 7);
+  EXPECT_EQ(img_width_log2(3), 1);
+  EXPECT_EQ(img_width_log2(1), 0);
+  EXPECT_EQ(img_width_log2(0), 0);
+
+  TgaHeaderFields h;
+  h.width = 256;
+  h.height = 128;
+  Loaded l;
+  load(tga_header_bytes(h) + std::vector<uint8_t>(256 * 128 * 3, 0), &l);
+  EXPECT_EQ(l.image.width_log2, 8);
+  img_free(&l.image);
+  EXPECT_EQ(l.image.pixels, nullptr);
+  EXPECT_EQ(l.image.width, 0);
+  EXPECT_EQ(l.image.height, 0);
+  EXPECT_EQ(l.image.width_log2, 8);  // kept by img_free
+  load(blue_then_red(0), &l);
+  EXPECT_EQ(l.image.width_log2, 2);
+}
+
+TEST(ImageNames, TgaSubstringTest) {
+  EXPECT_TRUE(img_is_tga_name("data/PIC.TGA"));
+  EXPECT_TRUE(img_is_tga_name("pic.tga.bak"));
+  EXPECT_FALSE(img_is_tga_name("pic.Tga"));
+  EXPECT_FALSE(img_is_tga_name("data/pic_64x32.raw"));
+}
+
+TEST(ImageNames, RawSizeFromTheName) {
+  int32_t w = 0, h = 0;
+  EXPECT_TRUE(img_parse_raw_size("data/pic_64x32.raw", &w, &h));
+  EXPECT_EQ(w, 64);
+  EXPECT_EQ(h, 32);
+  EXPECT_TRUE(img_parse_raw_size("a_b/c_ 12x7.bin", &w, &h));  // leading blank, last "_"
+  EXPECT_EQ(w, 12);
+  EXPECT_EQ(h, 7);
+  EXPECT_TRUE(img_parse_raw_size("v1.0/x_9999x1.raw", &w, &h));  // only the last "." counts
+  EXPECT_EQ(w, 9999);
+  w = h = -5;
+  for (const char* bad : {"pic_64x32", "pic64x32.raw", "pic_64X32.raw", "pic_12345x2.raw", "pic_2x12345.raw",
+                          "pic_6ax2.raw", "pic_x2.raw", "pic_2x.raw", "pic_0x2.raw", "pic_-1x2.raw", ".raw",
+                          "", "_x."}) {
+    EXPECT_FALSE(img_parse_raw_size(bad, &w, &h)) << bad;
+  }
+  EXPECT_EQ(w, -5);
+  EXPECT_EQ(h, -5);
+}
+
+TEST(ImageRaw, PixelsShortFilesAndMissingFiles) {
+  std::vector<uint8_t> bytes = {1, 2, 3, 4, 5, 6, 7, 8, 9};  // two pixels and a byte of a third
+  Loaded l;
+  load(bytes, &l, "_2x2.raw");
+  ASSERT_NE(l.image.pixels, nullptr);
+  EXPECT_EQ(l.image.width, 2);
+  EXPECT_EQ(l.image.height, 2);
+  EXPECT_EQ(l.image.width_log2, 1);
+  EXPECT_EQ(l.image.pixels[0], pixel_rgba(1, 2, 3, 4));
+  EXPECT_EQ(l.image.pixels[1], pixel_rgba(5, 6, 7, 8));
+  EXPECT_EQ(l.image.pixels[2], pixel_rgba(9, 0, 0, 0));
+  EXPECT_EQ(l.image.pixels[3], 0u);
+
+  Image missing = {};
+  testing::internal::CaptureStdout();
+  img_load("/nonexistent/pic_64x32.raw", &missing);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "EEEEEEEEEEEK!!!     file not found!!");
+  EXPECT_EQ(missing.pixels, nullptr);
+  EXPECT_EQ(missing.width, 0);
+
+  testing::internal::CaptureStderr();
+  img_load("/nonexistent/picture.png", &missing);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("/nonexistent/picture.png"), std::string::npos);
+  EXPECT_EQ(missing.pixels, nullptr);
+}
+
+}  // namespace

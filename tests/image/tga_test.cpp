@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "image/tgaread.h"
+#include "image/tga_bytes.h"
+
+namespace {
+
+struct ReadResult {
+  TgaReader header = {};
+  TgaPicture picture = {};
+  std::string errors;
+  std::vector<uint8_t> pixels;
+  ~ReadResult() {
+    free(picture.id);
+    free(picture.colormap);
+    free(picture.pixels);
+  }
+};
+
+// Opens, reads with the given flags, copies out `pixel_bytes` bytes and closes.
+void read_tga(const std::vector<uint8_t>& bytes, uint32_t flags, size_t pixel_bytes, ReadResult* out) {
+  TempFile file(bytes);
+  testing::internal::CaptureStderr();
+  TgaReader* reader = tga_reader_open(file.path(), "rb");
+  ASSERT_NE(reader, nullptr);
+  out->picture.flags = flags;
+  tga_load_picture(reader, &out->picture);
+  out->header = *reader;
+  out->header.stream = nullptr;
+  tga_reader_close(reader);
+  out->errors = testing::internal::GetCapturedStderr();
+  if (out->picture.pixels && (out->picture.flags & TGA_READ_PIXELS)) {
+    out->pixels.assign(out->picture.pixels, out->picture.pixels + pixel_bytes);
+  }
+}
+
+constexpr uint32_t LOAD = TGA_READ_PIXELS | TGA_SWAP_RB;
+
+int count_of(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(TgaStatus, TextsAndOutOfRangeCodes) {
+  const char* expected[] = {"Success",     "Error",       "Out of memory", "Failed to open file",
+                            "Seek failed", "Read failed", "Write failed",  "Unknown sub-format"};
+  for (int32_t i = 0; i < 8; ++i) EXPECT_STREQ(tga_status_text(i), expected[i]);
+  EXPECT_STREQ(tga_status_text(8), "Error");
+  EXPECT_STREQ(tga_status_text(255), "Error");
+  EXPECT_STREQ(tga_status_text(-1), "Error");
+}
+
+TEST(TgaOpen, MissingFileReportsWithSourceAndLine) {
+  testing::internal::CaptureStderr();
+  TgaReader* reader = tga_reader_open("/nonexistent/dir/none.tga", "rb");
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(reader, nullptr);
+  EXPECT_EQ(err.rfind("Tga:", 0), 0u) << err;
+  EXPECT_NE(err.find("tga.cpp:"), std::string::npos) << err;
+  EXPECT_NE(err.find(": Failed to open file\n"), std::string::npos) << err;
+  tga_reader_close(nullptr);  // ignored
+}
+
+TEST(TgaUncompressed, SwapGivesRgbAndKeepsAlpha) {
+  TgaHeaderFields h;
+  h.width = 2;
+  auto body = std::vector<uint8_t>{10, 20, 30, 40, 50, 60};
+  ReadResult swapped, plain;
+  read_tga(tga_header_bytes(h) + body, LOAD, 6, &swapped);
+  read_tga(tga_header_bytes(h) + body, TGA_READ_PIXELS, 6, &plain);
+  EXPECT_EQ(swapped.pixels, (std::vector<uint8_t>{30, 20, 10, 60, 50, 40}));
+  EXPECT_EQ(plain.pixels, body);
+  EXPECT_EQ(swapped.header.last_status, TGA_OK);
+
+  h.depth = 32;
+  h.descriptor = 8;
+  ReadResult alpha;
+  read_tga(tga_header_bytes(h) + std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}, LOAD, 8, &alpha);
+  EXPECT_EQ(alpha.pixels, (std::vector<uint8_t>{3, 2, 1, 4, 7, 6, 5, 8}));
+  EXPECT_EQ(alpha.header.alpha_bits, 8);
+}
+
+TEST(TgaHeader, FieldsAndOrientationBits) {
+  TgaHeaderFields h;
+  h.width = 300;
+  h.height = 2;
+  h.descriptor = 0x38 | 0xC0;  // top-to-bottom, right-to-left, 8 alpha bits, bits 6-7 ignored
+  h.depth = 32;
+  ReadResult r;
+  read_tga(tga_header_bytes(h), 0, 0, &r);  // header only: no pixels requested
+  EXPECT_EQ(r.header.width, 300);
+  EXPECT_EQ(r.header.height, 2);
+  EXPECT_EQ(r.header.alpha_bits, 8);
+  EXPECT_EQ(r.header.right_to_left, 1);
+  EXPECT_EQ(r.header.top_to_bottom, 1);
+  EXPECT_EQ(r.header.last_status, TGA_OK);
+  EXPECT_EQ(r.picture.pixels, nullptr);
+}
+
+TEST(TgaHeader, ValidationOrderAndShortFile) {
+  TgaHeaderFields mapped24;
+  mapped24.colormap_type = 1;
+  ReadResult a;
+  read_tga(tga_header_bytes(mapped24), LOAD, 0, &a);
+  EXPECT_EQ(a.header.last_status, TGA_UNKNOWN_SUB_FORMAT);
+  EXPECT_EQ(a.picture.flags & TGA_READ_PIXELS, 0u);
+  EXPECT_EQ(a.picture.pixels, nullptr);
+  // The report is written twice: by the header and again by the picture read.
+  EXPECT_EQ(count_of(a.errors, "Unknown sub-format"), 2);
+
+  TgaHeaderFields odd;
+  odd.depth = 12;
+  ReadResult b;
+  read_tga(tga_header_bytes(odd) + std::vector<uint8_t>(16, 0), LOAD, 0, &b);
+  EXPECT_EQ(b.header.last_status, TGA_UNKNOWN_SUB_FORMAT);
+
+  TgaHeaderFields grey;
+  grey.image_type = 3;
+  grey.depth = 8;
+  grey.width = 3;
+  ReadResult c;
+  read_tga(tga_header_bytes(grey) + std::vector<uint8_t>{7, 8, 9}, LOAD, 3, &c);
+  EXPECT_EQ(c.pixels, (std::vector<uint8_t>{7, 8, 9}));  // 8-bit: never swapped
+
+  ReadResult d;
+  auto header = tga_header_bytes(TgaHeaderFields{});
+  header.resize(17);
+  read_tga(header, LOAD, 0, &d);
+  EXPECT_EQ(d.header.last_status, TGA_READ_FAILED);
+  EXPECT_EQ(d.picture.pixels, nullptr);
+  EXPECT_NE(d.errors.find("Read failed"), std::string::npos);
+}
+
+TEST(TgaUncompressed, ShortPixelDataClearsThePixelFlag) {
+  TgaHeaderFields h;
+  h.width = 2;
+  h.height = 2;
+  ReadResult r;
+  read_tga(tga_header_bytes(h) + std::vector<uint8_t>(9, 1), LOAD, 12, &r);
+  EXPECT_EQ(r.picture.flags & TGA_READ_PIXELS, 0u);
+  EXPECT_EQ(r.header.last_status, TGA_READ_FAILED);
+}
+
+TEST(TgaUncompressed, HugeHeaderOverATinyFileAllocatesNothing) {
+  TgaHeaderFields h;
+  h.width = 65535;
+  h.height = 65535;
+  h.depth = 32;
+  h.descriptor = 8;
+  for (uint8_t type : {uint8_t(2), uint8_t(10)}) {
+    h.image_type = type;
+    ReadResult r;
+    read_tga(tga_header_bytes(h) + std::vector<uint8_t>(64, 0xFF), LOAD, 0, &r);
+    EXPECT_EQ(r.picture.pixels, nullptr);
+    EXPECT_EQ(r.picture.flags & TGA_READ_PIXELS, 0u);
+    EXPECT_EQ(r.header.last_status, TGA_READ_FAILED);
+  }
+}
+
+TEST(TgaIdField, ReadWhenRequestedAndPixelsStillFollow) {
+  TgaHeaderFields h;
+  h.id_length = 3;
+  auto bytes = tga_header_bytes(h) + std::vector<uint8_t>{'a', 'b', 'c', 1, 2, 3};
+  ReadResult r;
+  read_tga(bytes, TGA_READ_ID | LOAD, 3, &r);
+  ASSERT_NE(r.picture.id, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(r.picture.id), 3), "abc");
+  EXPECT_EQ(r.pixels, (std::vector<uint8_t>{3, 2, 1}));
+
+  TgaHeaderFields none;
+  ReadResult s;
+  read_tga(tga_header_bytes(none) + std::vector<uint8_t>{1, 2, 3}, TGA_READ_ID | LOAD, 3, &s);
+  EXPECT_EQ(s.picture.flags & TGA_READ_ID, 0u);
+}
+
+TEST(TgaRle, RunsAndLiteralsOfFullLength) {
+  TgaHeaderFields h;
+  h.image_type = 10;
+  h.width = 256;
+  std::vector<uint8_t> data = {0xFF, 1, 2, 3, 0x7F};
+  for (int i = 0; i < 128; ++i) data.insert(data.end(), {uint8_t(i), 0, 9});
+  ReadResult r;
+  read_tga(tga_header_bytes(h) + data, LOAD, 256 * 3, &r);
+  ASSERT_EQ(r.pixels.size(), 256u * 3);
+  for (int i = 0; i < 128; ++i) EXPECT_EQ(r.pixels[i * 3], 3) << i;
+  for (int i = 0; i < 128; ++i) EXPECT_EQ(r.pixels[(128 + i) * 3 + 2], i) << i;
+  EXPECT_EQ(r.header.image_type, 2);  // lowered by 8 after decoding
+  EXPECT_EQ(r.header.last_status, TGA_OK);
+}
+
+TEST(TgaRle, PacketsAreCutAtTheEndOfEachScanline) {
+  TgaHeaderFields h;
+  h.image_type = 10;
+  h.width = 2;
+  h.height = 2;
+  // Line 0: a run of 3 is cut after 2 pixels. Line 1: a literal of 3 is cut
+  // after 2 pixels; its third pixel is left in the file.
+  auto run = std::vector<uint8_t>{0x82, 1, 1, 1, 0x02, 2, 2, 2, 3, 3, 3, 4, 4, 4};
+  ReadResult r;
+  read_tga(tga_header_bytes(h) + run, TGA_READ_PIXELS, 12, &r);
+  EXPECT_EQ(r.pixels, (std::vector<uint8_t>{1, 1, 1, 1, 1, 1, 2, 2, 2, 3, 3, 3}));
+
+  // A literal cut at the line end: the next line starts with a fresh header,
+  // here the first byte of the lost pixel (0x81: a run of two of 7,7,7).
+  auto literal = std::vector<uint8_t>{0x02, 1, 1, 1, 2, 2, 2, 0x81, 7, 7, 7};
+  ReadResult s;
+  read_tga(tga_header_bytes(h) + literal, TGA_READ_PIXELS, 12, &s);
+  EXPECT_EQ(s.pixels, (std::vector<uint8_t>{1, 1, 1, 2, 2, 2, 7, 7, 7, 7, 7, 7}));
+}
+
+TEST(TgaRle, FooterAfterTheDataChangesNothingButTruncationFails) {
+  TgaHeaderFields h;
+  h.image_type = 10;
+  h.width = 3;
+  h.height = 2;
+  auto data = std::vector<uint8_t>{0x82, 5, 6, 7, 0x00, 1, 2, 3, 0x81, 4, 4, 4};
+  auto footer = std::vector<uint8_t>(26, 0);
+  ReadResult exact, with_footer, truncated;
+  read_tga(tga_header_bytes(h) + data, LOAD, 18, &exact);
+  read_tga(tga_header_bytes(h) + data + footer, LOAD, 18, &with_footer);
+  EXPECT_EQ(exact.pixels, with_footer.pixels);
+  EXPECT_EQ(exact.pixels, (std::vector<uint8_t>{7, 6, 5, 7, 6, 5, 7, 6, 5, 3, 2, 1, 4, 4, 4, 4, 4, 4}));
+  EXPECT_TRUE(with_footer.errors.empty()) << with_footer.errors;
+
+  data.pop_back();
+  read_tga(tga_header_bytes(h) + data, LOAD, 18, &truncated);
+  EXPECT_EQ(truncated.picture.flags & TGA_READ_PIXELS, 0u);
+  EXPECT_EQ(truncated.header.last_status, TGA_READ_FAILED);
+  EXPECT_NE(truncated.errors.find("Read failed"), std::string::npos);
+}
+
+TEST(TgaColormap, ReadSwappedAndIndicesKept) {
+  TgaHeaderFields h;
+  h.colormap_type = 1;
+  h.image_type = 1;
+  h.colormap_length = 2;
+  h.colormap_depth = 24;
+  h.depth = 8;
+  h.width = 3;
+  auto map = std::vector<uint8_t>{1, 2, 3, 4, 5, 6};
+  ReadResult r;
+  read_tga(tga_header_bytes(h) + map + std::vector<uint8_t>{1, 0, 1}, LOAD, 3, &r);
+  EXPECT_NE(r.picture.flags & TGA_HAS_COLORMAP, 0u);
+  ASSERT_NE(r.picture.colormap, nullptr);
+  EXPECT_EQ(std::vector<uint8_t>(r.picture.colormap, r.picture.colormap + 6),
+            (std::vector<uint8_t>{3, 2, 1, 6, 5, 4}));
+  EXPECT_EQ(r.pixels, (std::vector<uint8_t>{1, 0, 1}));
+
+  // A colour-mapped picture with no entries fails, and says why.
+  h.colormap_length = 0;
+  ReadResult empty;
+  read_tga(tga_header_bytes(h) + std::vector<uint8_t>{1, 0, 1}, LOAD, 3, &empty);
+  EXPECT_EQ(empty.picture.flags & (TGA_HAS_COLORMAP | TGA_READ_PIXELS), 0u);
+  EXPECT_EQ(empty.header.last_status, TGA_UNKNOWN_SUB_FORMAT);
+  EXPECT_EQ(empty.errors.find("Success"), std::string::npos);
+}
+
+TEST(Tga16Bit, PixelsAndMapsExpandToThreeFields) {
+  TgaHeaderFields h;
+  h.depth = 16;
+  h.width = 3;
+  // 0x7C00 red field, 0x03E0 green field, 0x001F blue field, little-endian.
+  ReadResult r;
+  read_tga(tga_header_bytes(h) + std::vector<uint8_t>{0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00}, LOAD, 9, &r);
+  EXPECT_EQ(r.pixels, (std::vector<uint8_t>{31, 0, 0, 0, 31, 0, 0, 0, 31}));
+
+  h.depth = 15;
+  h.image_type = 10;
+  h.width = 4;
+  ReadResult rle;
+  read_tga(tga_header_bytes(h) + std::vector<uint8_t>{0x83, 0xFF, 0x7F}, LOAD, 12, &rle);
+  EXPECT_EQ(rle.pixels, std::vector<uint8_t>(12, 31));
+}
+
+TEST(TgaSwap, StepsOverWholePixelsOnly) {
+  uint8_t buffer[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  tga_swap_rb(buffer, 8, 4);
+  EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 8), (std::vector<uint8_t>{3, 2, 1, 4, 7, 6, 5, 8}));
+  tga_swap_rb(buffer, 0, 3);
+  EXPECT_EQ(buffer[0], 3);
+}
+
+}  // namespace

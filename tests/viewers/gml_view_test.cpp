@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "common/frame.h"
+#include "display/console.h"
+#include "image/draw.h"
+#include "runtime/clock.h"
+#include "viewers/gml_view.h"
+#include "viewers/viewer_keys.h"
+
+namespace {
+
+std::unique_ptr<GmlDrawing> one_stroke(std::initializer_list<std::array<float, 3>> points) {
+  auto d = std::make_unique<GmlDrawing>();
+  std::memset(d.get(), 0, sizeof(GmlDrawing));
+  d->stroke_count = 1;
+  GmlStroke& s = d->strokes[0];
+  for (const auto& p : points) {
+    s.points[s.point_count][0] = p[0];
+    s.points[s.point_count][1] = p[1];
+    s.times[s.point_count] = p[2];
+    s.point_count++;
+  }
+  return d;
+}
+
+int lit_pixels() {
+  int lit = 0;
+  for (int i = 0; i < FRAME_PIXELS; ++i) lit += frame_buffer[i] != 0;
+  return lit;
+}
+
+int presented = 0;
+void count_and_tick(const Pixel*, const ConsoleCell*) {
+  presented++;
+  clock_advance_frame();
+}
+
+}  // namespace
+
+TEST(GmlView, WidthFollowsSpeed) {
+  // 24 columns in one time unit: speed 0.48, width capped at 8.
+  auto d = one_stroke({{0.0f, 0.0f, 0.0f}, {0.1f, 0.0f, 1.0f}});
+  EXPECT_EQ(gml_segment_width(&d->strokes[0], 0), 8.0f);
+  // Both axes count in column units: 240 + 240 in a tenth: speed 96.
+  d = one_stroke({{0.0f, 0.0f, 0.0f}, {1.0f, 1.0f, 0.1f}});
+  EXPECT_NEAR(gml_segment_width(&d->strokes[0], 0), 8.0f / 96.0f, 1e-4f);
+  // Equal times: infinite speed, width 0. Standing still: speed 0, width 0.
+  d = one_stroke({{0.0f, 0.0f, 2.0f}, {0.5f, 0.0f, 2.0f}, {0.5f, 0.0f, 3.0f}});
+  EXPECT_EQ(gml_segment_width(&d->strokes[0], 0), 0.0f);
+  EXPECT_EQ(gml_segment_width(&d->strokes[0], 1), 0.0f);
+  // Same place and same time: no number at all, yet width 0, and the
+  // smoothed brush stays a number.
+  d = one_stroke({{0.5f, 0.5f, 1.0f}, {0.5f, 0.5f, 1.0f}});
+  EXPECT_EQ(gml_segment_width(&d->strokes[0], 0), 0.0f);
+  gml_draw_frame(d.get(), 1000);
+  EXPECT_FALSE(std::isnan(brush_smooth));
+}
+
+TEST(GmlView, SegmentsAppearWhenTheirFirstPointsTimeComes) {
+  auto d = one_stroke({{0.1f, 0.5f, 3.0f}, {0.9f, 0.5f, 3.5f}, {0.9f, 0.9f, 32.0f}, {0.1f, 0.9f, 33.0f}});
+  gml_draw_frame(d.get(), 1499);
+  EXPECT_EQ(lit_pixels(), 0);
+  gml_draw_frame(d.get(), 1500);
+  EXPECT_GT(lit_pixels(), 100);
+  EXPECT_EQ(frame_buffer[75 * FRAME_W + 120], pixel_rgba(200, 200, 200, 0));
+  // The segment from time 32 would start at 16 s: never within the replay.
+  gml_draw_frame(d.get(), GML_REPLAY_MS - 1);
+  EXPECT_EQ(frame_buffer[135 * FRAME_W + 120], 0u);
+  EXPECT_NE(frame_buffer[120 * FRAME_W + 216], 0u);  // the time-3.5 segment down the right
+}
+
+TEST(GmlView, OneOrNoPointDrawsNothingAndFarCoordinatesAreSkipped) {
+  auto d = one_stroke({{0.5f, 0.5f, 0.0f}});
+  d->stroke_count = 2;  // the second stroke has no points
+  gml_draw_frame(d.get(), 5000);
+  EXPECT_EQ(lit_pixels(), 0);
+  d = one_stroke({{-1e9f, 0.5f, 0.0f}, {1e9f, 0.5f, 1.0f}, {NAN, 0.2f, 1.0f}, {0.5f, 0.2f, 2.0f}});
+  gml_draw_frame(d.get(), 5000);
+  EXPECT_EQ(lit_pixels(), 0);
+}
+
+TEST(GmlView, ReplaysSixteenSecondsOfTheClockEvenWithoutADrawing) {
+  con_configure({ColorMode::TrueColor, true});
+  viewer_headless = true;
+  clock_use_virtual(200.0);
+  con_set_present_hook(count_and_tick);
+  presented = 0;
+  testing::internal::CaptureStdout();
+  gml_view("/nonexistent/tag.gml");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR!!! /nonexistent/tag.gml NOT FOUND!!\n");
+  EXPECT_EQ(presented, static_cast<int>(GML_REPLAY_MS / 200));
+  EXPECT_EQ(lit_pixels(), 0);
+
+  presented = 0;
+  gml_view("assets/kolv17.gml");
+  EXPECT_EQ(presented, static_cast<int>(GML_REPLAY_MS / 200));
+  EXPECT_GT(lit_pixels(), 500);  // the finished tag stays on screen
+  con_set_present_hook(nullptr);
+}

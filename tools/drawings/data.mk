@@ -1,0 +1,3 @@
+DATA_FILES += data/kolv17.gml
+data/kolv17.gml: assets/kolv17.gml
+	@mkdir -p data && cp $< $@
