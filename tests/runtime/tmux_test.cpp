@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <string>
+
+#include "display/console.h"
+#include "runtime/clock.h"
+#include "runtime/keys.h"
+
+// The whole terminal path in a real terminal: a tmux pane of 80 x 50 runs a
+// small show (the disabled helper test below, started from this same
+// program), and the test looks at the pane from outside.
+
+namespace {
+
+Pixel picture[FRAME_PIXELS];
+
+// Red and blue columns a pixel wide, moving: every block has structure, so
+// every cell is coloured even with empty conversion tables.
+void draw_picture(int frame) {
+  for (int y = 0; y < FRAME_H; ++y)
+    for (int x = 0; x < FRAME_W; ++x)
+      picture[y * FRAME_W + x] = ((x + y / 3 + frame) & 1) ? pixel_rgba(255, 0, 0) : pixel_rgba(0, 0, 255);
+}
+
+}  // namespace
+
+TEST(DISABLED_TmuxHelper, ShowUntilEscape) {
+  con_configure({ColorMode::Auto, false});
+  con_acquire_output();
+  con_set_title("KOLV17 - alt+enter=fullscreen");
+  con_setup(80, 50, 1);
+  std::fprintf(stderr, "kolv17-held-message\n");
+  if (const char* path = std::getenv("KOLV_TMUX_PIDFILE")) {
+    std::ofstream(path) << getpid() << "\n";
+  }
+  uint32_t start = clock_real_ms();
+  for (int frame = 0; clock_real_ms() - start < 30000; ++frame) {
+    draw_picture(frame / 10);
+    con_present(picture);
+    if (key_waiting() && key_read() == 27) break;
+    usleep(20000);
+  }
+  con_restore();
+}
+
+namespace {
+
+std::string run(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char chunk[4096];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, p)) > 0) out.append(chunk, n);
+    pclose(p);
+  }
+  return out;
+}
+
+bool eventually(const std::function<bool()>& condition, int timeout_ms = 15000) {
+  for (int waited = 0; waited < timeout_ms; waited += 50) {
+    if (condition()) return true;
+    usleep(50000);
+  }
+  return condition();
+}
+
+class TmuxPane : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::system("command -v tmux > /dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    ASSERT_GT(n, 0);
+    exe[n] = 0;
+    std::string id = std::to_string(getpid());
+    tmux_ = "tmux -L kolv17-test-" + id + " -f /dev/null ";
+    pidfile_ = "/tmp/kolv17-tmux-" + id + ".pid";
+    std::remove(pidfile_.c_str());
+    exe_ = exe;
+  }
+
+  // Starts the show from an interactive shell, so Ctrl+Z and fg work as they
+  // do for a user. `through_sh` runs it under a plain sh that reports the
+  // line settings right after, with no job control to tidy up behind it.
+  void start(bool through_sh) {
+    std::string show = "KOLV_TMUX_PIDFILE=" + pidfile_ + " " + exe_ +
+                       " --gtest_also_run_disabled_tests --gtest_filter=DISABLED_TmuxHelper.*";
+    run(tmux_ + "new-session -d -x 80 -y 50 -s show 'bash --norc --noprofile -i'");
+    type(through_sh ? "sh -c \"" + show + "; stty -a\"" : show);
+    ASSERT_TRUE(eventually([&] { return pane_var("alternate_on") == "1" && coloured(); }))
+        << "the show never appeared:\n" << capture(false);
+    std::ifstream(pidfile_) >> pid_;
+    ASSERT_GT(pid_, 0);
+  }
+  void TearDown() override {
+    if (!tmux_.empty()) run(tmux_ + "kill-server 2>/dev/null");
+    if (!pidfile_.empty()) std::remove(pidfile_.c_str());
+  }
+
+  void type(const std::string& line) {
+    run(tmux_ + "send-keys -t show -l '" + line + "'");
+    run(tmux_ + "send-keys -t show Enter");
+  }
+  std::string pane_var(const char* name) {
+    std::string v = run(tmux_ + "display-message -p -t show '#{" + name + "}'");
+    while (!v.empty() && (v.back() == '\n' || v.back() == '\r')) v.pop_back();
+    return v;
+  }
+  std::string capture(bool escapes) { return run(tmux_ + "capture-pane -p " + (escapes ? "-e " : "") + "-t show"); }
+  bool coloured() {
+    static const std::regex background("\x1b\\[[0-9;]*(4[1-7]|10[0-7]|48;[25];[0-9;]+)m");
+    return std::regex_search(capture(true), background);
+  }
+  // The pane is back on the normal screen with the line settings restored.
+  void expect_terminal_given_back(bool type_stty = true) {
+    ASSERT_TRUE(eventually([&] { return pane_var("alternate_on") == "0"; })) << capture(false);
+    if (type_stty) type("stty -a");
+    ASSERT_TRUE(eventually([&] { return capture(false).find("speed") != std::string::npos; })) << capture(false);
+    std::string screen = capture(false);
+    EXPECT_TRUE(std::regex_search(screen, std::regex("(^|[ ;])echo([ ;]|$)"))) << screen;
+    EXPECT_TRUE(std::regex_search(screen, std::regex("(^|[ ;])icanon([ ;]|$)"))) << screen;
+    EXPECT_EQ(pane_var("cursor_flag"), "1");
+  }
+
+  std::string tmux_, pidfile_, exe_;
+  pid_t pid_ = 0;
+};
+
+TEST_F(TmuxPane, EscapeEndsTheShowAndGivesTheTerminalBack) {
+  ASSERT_NO_FATAL_FAILURE(start(false));
+  EXPECT_EQ(pane_var("pane_title"), "KOLV17 - alt+enter=fullscreen");
+  EXPECT_EQ(capture(false).find("kolv17-held-message"), std::string::npos) << "a message was drawn over the show";
+  run(tmux_ + "send-keys -t show Escape");
+  expect_terminal_given_back();
+  std::string screen = capture(false);
+  EXPECT_NE(screen.find("kolv17-held-message"), std::string::npos) << "the held message was lost";
+  EXPECT_NE(screen.find("[       OK ]"), std::string::npos) << screen;
+}
+
+// Ctrl+Z leaves the terminal as it was; fg takes it again and redraws.
+TEST_F(TmuxPane, SuspendRestoresAndResumeRedraws) {
+  ASSERT_NO_FATAL_FAILURE(start(false));
+  run(tmux_ + "send-keys -t show C-z");
+  ASSERT_TRUE(eventually([&] { return pane_var("alternate_on") == "0"; })) << capture(false);
+  EXPECT_EQ(pane_var("cursor_flag"), "1");
+  type("fg");
+  EXPECT_TRUE(eventually([&] { return pane_var("alternate_on") == "1" && coloured(); })) << capture(false);
+  run(tmux_ + "send-keys -t show Escape");
+  expect_terminal_given_back();
+}
+
+TEST_F(TmuxPane, TerminationSignalGivesTheTerminalBack) {
+  ASSERT_NO_FATAL_FAILURE(start(true));
+  ASSERT_EQ(kill(pid_, SIGTERM), 0);
+  expect_terminal_given_back(false);
+  EXPECT_NE(capture(false).find("kolv17-held-message"), std::string::npos);
+}
+
+}  // namespace
