@@ -1,0 +1,253 @@
+// Cell converter: the path choice, tie rules, dither, ramp clamping and the
+// glyph picker's digits, against hand-worked blocks.
+#include "display/cell_convert.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "display/lookup_tables.h"
+
+namespace {
+
+class CellConvert : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::memset(CharMap, 0, sizeof CharMap);
+    std::memset(ColorPairMap, 0, sizeof ColorPairMap);
+    std::memset(ColorMixMap, 0, sizeof ColorMixMap);
+    std::fill(frame, frame + FRAME_PIXELS, pixel_rgba(0, 0, 0));
+  }
+  // Block of cell (col, row), pixels k = 0..8 row-major.
+  void set_block(int col, int row, const Pixel px[9]) {
+    for (int k = 0; k < 9; ++k) frame[(row * 3 + k / 3) * FRAME_W + col * 3 + k % 3] = px[k];
+  }
+  void fill(Pixel p) { std::fill(frame, frame + FRAME_PIXELS, p); }
+  Pixel frame[FRAME_PIXELS];
+};
+
+Pixel grey(uint32_t v) { return pixel_rgba(v, v, v); }
+
+TEST(CellColor, DistanceAndNearestWithTies) {
+  ColorSample red{255, 0, 0, -1}, black{0, 0, 0, -1};
+  EXPECT_EQ(cell_color_distance(&red, &black), 162308 + 0 + 0);  // (639 * 65025) / 256
+  // (64, 64, 64) lies exactly as far from black as from grey 8: the higher number wins.
+  ColorSample dark{64, 64, 64, -1};
+  EXPECT_EQ(cell_nearest_color(&dark), 36848);
+  EXPECT_EQ(dark.index, 8);
+  ColorSample white{255, 255, 255, -1};
+  EXPECT_EQ(cell_nearest_color(&white), 0);
+  EXPECT_EQ(white.index, 15);
+}
+
+TEST(CellColor, PatternCodeWeightsTopLeftLowest) {
+  const int32_t digits[9] = {1, 0, 0, 0, 0, 0, 0, 0, 2};
+  EXPECT_EQ(cell_pattern_code(digits), 1 + 2 * 6561);
+  const int32_t full[9] = {2, 2, 2, 2, 2, 2, 2, 2, 2};
+  EXPECT_EQ(cell_pattern_code(full), PATTERN_CODES - 1);
+}
+
+TEST(CellColor, DitherHashIsTheFixedPositionHash) {
+  EXPECT_EQ(cell_dither_hash(0, 0, 3), 2);
+  EXPECT_EQ(cell_dither_hash(1, 0, 3), 3);
+  EXPECT_EQ(cell_dither_hash(12, 0, 3), 0);
+  EXPECT_EQ(cell_dither_hash(22, 0, 3), 1);
+  EXPECT_EQ(cell_dither_hash(79, 49, 3), 3);
+  EXPECT_EQ(cell_dither_hash(79, 49, 0xFFFF), 1651);  // the mask never passes bit 15
+  EXPECT_EQ(cell_dither_hash(-3, 100000, 0x7FFF), 5197);
+}
+
+TEST_F(CellConvert, SpreadOf256IsFlatAnd257IsPattern) {
+  // Red only: 51, 1, then zeros: mean 5, spread 2307, / 9 = 256.
+  const int32_t flat_index = color15(5, 0, 0);
+  ColorPairMap[flat_index] = 0xAB;
+  ColorMixMap[flat_index] = 0.25f;
+  Pixel px[9] = {pixel_rgba(51, 0, 0), pixel_rgba(1, 0, 0)};
+  for (int k = 2; k < 9; ++k) px[k] = pixel_rgba(0, 0, 0);
+  set_block(3, 4, px);
+  ColorSample bg, fg;
+  float mix;
+  cell_analyse(frame, 3, 4, &bg, &fg, &mix);
+  EXPECT_EQ(bg.index, 0xA);
+  EXPECT_EQ(fg.index, 0xB);
+  EXPECT_EQ(mix, 0.25f);
+
+  px[1] = pixel_rgba(0, 0, 0);  // 51 and zeros: spread 2316, / 9 = 257
+  set_block(3, 4, px);
+  cell_analyse(frame, 3, 4, &bg, &fg, &mix);
+  EXPECT_EQ(mix, -1.0f);
+  EXPECT_EQ(bg.index, 0);   // all nine are nearest black...
+  EXPECT_EQ(fg.index, 15);  // ...so the foreground is the highest untouched colour
+}
+
+TEST_F(CellConvert, FlatBlockDependsOnlyOnColourAndPosition) {
+  const int32_t i = color15(200, 100, 40);
+  ColorPairMap[i] = 0x6E;
+  ColorMixMap[i] = 0.33f;  // ramp index 24: with dither 0..3 entries 24..27
+  fill(pixel_rgba(200, 100, 40));
+  uint8_t ch;
+  EXPECT_EQ(cell_convert(frame, 12, 0, &ch), 0x6E);  // dither 0: 24
+  EXPECT_EQ(ch, 0x09);
+  EXPECT_EQ(cell_convert(frame, 22, 0, &ch), 0x6E);  // dither 1: 25
+  EXPECT_EQ(ch, 0x4F);
+  // Any colour of the same 15-bit box gives the same cell.
+  fill(pixel_rgba(207, 103, 47));
+  EXPECT_EQ(cell_convert(frame, 12, 0, &ch), 0x6E);
+  EXPECT_EQ(ch, 0x09);
+}
+
+TEST_F(CellConvert, RampClampsToTheEmptyEntry) {
+  const int32_t i = color15(0, 0, 0);
+  ColorPairMap[i] = 0x10;
+  fill(pixel_rgba(0, 0, 0));
+  uint8_t ch;
+  // 0.5: 37 XOR 0..3 is 36..39, all clamped to 36 (code 0).
+  ColorMixMap[i] = 0.5f;
+  for (int col = 0; col < 4; ++col) {
+    cell_convert(frame, col, 0, &ch);
+    EXPECT_EQ(ch, 0x00) << col;
+  }
+  // From about 0.4865 (36 / 74) up every position is empty; just below, not all.
+  ColorMixMap[i] = 0.4865f;
+  for (int col = 0; col < 4; ++col) {
+    cell_convert(frame, col, 0, &ch);
+    EXPECT_EQ(ch, 0x00) << col;
+  }
+  ColorMixMap[i] = 0.486f;  // 35 XOR 2 = 33 at (0, 0)
+  cell_convert(frame, 0, 0, &ch);
+  EXPECT_EQ(ch, 0xB1);
+  // Zero mix: spaces in the background colour.
+  ColorMixMap[i] = 0.0f;
+  EXPECT_EQ(cell_convert(frame, 1, 0, &ch), 0x10);
+  EXPECT_EQ(ch, 0x20);
+  // Damaged tables (huge or NaN) must not index outside the ramp.
+  for (float m : {1e10f, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+    ColorMixMap[i] = m;
+    cell_convert(frame, 0, 0, &ch);
+    EXPECT_EQ(ch, 0x00) << m;
+  }
+}
+
+TEST_F(CellConvert, NegativeMixSendsFlatBlockToTheGlyphPicker) {
+  const int32_t i = color15(0, 0, 128);
+  ColorPairMap[i] = 0x1F;
+  ColorMixMap[i] = -0.5f;
+  CharMap[0] = 0x41;  // every pixel is the background: level 0, code 0
+  fill(pixel_rgba(0, 0, 128));
+  uint8_t ch;
+  EXPECT_EQ(cell_convert(frame, 40, 20, &ch), 0x1F);
+  EXPECT_EQ(ch, 0x41);
+}
+
+TEST_F(CellConvert, PatternPairFromScoresWithTies) {
+  // All nine nearest to red 12: it is the background, the foreground is 15.
+  Pixel px[9];
+  for (int k = 0; k < 9; ++k) px[k] = k < 4 ? pixel_rgba(255, 0, 0) : pixel_rgba(200, 0, 0);
+  set_block(0, 0, px);
+  ColorSample bg, fg;
+  float mix;
+  cell_analyse(frame, 0, 0, &bg, &fg, &mix);
+  EXPECT_EQ(mix, -1.0f);
+  EXPECT_EQ(bg.index, 12);
+  EXPECT_EQ(fg.index, 15);
+  // All nearest to white 15: the foreground is then 14.
+  for (int k = 0; k < 9; ++k) px[k] = k < 4 ? grey(255) : grey(230);
+  set_block(0, 0, px);
+  cell_analyse(frame, 0, 0, &bg, &fg, &mix);
+  EXPECT_EQ(bg.index, 15);
+  EXPECT_EQ(fg.index, 14);
+  // Five black, four white: black has the lower score.
+  for (int k = 0; k < 9; ++k) px[k] = k % 2 ? grey(255) : grey(0);
+  set_block(0, 0, px);
+  cell_analyse(frame, 0, 0, &bg, &fg, &mix);
+  EXPECT_EQ(bg.index, 0);
+  EXPECT_EQ(fg.index, 15);
+}
+
+// The converter's pattern path is vectorised; it must agree with the plain
+// definition built from cell_nearest_color on arbitrary blocks.
+TEST_F(CellConvert, PatternPairMatchesPlainScoringOnRandomBlocks) {
+  std::mt19937 rng(17);
+  for (int trial = 0; trial < 20000; ++trial) {
+    Pixel px[9];
+    // Half the blocks from a few channel values, to hit equal distances and scores.
+    static const uint8_t LEVELS[] = {0, 64, 128, 192, 255};
+    for (Pixel& p : px) {
+      const uint32_t v = rng();
+      p = trial % 2 ? v & 0xFFFFFF : pixel_rgba(LEVELS[v % 5], LEVELS[v / 5 % 5], LEVELS[v / 25 % 5]);
+    }
+    set_block(7, 9, px);
+    int32_t score[16];
+    for (int32_t& s : score) s = 589824;
+    int32_t mean[3] = {0, 0, 0};
+    for (Pixel p : px) mean[0] += pixel_r(p), mean[1] += pixel_g(p), mean[2] += pixel_b(p);
+    int32_t spread = 0;
+    for (Pixel p : px) {
+      const int32_t d[3] = {mean[0] / 9 - int32_t(pixel_r(p)), mean[1] / 9 - int32_t(pixel_g(p)), mean[2] / 9 - int32_t(pixel_b(p))};
+      spread += d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    }
+    if (spread / 9 <= 256) continue;
+    for (Pixel p : px) {
+      ColorSample s{int32_t(pixel_r(p)), int32_t(pixel_g(p)), int32_t(pixel_b(p)), -1};
+      const int32_t d = cell_nearest_color(&s);
+      score[s.index] += d - 65536;
+    }
+    int32_t want_bg = -1, want_fg = -1;
+    for (int c = 15; c >= 0; --c) if (want_bg < 0 || score[c] < score[want_bg]) want_bg = c;
+    for (int c = 15; c >= 0; --c) if (c != want_bg && (want_fg < 0 || score[c] < score[want_fg])) want_fg = c;
+    ColorSample bg, fg;
+    float mix;
+    cell_analyse(frame, 7, 9, &bg, &fg, &mix);
+    ASSERT_EQ(bg.index, want_bg) << trial;
+    ASSERT_EQ(fg.index, want_fg) << trial;
+  }
+}
+
+TEST_F(CellConvert, GlyphDigitsAndLevels) {
+  const ColorSample black{0, 0, 0, 0}, white{0, 0, 0, 15};
+  Pixel px[9];
+  // Strongest share just over 0.25 (grey 105): level 1, and that pixel itself gets digit 1.
+  for (Pixel& p : px) p = grey(0);
+  px[4] = grey(105);
+  set_block(0, 0, px);
+  CharMap[1 * PATTERN_CODES + 81] = 0x51;
+  EXPECT_EQ(cell_pick_glyph(frame, 0, 0, &black, &white), 0x51);
+  // m = 1: white gives 2, share 0.56 (grey 125) gives 1, share 0.33 (grey 110) gives 0.
+  px[0] = grey(255);
+  px[1] = grey(125);
+  px[4] = grey(110);
+  set_block(0, 0, px);
+  CharMap[5 * PATTERN_CODES + 2 + 1 * 3] = 0x52;
+  EXPECT_EQ(cell_pick_glyph(frame, 0, 0, &black, &white), 0x52);
+  // All shares 0: CharMap[0].
+  for (Pixel& p : px) p = grey(0);
+  set_block(0, 0, px);
+  CharMap[0] = 0x53;
+  EXPECT_EQ(cell_pick_glyph(frame, 0, 0, &black, &white), 0x53);
+}
+
+TEST_F(CellConvert, GlyphWithEqualColoursSeparatesZeroTotalFromEqualDistances) {
+  const ColorSample cyan{0, 0, 0, 3};
+  Pixel px[9];
+  for (Pixel& p : px) p = pixel_rgba(0, 128, 128);
+  set_block(2, 2, px);
+  CharMap[0] = 0x61;
+  EXPECT_EQ(cell_pick_glyph(frame, 2, 2, &cyan, &cyan), 0x61);  // T = 0: share 0
+  // Away from the pair, e1 = e2: share 0.6, level 3, every digit 2.
+  for (Pixel& p : px) p = pixel_rgba(90, 10, 200);
+  set_block(2, 2, px);
+  CharMap[3 * PATTERN_CODES + PATTERN_CODES - 1] = 0x62;
+  EXPECT_EQ(cell_pick_glyph(frame, 2, 2, &cyan, &cyan), 0x62);
+}
+
+TEST_F(CellConvert, ZeroTablesGiveBlackSpaces) {
+  fill(pixel_rgba(90, 180, 30));
+  uint8_t ch = 0xFF;
+  EXPECT_EQ(cell_convert(frame, 79, 49, &ch), 0x00);
+  EXPECT_EQ(ch, 0x20);
+}
+
+}  // namespace
