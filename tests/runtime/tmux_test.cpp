@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "display/console.h"
 #include "runtime/clock.h"
@@ -117,6 +119,35 @@ class TmuxPane : public ::testing::Test {
     static const std::regex background("\x1b\\[[0-9;]*(4[1-7]|10[0-7]|48;[25];[0-9;]+)m");
     return std::regex_search(capture(true), background);
   }
+  // Per pane row, the column of the first cell with a background colour set,
+  // -1 for none.
+  std::vector<int> first_coloured_columns() {
+    std::vector<int> rows;
+    std::string screen = capture(true);
+    size_t i = 0;
+    bool bg = false;
+    while (i < screen.size()) {
+      int col = 0, found = -1;
+      for (; i < screen.size() && screen[i] != '\n'; ++i) {
+        if (screen[i] == '\x1b' && i + 1 < screen.size() && screen[i + 1] == '[') {
+          size_t end = screen.find('m', i);
+          if (end == std::string::npos) break;
+          std::string params = screen.substr(i + 2, end - i - 2);
+          int first = params.empty() ? 0 : std::atoi(params.c_str());
+          if (first == 0 || first == 49) bg = false;
+          if (first == 48 || (first >= 40 && first <= 47) || (first >= 100 && first <= 107)) bg = true;
+          i = end;
+        } else if ((static_cast<unsigned char>(screen[i]) & 0xC0) != 0x80) {
+          if (bg && found < 0) found = col;
+          ++col;
+        }
+      }
+      rows.push_back(found);
+      ++i;
+    }
+    return rows;
+  }
+
   // The pane is back on the normal screen with the line settings restored.
   void expect_terminal_given_back(bool type_stty = true) {
     ASSERT_TRUE(eventually([&] { return pane_var("alternate_on") == "0"; })) << capture(false);
@@ -151,6 +182,24 @@ TEST_F(TmuxPane, SuspendRestoresAndResumeRedraws) {
   EXPECT_EQ(pane_var("cursor_flag"), "1");
   type("fg");
   EXPECT_TRUE(eventually([&] { return pane_var("alternate_on") == "1" && coloured(); })) << capture(false);
+  run(tmux_ + "send-keys -t show Escape");
+  expect_terminal_given_back();
+}
+
+// A resize redraws everything: centred in a larger pane, the top-left part
+// in a smaller one.
+TEST_F(TmuxPane, ResizeRedrawsCentredOrClipped) {
+  ASSERT_NO_FATAL_FAILURE(start(false));
+  run(tmux_ + "resize-window -t show -x 90 -y 54");
+  EXPECT_TRUE(eventually([&] {
+    std::vector<int> rows = first_coloured_columns();
+    return rows.size() >= 53 && rows[1] == -1 && rows[2] == 5 && rows[51] == 5 && rows[52] == -1;
+  })) << capture(true);
+  run(tmux_ + "resize-window -t show -x 60 -y 30");
+  EXPECT_TRUE(eventually([&] {
+    std::vector<int> rows = first_coloured_columns();
+    return rows.size() == 30 && rows[0] == 0 && rows[29] == 0;
+  })) << capture(true);
   run(tmux_ + "send-keys -t show Escape");
   expect_terminal_given_back();
 }
