@@ -64,7 +64,7 @@ int track_load_file(const char* path, KeyTrack* track);
 // Empties the track and releases its keys.
 void track_clear(KeyTrack* track);
 
-// The track's value at a fractional row; 0 for an empty track.
+// The track's value at a fractional row; 0 for an empty or null track.
 float track_value(const KeyTrack* track, double row);
 // Index of the key on exactly that row, or -1 - (its insertion position).
 int32_t track_locate_row(const KeyTrack* track, int32_t row);

@@ -19,7 +19,8 @@ int32_t track_locate_row(const KeyTrack* track, int32_t row) {
 }
 
 float track_value(const KeyTrack* track, double row) {
-  if (track->count == 0) return 0.0f;
+  // No track at all (the store could not be made) reads like an empty one.
+  if (!track || track->count == 0) return 0.0f;
   int32_t i = track_locate_row(track, trunc_to_i32(std::floor(row)));
   if (i < 0) {
     i = -i - 2;

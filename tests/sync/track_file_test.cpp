@@ -161,11 +161,12 @@ TEST_F(TrackFileTest, FilePathsThatDoNotFitAreRefusedNotTruncated) {
   EXPECT_NE(message.find("too long"), std::string::npos) << message;
 }
 
-// Without a store every track reads as empty.
+// Without a store every track reads as empty, even one never requested.
 TEST(TrackStore, NoStoreGivesEmptyTracks) {
   KeyTrack* track = track_get(nullptr, "scene");
   ASSERT_NE(track, nullptr);
   EXPECT_EQ(track_value(track, 10.0), 0.0f);
+  EXPECT_EQ(track_value(nullptr, 10.0), 0.0f);
 }
 
 }  // namespace
