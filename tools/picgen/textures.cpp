@@ -57,8 +57,8 @@ PicCanvas pic_env() {
     for (int x = 0; x < c.w; ++x) {
       float nx = (x + 0.5f) / 128.0f - 1, ny = 1 - (y + 0.5f) / 128.0f;
       const float r2 = nx * nx + ny * ny;
-      if (r2 > 1) {
-        const float r = std::sqrt(r2);
+      if (r2 > 0.99f) {  // corners repeat the rim, just inside it so the side stays steady
+        const float r = std::sqrt(r2) / 0.995f;
         nx /= r;
         ny /= r;
       }
