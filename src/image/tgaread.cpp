@@ -59,6 +59,17 @@ uint8_t* expand_15bit(uint8_t* buffer, size_t entries) {
 
 bool is_15bit(uint8_t depth) { return depth == 15 || depth == 16; }
 
+// Byte by byte without the stream lock: the show reads on one thread, and a
+// locked fread per pixel costs more than the decoding itself.
+bool read_pixel(FILE* f, uint8_t* out, size_t bpp) {
+  for (size_t i = 0; i < bpp; ++i) {
+    const int c = getc_unlocked(f);
+    if (c == EOF) return false;
+    out[i] = static_cast<uint8_t>(c);
+  }
+  return true;
+}
+
 }  // namespace
 
 void tga_seek(TgaReader* reader, long offset, int origin) {
@@ -152,11 +163,11 @@ int32_t tga_decode_rle_line(TgaReader* reader, uint8_t* output) {
   uint32_t run = 0, literal = 0;
   for (uint32_t x = 0; x < reader->width; ++x, output += bpp) {
     if (run == 0 && literal == 0) {
-      int header = getc(f);
+      int header = getc_unlocked(f);
       if (header == EOF) return 1;
       if (header >= 128) {
         run = static_cast<uint32_t>(header) - 127;
-        if (fread(held, 1, bpp, f) != bpp) return 1;
+        if (!read_pixel(f, held, bpp)) return 1;
       } else {
         literal = static_cast<uint32_t>(header) + 1;
       }
@@ -165,7 +176,7 @@ int32_t tga_decode_rle_line(TgaReader* reader, uint8_t* output) {
       memcpy(output, held, bpp);
       --run;
     } else {
-      if (fread(output, 1, bpp, f) != bpp) return 1;
+      if (!read_pixel(f, output, bpp)) return 1;
       --literal;
     }
   }
