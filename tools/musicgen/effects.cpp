@@ -104,7 +104,8 @@ void fx_limit(float* stereo, int64_t frames, float ceiling) {
     if (f - half - 1 >= 0) sum -= lowest[f - half - 1], count--;
     if (f < 0) continue;
     gain = std::min(sum / count, gain + (1.0 - gain) * recover);
-    stereo[2 * f] *= static_cast<float>(gain);
-    stereo[2 * f + 1] *= static_cast<float>(gain);
+    // The clamp only catches rounding in the last bit.
+    for (int ch = 0; ch < 2; ch++)
+      stereo[2 * f + ch] = std::clamp(stereo[2 * f + ch] * static_cast<float>(gain), -ceiling, ceiling);
   }
 }
