@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   KeyTrack track{};
   track_load_file(path.c_str(), &track);
+  std::remove(path.c_str());
   for (int32_t i = 0; i < track.count; i++) {
     track_value(&track, track.keys[i].row - 0.5);
     track_value(&track, track.keys[i].row + 0.5);

@@ -44,7 +44,7 @@ TEST(TimelineText, ReadsTheThreeTimeForms) {
 TEST(TimelineText, ReadsBlocksCommentsAndInterpolations) {
   Timeline timeline;
   std::string error;
-  ASSERT_TRUE(timeline_parse("# show\r\n"
+  ASSERT_TRUE(timeline_parse("\xEF\xBB\xBF# show\r\n"
                              "track part\r\n"
                              "  r0 1 linear   # ramp up\r\n"
                              "\r\n"

@@ -157,6 +157,7 @@ bool timeline_parse(std::string_view text, const char* file_name, Timeline* out,
   int track = -1;
   std::vector<int> key_lines[TIMELINE_TRACKS];
   int line_number = 0;
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // some editors start with a BOM
   auto fail = [&](const std::string& reason) {
     *error = std::string(file_name) + ":" + std::to_string(line_number) + ": " + reason;
     return false;
