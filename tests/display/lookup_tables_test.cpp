@@ -1,0 +1,125 @@
+// Table files: layouts, short and long files, missing files.
+#include "display/lookup_tables.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class LookupTables : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char templ[] = "/tmp/kolv_lut_XXXXXX";
+    dir = mkdtemp(templ);
+    charmap = dir + "/charmap.lut";
+    colmap = dir + "/colmap.lut";
+  }
+  void TearDown() override {
+    std::remove(charmap.c_str());
+    std::remove(colmap.c_str());
+    rmdir(dir.c_str());
+    // Leave zero tables behind, as the other tests expect at start.
+    std::memset(CharMap, 0, sizeof CharMap);
+    std::memset(ColorPairMap, 0, sizeof ColorPairMap);
+    std::memset(ColorMixMap, 0, sizeof ColorMixMap);
+  }
+  static void write(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  std::string dir, charmap, colmap;
+};
+
+std::vector<uint8_t> pattern_bytes(size_t n, uint8_t seed) {
+  std::vector<uint8_t> v(n);
+  for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i * 7 + seed);
+  return v;
+}
+
+TEST_F(LookupTables, FullFilesFillAllThreeTablesInOrder) {
+  write(charmap, pattern_bytes(CHAR_MAP_SIZE, 1));
+  std::vector<uint8_t> col = pattern_bytes(COLOR_CODES, 2);
+  for (int i = 0; i < COLOR_CODES; ++i) {
+    const float f = static_cast<float>(i) / COLOR_CODES;
+    uint8_t b[4];
+    std::memcpy(b, &f, 4);
+    col.insert(col.end(), b, b + 4);  // little-endian floats
+  }
+  ASSERT_EQ(col.size(), 163840u);
+  write(colmap, col);
+  cell_load_table_files(charmap.c_str(), colmap.c_str());
+  EXPECT_EQ(CharMap[0], 1);
+  EXPECT_EQ(CharMap[CHAR_MAP_SIZE - 1], static_cast<uint8_t>((CHAR_MAP_SIZE - 1) * 7 + 1));
+  EXPECT_EQ(ColorPairMap[0x7FFF], static_cast<uint8_t>(0x7FFF * 7 + 2));
+  EXPECT_EQ(ColorMixMap[0], 0.0f);
+  EXPECT_EQ(ColorMixMap[0x7FFF], 32767.0f / 32768.0f);
+}
+
+TEST_F(LookupTables, ShortFilesLeaveZerosAndLongFilesAreCut) {
+  // Charmap one level long, colmap exactly the pair table: every mix stays 0.
+  write(charmap, std::vector<uint8_t>(PATTERN_CODES, 0x41));
+  write(colmap, std::vector<uint8_t>(COLOR_CODES, 0x1E));
+  // Fill first with something else, so the zeros must come from the load itself.
+  std::memset(CharMap, 0x55, sizeof CharMap);
+  for (float& m : ColorMixMap) m = 0.3f;
+  cell_load_table_files(charmap.c_str(), colmap.c_str());
+  EXPECT_EQ(CharMap[PATTERN_CODES - 1], 0x41);
+  EXPECT_EQ(CharMap[PATTERN_CODES], 0);
+  EXPECT_EQ(ColorPairMap[0x7FFF], 0x1E);
+  for (int i = 0; i < COLOR_CODES; i += 1000) ASSERT_EQ(ColorMixMap[i], 0.0f);
+
+  // Longer files: the extra bytes are ignored.
+  write(charmap, std::vector<uint8_t>(CHAR_MAP_SIZE + 100, 0x42));
+  std::vector<uint8_t> col(163840 + 64, 0);
+  col[0] = 0x12;
+  write(colmap, col);
+  cell_load_table_files(charmap.c_str(), colmap.c_str());
+  EXPECT_EQ(CharMap[CHAR_MAP_SIZE - 1], 0x42);
+  EXPECT_EQ(ColorPairMap[0], 0x12);
+}
+
+TEST_F(LookupTables, MissingFileIsNamedAndLeavesItsTablesZero) {
+  write(colmap, std::vector<uint8_t>(COLOR_CODES, 0x77));
+  testing::internal::CaptureStderr();
+  cell_load_table_files(charmap.c_str(), colmap.c_str());
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find(charmap), std::string::npos);
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+  EXPECT_EQ(CharMap[0], 0);
+  EXPECT_EQ(ColorPairMap[0], 0x77);
+}
+
+TEST_F(LookupTables, MissingTableIsFoundBeforeStartUp) {
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir(dir.c_str()), 0);
+  mkdir("data", 0755);
+  EXPECT_STREQ(cell_missing_table(), "data/charmap.lut");
+  write("data/charmap.lut", {1});
+  EXPECT_STREQ(cell_missing_table(), "data/colmap.lut");
+  write("data/colmap.lut", {1});
+  EXPECT_EQ(cell_missing_table(), nullptr);
+  std::remove("data/charmap.lut");
+  std::remove("data/colmap.lut");
+  rmdir("data");
+  ASSERT_EQ(chdir(cwd), 0);
+}
+
+TEST(Color15, RedInTheTopBits) {
+  EXPECT_EQ(color15(255, 255, 255), 0x7FFF);
+  EXPECT_EQ(color15(7, 7, 7), 0);
+  EXPECT_EQ(color15(255, 0, 0), 0x7C00);
+  EXPECT_EQ(color15(0, 0, 255), 0x001F);
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// PSF reader: the real VGA fonts, both formats, compressed and plain, bad files.
+#include "display/psf_font.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "display/cp437.h"
+
+namespace {
+
+std::string temp_path(const char* name) { return std::string("/tmp/kolv_psf_") + name; }
+
+void write_plain(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+void write_gz(const std::string& path, const std::vector<uint8_t>& bytes) {
+  gzFile f = gzopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  gzwrite(f, bytes.data(), static_cast<unsigned>(bytes.size()));
+  gzclose(f);
+}
+
+void put32(std::vector<uint8_t>* v, uint32_t x) {
+  for (int i = 0; i < 4; ++i) v->push_back(static_cast<uint8_t>(x >> (8 * i)));
+}
+
+// A 10 x 4 PSF2 font of three glyphs: glyph 1 has its top-left and
+// bottom-right pixels set; the table maps 'A' and U+2592 to glyph 1,
+// U+1F600 (four UTF-8 bytes) and then a sequence (ignored) to glyph 2.
+std::vector<uint8_t> small_psf2() {
+  std::vector<uint8_t> v;
+  put32(&v, 0x864AB572u);
+  put32(&v, 0);      // version
+  put32(&v, 32);     // header size
+  put32(&v, 1);      // has a table
+  put32(&v, 3);      // glyphs
+  put32(&v, 8);      // bytes per glyph: 4 rows of 2
+  put32(&v, 4);      // height
+  put32(&v, 10);     // width
+  v.insert(v.end(), 8, 0);
+  const uint8_t g1[8] = {0x80, 0, 0, 0, 0, 0, 0, 0x40};  // (0,0) and (9,3)
+  v.insert(v.end(), g1, g1 + 8);
+  v.insert(v.end(), 8, 0xFF);
+  const uint8_t table[] = {0x20, 0xFF,                          // glyph 0: space
+                           'A', 0xE2, 0x96, 0x92, 0xFF,         // glyph 1
+                           0xF0, 0x9F, 0x98, 0x80, 0xFE, 'e', 0xCC, 0x81, 0xFF};  // glyph 2
+  v.insert(v.end(), table, table + sizeof table);
+  return v;
+}
+
+TEST(PsfFont, VgaFontsHaveEveryCodePage437Shape) {
+  for (int height : {8, 16}) {
+    PsfFont font;
+    ASSERT_TRUE(psf_load(psf_default_font_path(height), &font));
+    EXPECT_EQ(font.width, 8);
+    EXPECT_EQ(font.height, height);
+    EXPECT_EQ(font.glyph_count, 512);
+    EXPECT_EQ(font.bitmaps.size(), 512u * height);
+    const int a = psf_glyph_for_cp437(font, 'A');
+    int ink = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < 8; ++x) ink += psf_pixel(font, a, x, y);
+    EXPECT_GT(ink, 6 * height / 8);
+    const int space = psf_glyph_for_cp437(font, ' ');
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < 8; ++x) EXPECT_FALSE(psf_pixel(font, space, x, y));
+  }
+  // The 8 x 8 font draws all codes, the seven it lacks through look-alikes.
+  PsfFont font;
+  ASSERT_TRUE(psf_load(psf_default_font_path(8), &font));
+  for (int code = 0; code < 256; ++code) EXPECT_GE(psf_glyph_for_cp437(font, code), 0) << code;
+  EXPECT_EQ(psf_glyph_for_unicode(font, 0x25BA), -1);
+  EXPECT_EQ(psf_glyph_for_cp437(font, 0x10), psf_glyph_for_unicode(font, 0x25B6));
+  EXPECT_EQ(psf_glyph_for_cp437(font, 0xDB), psf_glyph_for_unicode(font, 0x2588));
+}
+
+TEST(PsfFont, Psf2PlainAndCompressedWithUtf8Table) {
+  const std::vector<uint8_t> bytes = small_psf2();
+  for (bool gz : {false, true}) {
+    const std::string path = temp_path(gz ? "small.psf.gz" : "small.psf");
+    if (gz) write_gz(path, bytes);
+    else write_plain(path, bytes);
+    PsfFont font;
+    ASSERT_TRUE(psf_load(path.c_str(), &font));
+    EXPECT_EQ(font.width, 10);
+    EXPECT_EQ(font.height, 4);
+    EXPECT_EQ(font.glyph_count, 3);
+    EXPECT_EQ(psf_glyph_for_unicode(font, 'A'), 1);
+    EXPECT_EQ(psf_glyph_for_cp437(font, 0xB1), 1);  // U+2592
+    EXPECT_EQ(psf_glyph_for_unicode(font, 'e'), -1);  // only part of a sequence
+    EXPECT_EQ(psf_glyph_for_unicode(font, 0x1F600), 2);
+    EXPECT_TRUE(psf_pixel(font, 1, 0, 0));
+    EXPECT_TRUE(psf_pixel(font, 1, 9, 3));
+    EXPECT_FALSE(psf_pixel(font, 1, 8, 3));
+    EXPECT_FALSE(psf_pixel(font, 1, 10, 0));  // outside
+    EXPECT_FALSE(psf_pixel(font, 3, 0, 0));
+    EXPECT_FALSE(psf_pixel(font, -1, 0, 0));
+    std::remove(path.c_str());
+  }
+}
+
+TEST(PsfFont, Psf1WithoutTableIsInCodePageOrder) {
+  std::vector<uint8_t> v = {0x36, 0x04, 0x00, 2};
+  for (int g = 0; g < 256; ++g) {
+    v.push_back(static_cast<uint8_t>(g));
+    v.push_back(0);
+  }
+  const std::string path = temp_path("notable.psf");
+  write_plain(path, v);
+  PsfFont font;
+  ASSERT_TRUE(psf_load(path.c_str(), &font));
+  EXPECT_EQ(psf_glyph_for_cp437(font, 0x41), 0x41);
+  EXPECT_TRUE(psf_pixel(font, 0x41, 1, 0));   // 0x41 = 0100 0001
+  EXPECT_TRUE(psf_pixel(font, 0x41, 7, 0));
+  EXPECT_FALSE(psf_pixel(font, 0x41, 0, 0));
+  std::remove(path.c_str());
+}
+
+TEST(PsfFont, BadFilesAreRejectedInOneLineAndLeaveTheFontEmpty) {
+  std::vector<uint8_t> truncated = small_psf2();
+  truncated.resize(40);
+  std::vector<uint8_t> huge_glyphs = small_psf2();
+  huge_glyphs[28] = 0xFF;  // width 255
+  std::vector<uint8_t> bad_header = small_psf2();
+  bad_header[8] = 0xF0;  // header size beyond the file
+  const std::vector<std::vector<uint8_t>> cases = {
+      {}, {0x36}, {0x36, 0x04, 0x02, 0x00}, {0x36, 0x04, 0x01, 0x10, 0, 0}, truncated, huge_glyphs,
+      bad_header, std::vector<uint8_t>(100, 0x41)};
+  const std::string path = temp_path("bad.psf");
+  for (size_t i = 0; i < cases.size(); ++i) {
+    write_plain(path, cases[i]);
+    PsfFont font;
+    font.width = 99;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(psf_load(path.c_str(), &font)) << i;
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(path), std::string::npos) << i;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << i;
+    EXPECT_EQ(font.width, 0);
+    EXPECT_TRUE(font.bitmaps.empty());
+    EXPECT_TRUE(font.unicode_to_glyph.empty());
+    EXPECT_EQ(psf_glyph_for_cp437(font, 'A'), -1);
+  }
+  std::remove(path.c_str());
+  PsfFont font;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(psf_load("/nonexistent/font.psf", &font));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("/nonexistent/font.psf"), std::string::npos);
+}
+
+TEST(Cp437, GraphicFormsOfControlCodes) {
+  EXPECT_EQ(cp437_to_unicode(0x00), 0x20u);
+  EXPECT_EQ(cp437_to_unicode(0x01), 0x263Au);
+  EXPECT_EQ(cp437_to_unicode(0x07), 0x2022u);
+  EXPECT_EQ(cp437_to_unicode(0x09), 0x25CBu);
+  EXPECT_EQ(cp437_to_unicode(0x1F), 0x25BCu);
+  EXPECT_EQ(cp437_to_unicode(0x41), 0x41u);
+  EXPECT_EQ(cp437_to_unicode(0x7F), 0x2302u);
+  EXPECT_EQ(cp437_to_unicode(0xB0), 0x2591u);
+  EXPECT_EQ(cp437_to_unicode(0xDB), 0x2588u);
+  EXPECT_EQ(cp437_to_unicode(0xE9), 0x0398u);
+  EXPECT_EQ(cp437_to_unicode(0xFA), 0x00B7u);
+  EXPECT_EQ(cp437_to_unicode(0xFF), 0x00A0u);
+}
+
+}  // namespace
