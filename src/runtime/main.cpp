@@ -1,6 +1,144 @@
-#include <cstdio>
+// kolv17: the command line around the show.
+#include <sys/stat.h>
+#include <unistd.h>
 
-int main() {
-  std::printf("kolv17 %s\n", KOLV_VERSION);
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "audio/music.h"
+#include "audio/probe.h"
+#include "display/console.h"
+#include "display/lookup_tables.h"
+#include "image/draw.h"
+#include "runtime/clock.h"
+#include "runtime/demo.h"
+#include "runtime/headless.h"
+#include "runtime/keys.h"
+#include "runtime/options.h"
+#include "runtime/run_control.h"
+#include "runtime/test_card.h"
+#include "viewers/viewer_keys.h"
+
+namespace {
+
+bool has_data_dir(const std::string& dir) {
+  struct stat info {};
+  return stat((dir + "/data").c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string executable_dir() {
+  char path[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return "";
+  path[length] = '\0';
+  std::string dir(path);
+  return dir.substr(0, dir.find_last_of('/'));
+}
+
+// The show reads every file relative to the folder that holds data/: the one
+// named, else the current folder, else an installed copy, else the source tree
+// this program was built from.
+bool enter_data_dir(const std::string& named) {
+  std::string dir = named;
+  if (dir.empty()) {
+    std::string installed = executable_dir() + "/../share/kolv17";
+    if (has_data_dir(".")) dir = ".";
+    else if (has_data_dir(installed)) dir = installed;
+    else if (has_data_dir(KOLV_SOURCE_DIR)) dir = KOLV_SOURCE_DIR;
+    else return true;  // the missing tables will be named below
+  }
+  if (chdir(dir.c_str()) != 0) {
+    std::fprintf(stderr, "kolv17: cannot enter data folder %s\n", dir.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::string absolute(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char cwd[PATH_MAX];
+  if (getcwd(cwd, sizeof cwd) == nullptr) return path;
+  return std::string(cwd) + "/" + path;
+}
+
+int run_test_card(const Options& options) {
+  con_set_title("KOLV17 test card");
+  con_setup(80, 50, 1);
+  cell_load_tables();
+  uint32_t start = clock_ms();
+  int32_t until = options.until_ms >= 0 ? options.until_ms : 10000;
+  for (;;) {
+    auto t = static_cast<int32_t>(clock_ms() - start);
+    if (options.headless && t >= until) break;
+    run_control_frame_begins(t);
+    test_card_draw(t);
+    fb_present();
+    run_control_frame_ends();
+    if (key_waiting() && key_read() == 27) break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!options_parse(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "kolv17: %s\n", error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(options_usage(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("kolv17 %s\n", KOLV_VERSION);
+    return 0;
+  }
+  if (!options.probe_audio.empty()) {
+    return audio_probe(options.probe_audio.c_str(), options.probe_at_ms) ? 0 : 1;
+  }
+
+  std::string file = absolute(options.file);
+  std::string out_dir = absolute(options.out_dir);
+  RunSettings settings;
+  settings.headless = options.headless;
+  settings.until_ms = options.until_ms;
+  settings.stats = options.stats;
+  settings.max_fps = options.max_fps;
+  if (!options.keys_file.empty() &&
+      !run_control_load_keys(absolute(options.keys_file).c_str(), &settings.keys)) {
+    return 1;
+  }
+  if (!enter_data_dir(options.data_dir)) return 1;
+  if (const char* missing = cell_missing_table()) {
+    std::fprintf(stderr, "kolv17: %s is missing; run `make data` to generate it\n", missing);
+    return 1;
+  }
+  if (!options.headless && !con_output_is_terminal()) {
+    std::fprintf(stderr, "kolv17: standard output is not a terminal (use --headless to run without one)\n");
+    return 1;
+  }
+
+  ConsoleOptions console;
+  console.colors = options.colors;
+  console.headless = options.headless;
+  con_configure(console);
+  viewer_headless = options.headless;
+  if (options.headless && !headless_begin(options.fps, options.render_ms, out_dir)) return 1;
+  if (options.no_audio || options.headless) music_set_silent(true);
+  run_control_configure(settings);
+
+  if (options.test_card) {
+    run_test_card(options);
+  } else {
+    char* show_argv[] = {argv[0], file.data(), nullptr};
+    demo_run(file.empty() ? 1 : 2, show_argv);
+  }
+  con_restore();
+  run_control_finish();
   return 0;
 }

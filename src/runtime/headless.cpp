@@ -1,0 +1,100 @@
+#include "runtime/headless.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "display/ansi_encoder.h"
+#include "display/console.h"
+#include "display/console_picture.h"
+#include "display/png_write.h"
+#include "runtime/clock.h"
+
+namespace {
+
+constexpr int PICTURE_W = 640;
+constexpr int PICTURE_H = 400;
+
+std::vector<int32_t> pending;  // render times still to write, ascending
+size_t next_render = 0;
+std::string out;
+ShowPhase phase = ShowPhase::Show;
+int32_t demo_time = 0;
+bool viewer_seen = false;
+
+Pixel viewer_frame[FRAME_PIXELS];
+ConsoleCell viewer_cells[CONSOLE_CELLS];
+uint32_t picture[PICTURE_W * PICTURE_H];
+Pixel opaque_frame[FRAME_PIXELS];
+char ansi_bytes[1 << 20];
+
+std::string out_path(const char* stem, const char* suffix) {
+  return out + "/" + stem + suffix;
+}
+
+void write_pictures(const std::string& frame_path, const std::string& cells_path,
+                    const Pixel* frame, const ConsoleCell* cells) {
+  // The alpha byte of the frame is bookkeeping, not transparency.
+  for (int i = 0; i < FRAME_PIXELS; ++i) opaque_frame[i] = frame[i] | 0xFF000000u;
+  png_write_rgba(frame_path.c_str(), FRAME_W, FRAME_H, opaque_frame);
+  console_picture_render(cells, 8, picture);
+  png_write_rgba(cells_path.c_str(), PICTURE_W, PICTURE_H, picture);
+}
+
+void write_render(int32_t ms, const Pixel* frame, const ConsoleCell* cells) {
+  char stem[32];
+  std::snprintf(stem, sizeof stem, "%d", ms);
+  write_pictures(out_path("frame-", stem) + ".png", out_path("cells-", stem) + ".png", frame,
+                 cells);
+  size_t length = ansi_encode_full_frame(cells, ansi_bytes, sizeof ansi_bytes);
+  std::string ans = out_path("cells-", stem) + ".ans";
+  if (std::FILE* f = std::fopen(ans.c_str(), "wb")) {
+    std::fwrite(ansi_bytes, 1, length, f);
+    std::fclose(f);
+  } else {
+    std::fprintf(stderr, "%s: cannot write: %s\n", ans.c_str(), std::strerror(errno));
+  }
+}
+
+void on_present(const Pixel* frame, const ConsoleCell* cells) {
+  clock_advance_frame();
+  if (phase == ShowPhase::Viewer) {
+    viewer_seen = true;
+    std::memcpy(viewer_frame, frame, sizeof viewer_frame);
+    std::memcpy(viewer_cells, cells, sizeof viewer_cells);
+    return;
+  }
+  // Every listed time gets the first frame at or after it.
+  while (next_render < pending.size() && demo_time >= pending[next_render]) {
+    write_render(pending[next_render], frame, cells);
+    ++next_render;
+  }
+}
+
+}  // namespace
+
+bool headless_begin(int fps, const std::vector<int32_t>& render_ms, const std::string& out_dir) {
+  pending = render_ms;
+  std::sort(pending.begin(), pending.end());
+  out = out_dir;
+  if (!out.empty() && mkdir(out.c_str(), 0777) != 0 && errno != EEXIST) {
+    std::fprintf(stderr, "%s: cannot create the output folder: %s\n", out.c_str(),
+                 std::strerror(errno));
+    return false;
+  }
+  clock_use_virtual(1000.0 / fps);
+  con_set_present_hook(on_present);
+  return true;
+}
+
+void headless_set_phase(ShowPhase new_phase) { phase = new_phase; }
+
+void headless_note_demo_time(int32_t t) { demo_time = t; }
+
+void headless_finish_viewer() {
+  if (!viewer_seen || out.empty()) return;
+  write_pictures(out + "/viewer.png", out + "/viewer-cells.png", viewer_frame, viewer_cells);
+}

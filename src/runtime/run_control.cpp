@@ -1,0 +1,157 @@
+#include "runtime/run_control.h"
+
+#include <time.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "display/console.h"
+#include "runtime/clock.h"
+#include "runtime/frame_driver.h"
+#include "runtime/headless.h"
+#include "runtime/keys.h"
+#include "runtime/stats.h"
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+RunSettings settings;
+size_t next_key = 0;
+bool warned_limit = false;
+SteadyClock::time_point run_started;
+SteadyClock::time_point frame_started;
+uint32_t frame_started_ms = 0;
+
+uint32_t micros_between(SteadyClock::time_point a, SteadyClock::time_point b) {
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(b - a).count());
+}
+
+bool key_codes(const char* name, int codes[2]) {
+  struct Named {
+    const char* name;
+    int first, second;
+  };
+  static const Named table[] = {{"esc", 27, -1}, {"left", 224, 75}, {"right", 224, 77}, {"f5", 0, 63}};
+  for (const Named& k : table) {
+    if (std::strcmp(name, k.name) == 0) {
+      codes[0] = k.first;
+      codes[1] = k.second;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool run_control_load_keys(const char* path, std::vector<ScriptedKey>* keys) {
+  std::FILE* f = std::fopen(path, "r");
+  if (f == nullptr) {
+    std::fprintf(stderr, "%s: cannot open the key script\n", path);
+    return false;
+  }
+  char line[256];
+  int number = 0;
+  bool ok = true;
+  while (ok && std::fgets(line, sizeof line, f)) {
+    ++number;
+    if (char* hash = std::strchr(line, '#')) *hash = '\0';
+    long ms = 0;
+    char name[16] = {};
+    char extra[2] = {};
+    int fields = std::sscanf(line, "%ld %15s %1s", &ms, name, extra);
+    if (fields <= 0) continue;  // blank or comment
+    ScriptedKey key{};
+    if (fields != 2 || ms < 0 || ms > INT32_MAX || !key_codes(name, key.codes)) {
+      std::fprintf(stderr, "%s:%d: expected 'MS KEY' with KEY esc, left, right or f5\n", path,
+                   number);
+      ok = false;
+      break;
+    }
+    if (!keys->empty() && ms < keys->back().at_ms) {
+      std::fprintf(stderr, "%s:%d: times must not go backwards\n", path, number);
+      ok = false;
+      break;
+    }
+    key.at_ms = static_cast<int32_t>(ms);
+    keys->push_back(key);
+  }
+  std::fclose(f);
+  if (!ok) keys->clear();
+  return ok;
+}
+
+void run_control_configure(const RunSettings& new_settings) {
+  settings = new_settings;
+  next_key = 0;
+  run_started = SteadyClock::now();
+  if (settings.stats) stats_begin(1u << 20);
+}
+
+void run_control_viewer_begins() { headless_set_phase(ShowPhase::Viewer); }
+
+void run_control_viewer_ends() {
+  headless_finish_viewer();
+  headless_set_phase(ShowPhase::Show);
+}
+
+bool run_control_should_stop(int32_t t) {
+  if (!settings.headless) return false;
+  if (settings.until_ms >= 0) return t >= settings.until_ms;
+  if (t >= HEADLESS_SAFETY_LIMIT_MS) {
+    if (!warned_limit) {
+      std::fprintf(stderr, "kolv17: the schedule did not end within %d minutes; stopping\n",
+                   HEADLESS_SAFETY_LIMIT_MS / 60000);
+      warned_limit = true;
+    }
+    return true;
+  }
+  return false;
+}
+
+void run_control_frame_begins(int32_t t) {
+  headless_note_demo_time(t);
+  // Scripted keys go into the same queue the terminal feeds, so they are
+  // handled exactly like typed ones.
+  while (next_key < settings.keys.size() && settings.keys[next_key].at_ms <= t) {
+    const ScriptedKey& key = settings.keys[next_key++];
+    key_inject(key.codes[0]);
+    if (key.codes[1] >= 0) key_inject(key.codes[1]);
+  }
+  frame_started = SteadyClock::now();
+  frame_started_ms = clock_ms();
+}
+
+void run_control_frame_ends() {
+  if (settings.stats) {
+    const ConsoleFrameStats& c = con_frame_stats();
+    uint32_t total = micros_between(frame_started, SteadyClock::now());
+    uint32_t console = c.convert_us + c.encode_us + c.write_us;
+    FrameSample sample{};
+    sample.scene = static_cast<int8_t>(demo_frame_values().scene);
+    sample.draw_us = total > console ? total - console : 0;
+    sample.convert_us = c.convert_us;
+    sample.encode_us = c.encode_us;
+    sample.write_us = c.write_us;
+    sample.bytes = c.bytes;
+    sample.elided = static_cast<uint16_t>(c.cells_elided);
+    stats_record(sample);
+  }
+  if (settings.max_fps > 0 && !settings.headless) {
+    // Fewer frames, same animation: the show is driven by the clock alone.
+    uint32_t frame_ms = 1000u / static_cast<uint32_t>(settings.max_fps);
+    uint32_t spent = clock_ms() - frame_started_ms;
+    if (spent < frame_ms) {
+      timespec pause{0, static_cast<long>(frame_ms - spent) * 1000000L};
+      nanosleep(&pause, nullptr);
+    }
+  }
+}
+
+void run_control_finish() {
+  if (!settings.stats) return;
+  double seconds = std::chrono::duration<double>(SteadyClock::now() - run_started).count();
+  stats_print(stdout, seconds);
+}
