@@ -94,10 +94,13 @@ bool integrate(SoftBody* body, float dt) {
     if (!finite(pos) || !finite(vel)) return true;
     p.pos = pos;
     p.vel = vel;
-    if (vec3f_length(p.force) < SOFT_REST_CUTOFF) p.force = {0.0f, 0.0f, 0.0f};
-    if (vec3f_length(p.vel) < SOFT_REST_CUTOFF) p.vel = {0.0f, 0.0f, 0.0f};
-    if (vec3f_length(p.force) > SOFT_RUNAWAY_CUTOFF) p.force = {0.0f, 0.0f, 0.0f};
-    if (vec3f_length(p.vel) > SOFT_RUNAWAY_CUTOFF) p.vel = {0.0f, 0.0f, 0.0f};
+    // A vector stopped by the first cut-off has length 0, so each length is
+    // taken once for both cut-offs.
+    const float force_length = vec3f_length(p.force);
+    const float speed = vec3f_length(p.vel);
+    if (force_length < SOFT_REST_CUTOFF || force_length > SOFT_RUNAWAY_CUTOFF)
+      p.force = {0.0f, 0.0f, 0.0f};
+    if (speed < SOFT_REST_CUTOFF || speed > SOFT_RUNAWAY_CUTOFF) p.vel = {0.0f, 0.0f, 0.0f};
   }
   return false;
 }

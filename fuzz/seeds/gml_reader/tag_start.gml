@@ -1,0 +1,40 @@
+<?xml version="1.0" encoding="UTF-8"?>
+<gml spec="1.0">
+<tag>
+<header>
+<client><name>kolv17 tag</name></client>
+</header>
+<drawing>
+<stroke>
+<pt><x>0.0894</x><y>0.2844</y><time>0.600</time></pt>
+<pt><x>0.0870</x><y>0.3061</y><time>0.731</time></pt>
+<pt><x>0.0837</x><y>0.3362</y><time>0.885</time></pt>
+<pt><x>0.0797</x><y>0.3719</y><time>1.045</time></pt>
+<pt><x>0.0754</x><y>0.4103</y><time>1.202</time></pt>
+<pt><x>0.0710</x><y>0.4487</y><time>1.349</time></pt>
+<pt><x>0.0669</x><y>0.4844</y><time>1.480</time></pt>
+<pt><x>0.0626</x><y>0.5200</y><time>1.609</time></pt>
+<pt><x>0.0579</x><y>0.5585</y><time>1.751</time></pt>
+<pt><x>0.0530</x><y>0.5969</y><time>1.899</time></pt>
+<pt><x>0.0485</x><y>0.6325</y><time>2.047</time></pt>
+<pt><x>0.0447</x><y>0.6626</y><time>2.184</time></pt>
+<pt><x>0.0420</x><y>0.6844</y><time>2.297</time></pt>
+</stroke>
+<stroke>
+<pt><x>0.1770</x><y>0.2844</y><time>2.547</time></pt>
+<pt><x>0.1699</x><y>0.3003</y><time>2.672</time></pt>
+<pt><x>0.1598</x><y>0.3228</y><time>2.834</time></pt>
+<pt><x>0.1480</x><y>0.3491</y><time>3.010</time></pt>
+<pt><x>0.1355</x><y>0.3767</y><time>3.182</time></pt>
+<pt><x>0.1236</x><y>0.4027</y><time>3.336</time></pt>
+<pt><x>0.1132</x><y>0.4244</y><time>3.459</time></pt>
+<pt><x>0.1037</x><y>0.4417</y><time>3.558</time></pt>
+<pt><x>0.0938</x><y>0.4568</y><time>3.646</time></pt>
+<pt><x>0.0844</x><y>0.4704</y><time>3.725</time></pt>
+<pt><x>0.0764</x><y>0.4831</y><time>3.794</time></pt>
+<pt><x>0.0706</x><y>0.4955</y><time>3.854</time></pt>
+<pt><x>0.0678</x><y>0.5084</y><time>3.905</time></pt>
+<pt><x>0.0688</x><y>0.5212</y><time>3.950</time></pt>
+<pt><x>0.0730</x><y>0.5334</y><time>4.003</time></pt>
+<pt><x>0.0794</x><y>0.5454</y><time>4.064</time></pt>
+<pt><x>0.0869</x><y>0.5576</y><time>4.130</time></pt>
