@@ -123,13 +123,14 @@ bool take_terminal() {
   return true;
 }
 
-void on_terminating(int sig) {
+void on_terminating(int sig, siginfo_t* info, void*) {
   term_leave();
   // Hand the signal to whoever had it before (the default action, or a
-  // sanitizer's report); it is delivered as soon as this handler returns.
+  // sanitizer's report). A real fault recurs on return and meets it there;
+  // anything sent is sent again, delivered as soon as this handler returns.
   sigaction(sig, &previous[sig], nullptr);
-  if (sig != SIGSEGV && sig != SIGBUS && sig != SIGFPE && sig != SIGILL) raise(sig);
-  // A fault re-occurs on return and now meets the previous action.
+  bool fault = sig == SIGSEGV || sig == SIGBUS || sig == SIGFPE || sig == SIGILL;
+  if (!fault || info->si_code <= 0) raise(sig);
 }
 
 void on_stop(int) {
@@ -160,9 +161,14 @@ void install_handlers() {
     struct sigaction sa {};
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    if (sig == SIGWINCH || sig == SIGCONT) sa.sa_handler = on_redraw;
-    else if (sig == SIGTSTP) sa.sa_handler = on_stop;
-    else sa.sa_handler = on_terminating;
+    if (sig == SIGWINCH || sig == SIGCONT) {
+      sa.sa_handler = on_redraw;
+    } else if (sig == SIGTSTP) {
+      sa.sa_handler = on_stop;
+    } else {
+      sa.sa_sigaction = on_terminating;
+      sa.sa_flags |= SA_SIGINFO;
+    }
     sigaction(sig, nullptr, &previous[sig]);
     // A signal the caller chose to ignore (nohup, background jobs) stays ignored.
     if (previous[sig].sa_handler == SIG_IGN && !(previous[sig].sa_flags & SA_SIGINFO)) continue;

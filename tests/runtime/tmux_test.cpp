@@ -204,11 +204,18 @@ TEST_F(TmuxPane, ResizeRedrawsCentredOrClipped) {
   expect_terminal_given_back();
 }
 
-TEST_F(TmuxPane, TerminationSignalGivesTheTerminalBack) {
+class TmuxSignal : public TmuxPane, public ::testing::WithParamInterface<int> {};
+
+// Signals that end the show still give the terminal and the messages back.
+TEST_P(TmuxSignal, GivesTheTerminalBack) {
   ASSERT_NO_FATAL_FAILURE(start(true));
-  ASSERT_EQ(kill(pid_, SIGTERM), 0);
+  ASSERT_EQ(kill(pid_, GetParam()), 0);
   expect_terminal_given_back(false);
   EXPECT_NE(capture(false).find("kolv17-held-message"), std::string::npos);
+  EXPECT_EQ(kill(pid_, 0), -1) << "the show outlived the signal";
 }
+
+INSTANTIATE_TEST_SUITE_P(Ending, TmuxSignal, ::testing::Values(SIGTERM, SIGHUP, SIGSEGV),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 }  // namespace
