@@ -1,6 +1,7 @@
 #include "display/terminal.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -255,7 +256,13 @@ long term_write(const char* bytes, unsigned long count) {
   size_t done = 0;
   while (done < count) {
     ssize_t w = write(out_fd, bytes + done, count - done);
-    if (w < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (w < 0 && errno == EINTR) continue;
+    if (w < 0 && errno == EAGAIN) {
+      // Someone made the shared terminal non-blocking: wait, don't spin.
+      pollfd pfd{out_fd, POLLOUT, 0};
+      poll(&pfd, 1, 100);
+      continue;
+    }
     if (w <= 0) return done ? static_cast<long>(done) : -1;
     done += static_cast<size_t>(w);
   }
