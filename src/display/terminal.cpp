@@ -105,7 +105,7 @@ bool query_size(int fd, int* cols, int* rows) {
   return true;
 }
 
-bool take_terminal() {
+void take_terminal() {
   if (tty_fd >= 0 && tcgetattr(tty_fd, &saved_termios) == 0) {
     have_termios = true;
     termios raw = saved_termios;
@@ -121,7 +121,6 @@ bool take_terminal() {
   held_begin();
   active = 1;
   redraw_pending = 1;
-  return true;
 }
 
 void on_terminating(int sig, siginfo_t* info, void*) {
@@ -210,6 +209,9 @@ bool term_enter(int cols, int rows) {
 
 void term_leave() {
   if (!active) return;
+  // A signal arriving half way would find `active` clear and skip the rest.
+  sigset_t old;
+  block_handled(&old);
   active = 0;
   // CAN first: it aborts any escape sequence a cut-off frame left open.
   static const char leave_seq[] = "\x18\x1b[?2026l\x1b[0m\x1b[?7h\x1b[?25h\x1b[23;0t\x1b[?1049l";
@@ -222,6 +224,7 @@ void term_leave() {
   }
   if (have_termios) tcsetattr(tty_fd, TCSADRAIN, &saved_termios);
   held_end();
+  sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
 bool term_active() { return active != 0; }
