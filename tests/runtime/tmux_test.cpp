@@ -215,7 +215,7 @@ TEST_P(TmuxSignal, GivesTheTerminalBack) {
   EXPECT_EQ(kill(pid_, 0), -1) << "the show outlived the signal";
 }
 
-INSTANTIATE_TEST_SUITE_P(Ending, TmuxSignal, ::testing::Values(SIGTERM, SIGHUP, SIGSEGV),
+INSTANTIATE_TEST_SUITE_P(Ending, TmuxSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGSEGV),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 }  // namespace
