@@ -190,19 +190,3 @@ TEST_F(SoftBodyTest, FaultsHoldTheBodyInsteadOfSpreadingNaN) {
   for (const MeshVertex& v : m.vertices) EXPECT_GT(v.x, 4096);
   EXPECT_TRUE(std::isfinite(m.mesh.pos.x));
 }
-
-TEST_F(SoftBodyTest, BuildWithoutAMeshAndWriteBackIntoASecondMesh) {
-  soft_build(&body, nullptr, {0, 0, 0}, 1.0f, 0.05f, 0.2f, 1000.0f, 0.02f);
-  EXPECT_EQ(body.active, 0);
-  EXPECT_EQ(body.particles, nullptr);
-  TestMesh m({{2, 2, 0}, {3, 2, 0}, {2, 3, 0}}, {{0, 1, 2}});
-  TestMesh twin({{0, 0, 0}}, {});  // fewer vertices than the body drives
-  build(m);
-  body.particles[0].pos = {-0.00001f, 1.5f, 0.99999f};
-  body.mesh = &twin.mesh;
-  soft_write_back(&body);
-  EXPECT_EQ(twin.vertices[0].x, 0);
-  EXPECT_EQ(twin.vertices[0].y, 6144);
-  EXPECT_EQ(twin.vertices[0].z, 4095);
-  body.mesh = &m.mesh;
-}

@@ -46,11 +46,9 @@ TEST(GmlTokens, SplitAtBlanksAndTagsAndLowercase) {
   // A carriage return is not a blank: it stays in the token it touches.
   EXPECT_EQ(tokens_of("<pt>\r\n<x>1</x>"), "[<pt>][\r][<x>][1][</x>]");
   EXPECT_EQ(tokens_of("a\tb c"), "[a][b][c]");
-}
-
-TEST(GmlTokens, LongTokensAreCutWithoutOverflow) {
-  std::string long_text(200, 'A');
-  EXPECT_EQ(tokens_of(long_text + " <x>"), "[" + std::string(GML_TOKEN_SIZE - 1, 'a') + "][<x>]");
+  // Long tokens are cut, the rest of them consumed.
+  EXPECT_EQ(tokens_of(std::string(200, 'A') + " <x>"),
+            "[" + std::string(GML_TOKEN_SIZE - 1, 'a') + "][<x>]");
 }
 
 TEST(GmlAttributes, QuotedUnquotedAndCut) {
@@ -179,41 +177,25 @@ TEST(GmlReader, DeepNestingDoesNotExhaustTheStack) {
   EXPECT_LE(d->stroke_count, 1);
 }
 
-TEST(GmlReader, LoadStartsFromTheCountAndSpecOnly) {
-  auto d = read_text("<gml spec=\"a\"><stroke><pt></pt></stroke></gml>");
-  d->strokes[0].points[0][0] = 7.0f;
-  FILE* stream = fmemopen(const_cast<char*>(""), 0, "rb");
-  gml_read_stream(stream, d.get());
-  fclose(stream);
-  EXPECT_EQ(d->stroke_count, 0);
-  EXPECT_STREQ(d->spec, "");
-  EXPECT_EQ(d->strokes[0].points[0][0], 7.0f);
-}
-
-TEST(GmlReader, LoadsFromAFileWithCarriageReturns) {
+TEST(GmlReader, LoadsFilesAndReportsMissingOnes) {
   char path[] = "/tmp/gml_reader_testXXXXXX";
   int fd = mkstemp(path);
   ASSERT_GE(fd, 0);
-  const char text[] = "<gml spec=\"t\">\r\n<stroke>\r\n<pt><x>0.5</x><y>0.25</y><t>1</t></pt>\r\n"
-                      "</stroke>\r\n</gml>\r\n";
+  const char text[] = "<gml spec=\"t\">\r\n<stroke>\r\n<pt><y>0.25</y></pt>\r\n</stroke></gml>";
   ASSERT_EQ(write(fd, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
   close(fd);
-  auto d = std::make_unique<GmlDrawing>();
-  std::memset(d.get(), 0, sizeof(GmlDrawing));
+  auto d = read_text("");
   gml_load(path, d.get());
   unlink(path);
   EXPECT_STREQ(d->spec, "t");
   ASSERT_EQ(d->stroke_count, 1);
   EXPECT_FLOAT_EQ(d->strokes[0].points[0][1], 0.25f);
-}
 
-TEST(GmlReader, MissingFileOrRecordIsReportedAndLeavesTheDrawing) {
   viewer_headless = true;  // no key to wait for
-  auto d = read_text("<stroke><pt></pt></stroke>");
   testing::internal::CaptureStdout();
   gml_load("/nonexistent/drawing.gml", d.get());
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR!!! /nonexistent/drawing.gml NOT FOUND!!\n");
-  EXPECT_EQ(d->stroke_count, 1);
+  EXPECT_EQ(d->stroke_count, 1);  // untouched
   testing::internal::CaptureStdout();
   gml_load("/dev/null", nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "NO GRAPH TO LOAD INTO!\n");
