@@ -77,9 +77,13 @@ double euclid(const Lab& x, const Lab& y) {
 
 // Options: 0-15 a plain cell of that colour, then 16 + (pair * 8 + group - 1).
 constexpr int OPTIONS = 16 + 256 * (GROUPS - 1);
-// CIEDE2000 is costly; the Euclidean Lab distance ranks the options first and
-// only the closest SHORTLIST go on to the full measure.
-constexpr int SHORTLIST = 64;
+// CIEDE2000 is costly; the Euclidean Lab distance ranks the textured options
+// first and only the closest SHORTLIST of them go on to the full measure.
+constexpr int SHORTLIST = 48;
+// A textured cell (glyphs in two colours) must beat the best plain cell by
+// about a just noticeable difference: the measure sees only the cell's average
+// colour, the viewer also sees the texture.
+constexpr double TEXTURE_COST = 1.0;
 
 double option_error(const Renders& r, const Lab& target, int option, bool full) {
   if (option < 16) return full ? lut_delta_e(target, r.solid[option]) : euclid(target, r.solid[option]);
@@ -97,20 +101,35 @@ double option_error(const Renders& r, const Lab& target, int option, bool full) 
 // Lower option numbers win ties, so a plain cell is preferred.
 void choose(const Renders& r, int32_t color, uint8_t* pair, float* mix, double* error) {
   const Lab target = target_lab(color);
+  // Colours the console shows exactly are common in drawn pictures: their
+  // boxes stay plain cells of that colour.
+  for (int c = 0; c < 16; ++c) {
+    const ColorSample& p = CONSOLE_PALETTE[c];
+    if (color15(p.r, p.g, p.b) == color) {
+      *pair = static_cast<uint8_t>(c << 4 | c);
+      *mix = 0.0f;
+      *error = lut_delta_e(target, r.solid[c]);
+      return;
+    }
+  }
   std::vector<std::pair<double, int>> ranked;
   ranked.reserve(OPTIONS);
-  for (int option = 0; option < OPTIONS; ++option) {
-    if (option >= 16 && (option - 16) / (GROUPS - 1) % 17 == 0) continue;  // bg == fg: plain
+  for (int option = 16; option < OPTIONS; ++option) {
+    if ((option - 16) / (GROUPS - 1) % 17 == 0) continue;  // bg == fg: a plain cell again
     ranked.emplace_back(option_error(r, target, option, false), option);
   }
   std::partial_sort(ranked.begin(), ranked.begin() + SHORTLIST, ranked.end());
   ranked.resize(SHORTLIST);
   std::sort(ranked.begin(), ranked.end(), [](const auto& x, const auto& y) { return x.second < y.second; });
-  double best = INFINITY;
+  double best = INFINITY, best_error = 0;
   int best_option = 0;
+  for (int option = 0; option < 16; ++option) {
+    const double e = option_error(r, target, option, true);
+    if (e < best) best = best_error = e, best_option = option;
+  }
   for (const auto& [cheap, option] : ranked) {
     const double e = option_error(r, target, option, true);
-    if (e < best) best = e, best_option = option;
+    if (e + TEXTURE_COST < best) best = e + TEXTURE_COST, best_error = e, best_option = option;
   }
   if (best_option < 16) {
     *pair = static_cast<uint8_t>(best_option << 4 | best_option);
@@ -119,7 +138,7 @@ void choose(const Renders& r, int32_t color, uint8_t* pair, float* mix, double* 
     *pair = static_cast<uint8_t>((best_option - 16) / (GROUPS - 1));
     *mix = lut_group_mix((best_option - 16) % (GROUPS - 1) + 1);
   }
-  *error = best;
+  *error = best_error;
 }
 
 }  // namespace

@@ -1,0 +1,183 @@
+// Table generator: what the tables must do for a viewer (plain colours stay
+// plain, greys get brighter in order, colour error stays bounded, simple
+// shapes get their obvious glyphs) and the files it writes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "display/cell_convert.h"
+#include "display/lookup_tables.h"
+#include "lutgen/lut_color.h"
+#include "lutgen/lut_glyphs.h"
+#include "lutgen/lut_tables.h"
+
+namespace {
+
+struct Built {
+  PsfFont font;
+  float ramp[DENSITY_RAMP_SIZE];
+  std::vector<GlyphShape> candidates;
+  uint8_t pairs[COLOR_CODES];
+  float mixes[COLOR_CODES];
+  uint8_t chars[CHAR_MAP_SIZE];
+  ColorTableReport report;
+};
+
+const Built& built() {
+  static Built* b = [] {
+    auto* t = new Built;
+    EXPECT_TRUE(psf_load(psf_default_font_path(8), &t->font));
+    lut_ramp_coverage(t->font, t->ramp);
+    t->candidates = lut_candidate_shapes(t->font);
+    t->report = lut_build_color_tables(t->ramp, t->pairs, t->mixes, 2);
+    lut_build_char_map(t->candidates, t->chars);
+    return t;
+  }();
+  return *b;
+}
+
+int code_of(const int digits[9]) {
+  int code = 0;
+  for (int k = 8; k >= 0; --k) code = code * 3 + digits[k];
+  return code;
+}
+
+TEST(LutGlyphs, MeasuredInkOverNineRegions) {
+  const Built& b = built();
+  const GlyphShape space = lut_measure_glyph(b.font, 0x20), empty = lut_measure_glyph(b.font, 0);
+  const GlyphShape full = lut_measure_glyph(b.font, 0xDB), upper = lut_measure_glyph(b.font, 0xDF);
+  EXPECT_EQ(space.coverage, 0.0f);
+  EXPECT_EQ(empty.coverage, 0.0f);
+  EXPECT_EQ(full.coverage, 1.0f);
+  for (int k = 0; k < 9; ++k) {
+    EXPECT_FLOAT_EQ(full.region_ink[k], 1.0f);
+    // Upper half block: rows 0-3 of 8, the middle band (rows 2.67-5.33) half inked.
+    EXPECT_FLOAT_EQ(upper.region_ink[k], k < 3 ? 1.0f : k < 6 ? 0.5f : 0.0f);
+  }
+  EXPECT_FLOAT_EQ(b.ramp[16], 0.25f);  // light shade
+  EXPECT_FLOAT_EQ(b.ramp[32], 0.5f);   // medium shade
+  EXPECT_EQ(b.ramp[36], 0.0f);
+  // Controls (emoji forms), the second blank and the codes without own shapes stay out.
+  for (int code : {0x01, 0x03, 0x10, 0x1F, 0x7F, 0x9E, 0xEC, 0xFF}) EXPECT_FALSE(lut_is_candidate(code)) << code;
+  for (const GlyphShape& g : b.candidates) EXPECT_TRUE(lut_is_candidate(g.code));
+}
+
+TEST(LutColor, DifferenceOfKnownPairs) {
+  const Lab white = lut_lab_from_linear(1, 1, 1), black = lut_lab_from_linear(0, 0, 0);
+  EXPECT_NEAR(white.l, 100.0, 1e-3);
+  EXPECT_NEAR(white.a, 0.0, 1e-2);
+  EXPECT_NEAR(lut_delta_e(white, black), 100.0, 1e-3);
+  // A published CIEDE2000 test pair (Sharma, Wu, Dalal: pair 1).
+  EXPECT_NEAR(lut_delta_e({50, 2.6772, -79.7751}, {50, 0, -82.7485}), 2.0425, 1e-4);
+  EXPECT_NEAR(lut_delta_e({50, -1.0, 2.0}, {50, 0, 0}), 2.3669, 1e-4);
+}
+
+TEST(LutColorTables, GroupMixHitsItsRampGroup) {
+  for (int g = 1; g <= 8; ++g) {
+    EXPECT_EQ(static_cast<int>(static_cast<double>(lut_group_mix(g)) * 2 * 37), 4 * g) << g;
+  }
+}
+
+TEST(LutColorTables, PaletteColoursArePlainCells) {
+  const Built& b = built();
+  for (int c = 0; c < 16; ++c) {
+    const ColorSample& p = CONSOLE_PALETTE[c];
+    const int32_t i = color15(p.r, p.g, p.b);
+    EXPECT_EQ(b.pairs[i], c << 4 | c) << c;
+    EXPECT_EQ(b.mixes[i], 0.0f) << c;
+  }
+  for (int32_t i = 0; i < COLOR_CODES; ++i) {
+    ASSERT_GE(b.mixes[i], 0.0f);
+    ASSERT_LT(b.mixes[i], 36.0f / 74);
+    if (b.mixes[i] == 0.0f) ASSERT_EQ(b.pairs[i] >> 4, b.pairs[i] & 15);
+  }
+}
+
+// Stated bound: CIEDE2000 between the colour (box centre) and its flat-path
+// cells, averaged over the four dither values: mean below 4, worst below 16.
+TEST(LutColorTables, FlatPathErrorStaysWithinBound) {
+  const Built& b = built();
+  EXPECT_LT(b.report.mean_error, 4.0);
+  EXPECT_LT(b.report.worst_error, 16.0);
+  for (int32_t i = 0; i < COLOR_CODES; i += 97) {
+    ASSERT_LT(lut_flat_error(b.ramp, i, b.pairs[i], b.mixes[i]), 16.0) << i;
+  }
+}
+
+// A grey ramp drawn through the converter gets brighter at every step.
+TEST(LutColorTables, GreyRampBrightensMonotonically) {
+  const Built& b = built();
+  std::copy(b.pairs, b.pairs + COLOR_CODES, ColorPairMap);
+  std::copy(b.mixes, b.mixes + COLOR_CODES, ColorMixMap);
+  static Pixel frame[FRAME_PIXELS];
+  double previous = -1;
+  for (int v = 0; v < 256; v += 8) {
+    std::fill(frame, frame + FRAME_PIXELS, pixel_rgba(v + 4, v + 4, v + 4));
+    // Cells (0, 0), (1, 0), (12, 0) and (22, 0) carry the dither values 2, 3, 0 and 1.
+    double light = 0;
+    for (int col : {0, 1, 12, 22}) {
+      uint8_t ch;
+      const uint8_t attr = cell_convert(frame, col, 0, &ch);
+      const double ink = lut_measure_glyph(b.font, ch).coverage;
+      const double bg = lut_srgb_to_linear(CONSOLE_PALETTE[attr >> 4].g);
+      const double fg = lut_srgb_to_linear(CONSOLE_PALETTE[attr & 15].g);
+      light += (bg + (fg - bg) * ink) / 4;
+    }
+    EXPECT_GE(light, previous) << "grey " << v + 4;
+    previous = light;
+  }
+  std::fill(ColorPairMap, ColorPairMap + COLOR_CODES, 0);
+  std::fill(ColorMixMap, ColorMixMap + COLOR_CODES, 0.0f);
+}
+
+TEST(LutCharMap, SimpleShapesGetTheirGlyphs) {
+  const Built& b = built();
+  for (int level = 0; level < PATTERN_LEVELS; ++level) EXPECT_EQ(b.chars[level * PATTERN_CODES], 0x20);
+  const int full[9] = {2, 2, 2, 2, 2, 2, 2, 2, 2};
+  const int middle_row[9] = {0, 0, 0, 2, 2, 2, 0, 0, 0};
+  const int middle_column[9] = {0, 2, 0, 0, 2, 0, 0, 2, 0};
+  const int bottom_row[9] = {0, 0, 0, 0, 0, 0, 2, 2, 2};
+  const int upper_two[9] = {2, 2, 2, 2, 2, 2, 0, 0, 0};
+  const int top = 5 * PATTERN_CODES;
+  EXPECT_EQ(b.chars[top + code_of(full)], 0xDB);
+  EXPECT_EQ(b.chars[top + code_of(middle_row)], 0xC4);
+  EXPECT_EQ(b.chars[top + code_of(middle_column)], 0xB3);
+  EXPECT_EQ(b.chars[top + code_of(bottom_row)], '_');
+  EXPECT_EQ(b.chars[top + code_of(upper_two)], 0xDF);
+  for (int i = 0; i < CHAR_MAP_SIZE; ++i) ASSERT_TRUE(lut_is_candidate(b.chars[i])) << i;
+  // Weaker levels show less ink for the same pattern.
+  EXPECT_LT(lut_measure_glyph(b.font, b.chars[0 * PATTERN_CODES + code_of(full)]).coverage,
+            lut_measure_glyph(b.font, b.chars[top + code_of(full)]).coverage);
+}
+
+TEST(Lutgen, WritesBothFilesDeterministically) {
+  const std::string dir = "/tmp/kolv_lutgen_test";
+  const std::string run = std::string(KOLV_BINARY_DIR) + "/lutgen " + dir + " > /dev/null";
+  ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
+  ASSERT_EQ(std::system(run.c_str()), 0);
+  cell_load_table_files((dir + "/charmap.lut").c_str(), (dir + "/colmap.lut").c_str());
+  const Built& b = built();
+  EXPECT_TRUE(std::equal(b.chars, b.chars + CHAR_MAP_SIZE, CharMap));
+  EXPECT_TRUE(std::equal(b.pairs, b.pairs + COLOR_CODES, ColorPairMap));
+  EXPECT_TRUE(std::equal(b.mixes, b.mixes + COLOR_CODES, ColorMixMap));
+  for (const char* name : {"/charmap.lut", "/colmap.lut"}) {
+    FILE* f = std::fopen((dir + name).c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::fseek(f, 0, SEEK_END);
+    EXPECT_EQ(std::ftell(f), name[1] == 'c' && name[4] == 'r' ? 118098 : 163840);
+    std::fclose(f);
+    std::remove((dir + name).c_str());
+  }
+  std::system(("rmdir " + dir).c_str());
+  std::fill(CharMap, CharMap + CHAR_MAP_SIZE, 0);
+  std::fill(ColorPairMap, ColorPairMap + COLOR_CODES, 0);
+  std::fill(ColorMixMap, ColorMixMap + COLOR_CODES, 0.0f);
+  EXPECT_NE(std::system((std::string(KOLV_BINARY_DIR) + "/lutgen 2> /dev/null").c_str()), 0);
+}
+
+}  // namespace
