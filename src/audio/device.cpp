@@ -86,6 +86,7 @@ bool dev_open(bool silent) {
   if (device) return true;
   ticks_per_second = SDL_GetPerformanceFrequency();
   if ((silent || !open_on(nullptr)) && !open_on("dummy")) return false;
+  last_callback_tick = SDL_GetPerformanceCounter();  // the clock starts with the device
   SDL_PauseAudioDevice(device, 0);
   return true;
 }
@@ -108,11 +109,13 @@ void dev_set_ended(int64_t end_frame) {
 void dev_clear_history() { std::fill(history, history + HISTORY, 0.0f); }
 
 // Frames handed over but not yet heard: one device buffer, less the time
-// since the last callback.
+// since the last callback. The silent driver keeps no hardware pace, so
+// there the clock runs on past a late callback (negative: frames owed).
 static int64_t frames_queued() {
   uint64_t elapsed = SDL_GetPerformanceCounter() - last_callback_tick;
   int64_t played = static_cast<int64_t>(elapsed * MUSIC_RATE / ticks_per_second);
-  return buffer_frames - std::min<int64_t>(played, buffer_frames);
+  int64_t most = on_silent_driver ? int64_t{MAX_CATCH_UP} * buffer_frames : buffer_frames;
+  return buffer_frames - std::min(played, most);
 }
 
 int64_t dev_heard_frame() {
@@ -130,7 +133,7 @@ void dev_heard_window(float* mono) {
     return;
   }
   dev_lock();
-  int64_t end = delivered - frames_queued();
+  int64_t end = delivered - std::max<int64_t>(frames_queued(), 0);
   for (int i = 0; i < MUSIC_FFT_SIZE; i++) {
     int64_t at = end - MUSIC_FFT_SIZE + i;
     mono[i] = at < 0 ? 0.0f : history[at & (HISTORY - 1)];
