@@ -44,6 +44,9 @@ constexpr int TRACK_LOAD_REJECTED = 2;  // unreadable; one line on stderr
 
 // A new empty store with a copy of the prefix, or null without memory.
 TrackStore* track_store_create(const char* prefix);
+// Releases the store and its tracks. The show keeps its store for the whole
+// run; this is for shorter-lived users.
+void track_store_free(TrackStore* store);
 // The track of that name, read from its file on the first request. Never
 // null: a missing or rejected file, and a null store, give an empty track.
 KeyTrack* track_get(TrackStore* store, const char* name);

@@ -32,6 +32,18 @@ TrackStore* track_store_create(const char* prefix) {
   return store;
 }
 
+void track_store_free(TrackStore* store) {
+  if (!store) return;
+  for (int32_t i = 0; i < store->count; i++) {
+    track_clear(store->tracks[i]);
+    std::free(store->tracks[i]->name);
+    std::free(store->tracks[i]);
+  }
+  std::free(store->tracks);
+  std::free(store->prefix);
+  std::free(store);
+}
+
 int32_t track_find(const TrackStore* store, const char* name) {
   for (int32_t i = 0; i < store->count; i++)
     if (std::strcmp(store->tracks[i]->name, name) == 0) return i;

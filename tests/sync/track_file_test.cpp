@@ -144,6 +144,7 @@ TEST_F(TrackFileTest, StoreReadsEachTrackOnceAndMatchesNamesExactly) {
   EXPECT_EQ(track_find(store, "part"), 2);
   EXPECT_EQ(track_find(store, "PART"), -1);
   EXPECT_EQ(store->count, 3);
+  track_store_free(store);
 }
 
 TEST_F(TrackFileTest, FilePathsThatDoNotFitAreRefusedNotTruncated) {
@@ -159,6 +160,7 @@ TEST_F(TrackFileTest, FilePathsThatDoNotFitAreRefusedNotTruncated) {
   std::string message = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(track->count, 0);
   EXPECT_NE(message.find("too long"), std::string::npos) << message;
+  track_store_free(store);
 }
 
 // Without a store every track reads as empty, even one never requested.
