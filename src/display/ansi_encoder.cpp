@@ -231,6 +231,12 @@ ColorMode ansi_mode_from_env(const char* colorterm, const char* term) {
 }
 
 size_t ansi_encode_full_frame(const ConsoleCell* cells, char* out, size_t capacity) {
-  return ansi_encode(cells, nullptr, con_color_mode(), ansi_layout(CONSOLE_COLS, CONSOLE_ROWS), out,
-                     capacity, nullptr);
+  size_t n = ansi_encode(cells, nullptr, con_color_mode(), ansi_layout(CONSOLE_COLS, CONSOLE_ROWS), out,
+                         capacity, nullptr);
+  // Shown with cat, the prompt after it should not inherit the last colours.
+  if (n > 0 && n + 4 <= capacity) {
+    std::memcpy(out + n, "\x1b[0m", 4);
+    n += 4;
+  }
+  return n;
 }

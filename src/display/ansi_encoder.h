@@ -47,5 +47,5 @@ int ansi_16_of(int console_color);
 // contains 256color, else 16. Either argument may be null.
 ColorMode ansi_mode_from_env(const char* colorterm, const char* term);
 // A whole frame for an 80 x 50 terminal in the console's colour mode, as a
-// file of its own (headless renders).
+// file of its own (headless renders): colours are reset at its end.
 size_t ansi_encode_full_frame(const ConsoleCell* cells, char* out, size_t capacity);
