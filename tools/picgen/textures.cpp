@@ -84,27 +84,29 @@ PicCanvas pic_env() {
 }
 
 PicCanvas pic_paper() {
-  // Four by four windows per tile; the wall noise tiles with the picture.
+  // Four by four windows per tile, some lit, most dark: the city is seen at
+  // dusk, and after the light map and the contrast stretch a lit window is
+  // what reads. The wall noise tiles with the picture.
   PicCanvas c(128, 128);
   for (int y = 0; y < c.h; ++y) {
     for (int x = 0; x < c.w; ++x) {
       const float n = pic_fbm(x / 16.0f, y / 16.0f, 4, 21, 8);
-      PicColor wall = pic_mix({120, 116, 128}, {190, 180, 176}, n);
+      PicColor wall = pic_mix({150, 146, 158}, {215, 205, 196}, n);
       const int cx = x % 32, cy = y % 32;
       const bool frame = cx >= 6 && cx < 26 && cy >= 5 && cy < 29;
       const bool glass = cx >= 8 && cx < 24 && cy >= 7 && cy < 27;
       const bool sill = cx >= 5 && cx < 27 && cy >= 29 && cy < 31;
-      if (sill) wall = {215, 210, 205};
-      if (frame) wall = {60, 58, 66};
+      if (sill) wall = {235, 230, 225};
+      if (frame) wall = {70, 66, 76};
       if (glass) {
-        // Panes darker at the top, a diagonal glint, a mullion in the middle.
+        const bool lit = pic_hash(x / 32, y / 32, 5) < 0.45f;
         const float t = float(cy - 7) / 20.0f;
-        PicColor g = pic_mix({20, 26, 52}, {60, 80, 120}, t);
-        if (((cx - 8) + (cy - 7)) % 16 < 3) g = pic_mix(g, {160, 180, 210}, 0.6f);
-        if (cx == 15 || cx == 16) g = {60, 58, 66};
+        PicColor g = lit ? pic_mix({255, 240, 150}, {255, 190, 90}, t) : pic_mix({24, 30, 60}, {60, 80, 124}, t);
+        if (!lit && ((cx - 8) + (cy - 7)) % 16 < 3) g = pic_mix(g, {170, 190, 220}, 0.6f);  // a glint
+        if (cx == 15 || cx == 16) g = {70, 66, 76};                                          // mullion
         wall = g;
       }
-      if (cy < 2) wall = pic_mix(wall, {80, 76, 84}, 0.7f);  // floor line
+      if (cy < 2) wall = pic_mix(wall, {90, 86, 94}, 0.7f);  // floor line
       c.at(x, y) = pic_pixel(wall);
     }
   }
@@ -115,7 +117,7 @@ PicCanvas pic_plite2() {
   // Drawn with environment mapping and multiplied over the facades, so it is
   // a light map by surface direction: warm key light from the low sunset side,
   // cool sky from above, darker away from both. Never below ~40% so the
-  // windows stay visible.
+  // windows stay visible after the multiply.
   PicCanvas c(128, 128);
   for (int y = 0; y < c.h; ++y) {
     for (int x = 0; x < c.w; ++x) {
@@ -128,11 +130,11 @@ PicCanvas pic_plite2() {
       }
       const float nz = std::sqrt(std::fmax(0.0f, 1 - nx * nx - ny * ny));
       const float key = std::fmax(0.0f, -0.75f * nx + 0.2f * ny + 0.63f * nz);
-      const float sky = std::fmax(0.0f, ny) * 0.5f + 0.5f;
-      PicColor col = {100 * sky, 110 * sky, 150 * sky};
-      col.r += 170 * key;
-      col.g += 130 * key;
-      col.b += 80 * key;
+      const float sky = std::fmax(0.0f, ny) * 0.3f + 0.7f;
+      PicColor col = {150 * sky, 155 * sky, 190 * sky};
+      col.r += 120 * key;
+      col.g += 95 * key;
+      col.b += 50 * key;
       c.at(x, y) = pic_pixel(col);
     }
   }
