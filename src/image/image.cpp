@@ -79,8 +79,13 @@ void img_free(Image* image) {
 }
 
 void img_load_tga(const char* path, Image* image) {
+  // The reader's reports name its own source line; this names the picture.
+  auto not_loaded = [path] { fprintf(stderr, "Image:%s: TGA picture not loaded\n", path); };
   TgaReader* reader = tga_reader_open(path, "rb");
-  if (!reader) return;
+  if (!reader) {
+    not_loaded();
+    return;
+  }
   TgaPicture picture = {nullptr, nullptr, nullptr, TGA_READ_PIXELS | TGA_SWAP_RB};
   tga_load_picture(reader, &picture);
   const uint32_t w = reader->width, h = reader->height;
@@ -89,7 +94,7 @@ void img_load_tga(const char* path, Image* image) {
   const bool usable = (reader->depth == 24 && reader->alpha_bits == 0) ||
                       (reader->depth == 32 && reader->alpha_bits != 0);
   if (!(picture.flags & TGA_READ_PIXELS)) {
-    // the reader has reported why
+    not_loaded();
   } else if (!usable) {
     fprintf(stderr, "Image:%s: %d-bit picture with %d alpha bits is not supported\n", path,
             reader->depth, reader->alpha_bits);
@@ -97,6 +102,7 @@ void img_load_tga(const char* path, Image* image) {
     fprintf(stderr, "Image:%s: picture has no pixels\n", path);
   } else if (!(image->pixels = static_cast<Pixel*>(malloc(size_t{w} * h * sizeof(Pixel))))) {
     tga_report(TGA_OUT_OF_MEMORY, __FILE__, __LINE__);
+    not_loaded();
   } else {
     image->width = static_cast<uint16_t>(w);
     image->height = static_cast<uint16_t>(h);

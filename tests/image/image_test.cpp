@@ -102,7 +102,9 @@ TEST(ImageTga, UnreadablePicturesLeaveTheImageEmpty) {
   Loaded missing;
   testing::internal::CaptureStderr();
   img_load("/nonexistent/x.tga", &missing.image);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("Failed to open file"), std::string::npos);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Failed to open file"), std::string::npos);
+  EXPECT_NE(err.find("Image:/nonexistent/x.tga:"), std::string::npos);  // the picture is named too
   EXPECT_EQ(missing.image.pixels, nullptr);
 
   auto bytes = blue_then_red(0);
