@@ -1,34 +1,24 @@
-// Box blur and sharpen. Window sums come from prefix sums: each window is
-// the same sum the plain per-pixel loop forms, so results are identical
-// while the cost no longer grows with the radius.
+// Box blur and sharpen. Each window sum is kept running (add the value
+// entering, drop the one leaving) rather than re-added per pixel: the sums
+// are the same numbers the plain per-pixel loop forms, so results are
+// identical while the cost no longer grows with the radius. The vertical
+// pass walks whole rows with one running sum per column.
 #include <cstdlib>
+#include <cstring>
 
 #include "image/effects.h"
 #include "image/effects_region.h"
 
 namespace {
 
-constexpr int LINE_MAX = FRAME_W > FRAME_H ? FRAME_W : FRAME_H;
-
-// Scratch for one row or column: prefix sums and results.
-int64_t prefix_int[LINE_MAX + 1];
-int32_t line_int[LINE_MAX];
-int32_t prefix_byte[3][LINE_MAX + 1];
-uint32_t line_byte[LINE_MAX];
-
-// Blurs `n` values spaced `stride` apart in place.
-void blur_int_line(int32_t* first, int n, int stride, int r) {
-  prefix_int[0] = 0;
-  for (int i = 0; i < n; ++i) prefix_int[i + 1] = prefix_int[i] + first[i * stride];
-  for (int i = 0; i < n; ++i) {
-    const int lo = i - r < 0 ? 0 : i - r;
-    const int hi = i + r >= n ? n - 1 : i + r;
-    // Exact: the sum fits a double and the quotient cannot round across an integer.
-    const double mean = static_cast<double>(prefix_int[hi + 1] - prefix_int[lo]) / (hi - lo + 1);
-    line_int[i] = static_cast<int32_t>(mean);
-  }
-  for (int i = 0; i < n; ++i) first[i * stride] = line_int[i];
-}
+// The pass input of the vertical pass (the horizontal pass's result).
+Pixel scratch_pixels[FRAME_PIXELS];
+int32_t scratch_values[FRAME_PIXELS];
+// One line's values split into colour channels, and running column sums.
+int32_t line_channel[3][FRAME_W];
+int32_t column_sum[3][FRAME_W];
+int64_t column_sum64[FRAME_W];
+int32_t line_values[FRAME_W];
 
 // n / d truncated toward zero for |n| <= 32768 and 1 <= d <= 259 (a window
 // never exceeds a 240-pixel line), by a reciprocal whose error stays below 1/d.
@@ -37,40 +27,128 @@ struct Reciprocals {
   Reciprocals() {
     for (int d = 1; d < 260; ++d) m[d] = (uint64_t{1} << 32) / d + 1;
   }
-  int32_t divide(int32_t n, int d) const {
-    const uint32_t q = static_cast<uint32_t>((static_cast<uint64_t>(std::abs(n)) * m[d]) >> 32);
-    return n < 0 ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);
-  }
 };
 const Reciprocals reciprocals;
 
-// Blurs or sharpens the colour bytes of `n` pixels spaced `stride` apart.
-void blur_byte_line(Pixel* first, int n, int stride, int r, bool sharpen) {
-  for (int k = 0; k < 3; ++k) prefix_byte[k][0] = 0;
-  for (int i = 0; i < n; ++i) {
-    const Pixel p = first[i * stride];
-    for (int k = 0; k < 3; ++k) prefix_byte[k][i + 1] = prefix_byte[k][i] + ((p >> (8 * k)) & 0xFF);
+inline int32_t divide_by(int32_t n, uint64_t m) {
+  const uint32_t q = static_cast<uint32_t>((static_cast<uint64_t>(std::abs(n)) * m) >> 32);
+  return n < 0 ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);
+}
+
+// The window sum read as a signed 16-bit number (large radii wrap), its
+// mean, then the sharpen step; clamped to a byte.
+inline uint32_t filtered(int32_t sum, uint64_t m, int32_t orig, bool sharpen) {
+  const int32_t mean = divide_by(static_cast<int16_t>(sum), m);
+  return fx_clamp_byte(sharpen ? orig + (orig - mean) / 6 : mean);
+}
+
+// Full windows (count 2r + 1, radius up to 63 so the sum cannot wrap) take
+// their mean and the sharpen step from tables instead of arithmetic.
+constexpr int FAST_RADIUS_MAX = 63;
+struct SharpenTable {
+  uint8_t v[256 * 256];  // [orig][mean]
+  SharpenTable() {
+    for (int o = 0; o < 256; ++o)
+      for (int m = 0; m < 256; ++m) v[o << 8 | m] = static_cast<uint8_t>(fx_clamp_byte(o + (o - m) / 6));
   }
-  for (int i = 0; i < n; ++i) {
-    const int lo = i - r < 0 ? 0 : i - r;
-    const int hi = i + r >= n ? n - 1 : i + r;
-    const int count = hi - lo + 1;
-    const Pixel p = first[i * stride];
-    uint32_t out = p & 0xFF000000u;
-    for (int k = 0; k < 3; ++k) {
-      // The window sum is kept as a signed 16-bit number: large radii wrap.
-      const int16_t sum = static_cast<int16_t>(prefix_byte[k][hi + 1] - prefix_byte[k][lo]);
-      const int32_t mean = reciprocals.divide(sum, count);
-      int32_t value = mean;
-      if (sharpen) {
-        const int32_t orig = (p >> (8 * k)) & 0xFF;
-        value = orig + (orig - mean) / 6;
-      }
-      out |= fx_clamp_byte(value) << (8 * k);
+};
+const SharpenTable sharpen_table;
+uint8_t mean_table[(2 * FAST_RADIUS_MAX + 1) * 255 + 1];
+int mean_table_count;
+
+void prepare_mean_table(int count) {
+  if (mean_table_count == count) return;
+  for (int s = 0; s <= count * 255; ++s) mean_table[s] = static_cast<uint8_t>(s / count);
+  mean_table_count = count;
+}
+
+inline uint32_t filtered_full(int32_t sum, int32_t orig, bool sharpen) {
+  const uint32_t mean = mean_table[sum];
+  return sharpen ? sharpen_table.v[orig << 8 | mean] : mean;
+}
+
+inline int32_t channel(Pixel p, int k) { return (p >> (8 * k)) & 0xFF; }
+
+// Window of i within 0..n-1.
+inline int window_count(int i, int n, int r) {
+  const int lo = i - r < 0 ? 0 : i - r;
+  const int hi = i + r >= n ? n - 1 : i + r;
+  return hi - lo + 1;
+}
+
+void blur_byte_rows(Pixel* buf, const FxRegion& reg, int r, bool sharpen) {
+  const int n = reg.x1 - reg.x0;
+  const bool fast = r <= FAST_RADIUS_MAX;
+  for (int y = reg.y0; y < reg.y1; ++y) {
+    Pixel* row = buf + y * FRAME_W + reg.x0;
+    int32_t sum[3] = {0, 0, 0};
+    for (int i = 0; i < n; ++i) {
+      for (int k = 0; k < 3; ++k) line_channel[k][i] = channel(row[i], k);
     }
-    line_byte[i] = out;
+    for (int i = 0; i <= r && i < n; ++i) {
+      for (int k = 0; k < 3; ++k) sum[k] += line_channel[k][i];
+    }
+    for (int i = 0; i < n; ++i) {
+      Pixel out = row[i] & 0xFF000000u;
+      if (fast && i >= r && i + r < n) {
+        for (int k = 0; k < 3; ++k) out |= filtered_full(sum[k], line_channel[k][i], sharpen) << (8 * k);
+      } else {
+        const uint64_t m = reciprocals.m[window_count(i, n, r)];
+        for (int k = 0; k < 3; ++k) out |= filtered(sum[k], m, line_channel[k][i], sharpen) << (8 * k);
+      }
+      row[i] = out;
+      for (int k = 0; k < 3; ++k) {
+        if (i + 1 + r < n) sum[k] += line_channel[k][i + 1 + r];
+        if (i - r >= 0) sum[k] -= line_channel[k][i - r];
+      }
+    }
   }
-  for (int i = 0; i < n; ++i) first[i * stride] = line_byte[i];
+}
+
+void blur_byte_columns(Pixel* buf, const FxRegion& reg, int r, bool sharpen) {
+  const int w = reg.x1 - reg.x0;
+  const int h = reg.y1 - reg.y0;
+  for (int j = 0; j < h; ++j) {
+    std::memcpy(scratch_pixels + j * FRAME_W, buf + (reg.y0 + j) * FRAME_W + reg.x0, w * sizeof(Pixel));
+  }
+  std::memset(column_sum, 0, sizeof column_sum);
+  for (int j = 0; j <= r && j < h; ++j) {
+    for (int x = 0; x < w; ++x) {
+      for (int k = 0; k < 3; ++k) column_sum[k][x] += channel(scratch_pixels[j * FRAME_W + x], k);
+    }
+  }
+  const bool fast = r <= FAST_RADIUS_MAX;
+  for (int j = 0; j < h; ++j) {
+    const Pixel* in = scratch_pixels + j * FRAME_W;
+    Pixel* out = buf + (reg.y0 + j) * FRAME_W + reg.x0;
+    if (fast && j >= r && j + r < h) {
+      for (int x = 0; x < w; ++x) {
+        Pixel p = in[x] & 0xFF000000u;
+        for (int k = 0; k < 3; ++k) p |= filtered_full(column_sum[k][x], channel(in[x], k), sharpen) << (8 * k);
+        out[x] = p;
+      }
+    } else {
+      const uint64_t m = reciprocals.m[window_count(j, h, r)];
+      for (int x = 0; x < w; ++x) {
+        Pixel p = in[x] & 0xFF000000u;
+        for (int k = 0; k < 3; ++k) p |= filtered(column_sum[k][x], m, channel(in[x], k), sharpen) << (8 * k);
+        out[x] = p;
+      }
+    }
+    const Pixel* enter = j + 1 + r < h ? scratch_pixels + (j + 1 + r) * FRAME_W : nullptr;
+    const Pixel* leave = j - r >= 0 ? scratch_pixels + (j - r) * FRAME_W : nullptr;
+    for (int x = 0; x < w; ++x) {
+      for (int k = 0; k < 3; ++k) {
+        if (enter) column_sum[k][x] += channel(enter[x], k);
+        if (leave) column_sum[k][x] -= channel(leave[x], k);
+      }
+    }
+  }
+}
+
+// Exact: the sum fits a double and the quotient cannot round across an integer.
+inline int32_t mean_of(int64_t sum, int count) {
+  return static_cast<int32_t>(static_cast<double>(sum) / count);
 }
 
 }  // namespace
@@ -78,11 +156,37 @@ void blur_byte_line(Pixel* first, int n, int stride, int r, bool sharpen) {
 void fx_blur_int(int32_t* values, int16_t x0, int16_t y0, int16_t x1, int16_t y1, uint8_t radius) {
   const FxRegion reg = fx_clamp_region(x0, y0, x1, y1);
   if (radius == 0 || reg.empty()) return;
+  const int r = radius;
   const int w = reg.x1 - reg.x0;
   const int h = reg.y1 - reg.y0;
-  for (int y = reg.y0; y < reg.y1; ++y) blur_int_line(values + y * FRAME_W + reg.x0, w, 1, radius);
-  for (int x = reg.x0; x < reg.x1; ++x) {
-    blur_int_line(values + reg.y0 * FRAME_W + x, h, FRAME_W, radius);
+  for (int y = reg.y0; y < reg.y1; ++y) {
+    int32_t* row = values + y * FRAME_W + reg.x0;
+    std::memcpy(line_values, row, w * sizeof(int32_t));
+    int64_t sum = 0;
+    for (int i = 0; i <= r && i < w; ++i) sum += line_values[i];
+    for (int i = 0; i < w; ++i) {
+      row[i] = mean_of(sum, window_count(i, w, r));
+      if (i + 1 + r < w) sum += line_values[i + 1 + r];
+      if (i - r >= 0) sum -= line_values[i - r];
+    }
+  }
+  for (int j = 0; j < h; ++j) {
+    std::memcpy(scratch_values + j * FRAME_W, values + (reg.y0 + j) * FRAME_W + reg.x0, w * sizeof(int32_t));
+  }
+  for (int x = 0; x < w; ++x) column_sum64[x] = 0;
+  for (int j = 0; j <= r && j < h; ++j) {
+    for (int x = 0; x < w; ++x) column_sum64[x] += scratch_values[j * FRAME_W + x];
+  }
+  for (int j = 0; j < h; ++j) {
+    const int count = window_count(j, h, r);
+    int32_t* out = values + (reg.y0 + j) * FRAME_W + reg.x0;
+    for (int x = 0; x < w; ++x) out[x] = mean_of(column_sum64[x], count);
+    if (j + 1 + r < h) {
+      for (int x = 0; x < w; ++x) column_sum64[x] += scratch_values[(j + 1 + r) * FRAME_W + x];
+    }
+    if (j - r >= 0) {
+      for (int x = 0; x < w; ++x) column_sum64[x] -= scratch_values[(j - r) * FRAME_W + x];
+    }
   }
 }
 
@@ -92,10 +196,7 @@ void fx_blur(Pixel* buffer, int16_t x0, int16_t y0, int16_t x1, int16_t y1, int8
   if (amount == 0 || reg.empty()) return;
   const bool sharpen = amount < 0;
   const int r = sharpen ? -amount : amount;
-  const int w = reg.x1 - reg.x0;
-  const int h = reg.y1 - reg.y0;
-  for (int y = reg.y0; y < reg.y1; ++y) blur_byte_line(buf + y * FRAME_W + reg.x0, w, 1, r, sharpen);
-  for (int x = reg.x0; x < reg.x1; ++x) {
-    blur_byte_line(buf + reg.y0 * FRAME_W + x, h, FRAME_W, r, sharpen);
-  }
+  if (r <= FAST_RADIUS_MAX) prepare_mean_table(2 * r + 1);
+  blur_byte_rows(buf, reg, r, sharpen);
+  blur_byte_columns(buf, reg, r, sharpen);
 }
