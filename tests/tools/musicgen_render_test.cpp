@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <fstream>
@@ -22,7 +23,7 @@ float rms_of(const float* s, size_t n) {
 }  // namespace
 
 TEST(MusicgenRender, SameSamplesEveryRunPeakBelowTheCeiling) {
-  std::string path = testing::TempDir() + "kolv_render_test.txt";
+  std::string path = testing::TempDir() + std::to_string(getpid()) + "_kolv_render_test.txt";
   std::ofstream(path) << "tempo 120\nbars 2\n"
                          "instrument kick kick\ninstrument hat hat\ninstrument lead lead echo=0.5 reverb=0.5\n"
                          "pattern beat\nX . . . x . . . X . . . x . . .\nend\n"
@@ -30,7 +31,9 @@ TEST(MusicgenRender, SameSamplesEveryRunPeakBelowTheCeiling) {
                          "play 0-1 kick beat\nplay 0-1 hat beat\nplay 0-1 lead tune\n"
                          "master 1 1>0\n";
   Song song;
-  ASSERT_TRUE(song_load(path.c_str(), &song));
+  bool loaded = song_load(path.c_str(), &song);
+  std::remove(path.c_str());
+  ASSERT_TRUE(loaded);
   std::vector<float> a = song_render(song), b = song_render(song);
   ASSERT_EQ(a.size(), static_cast<size_t>(2 * song_frames(song)));
   EXPECT_EQ(a, b);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -7,8 +8,9 @@
 #include "musicgen/song.h"
 
 namespace {
+// Per process: the test runner may run these tests at the same time.
 std::string write_song(const std::string& text) {
-  std::string path = testing::TempDir() + "kolv_song_test.txt";
+  std::string path = testing::TempDir() + std::to_string(getpid()) + "_kolv_song_test.txt";
   std::ofstream(path) << text;
   return path;
 }
@@ -25,6 +27,7 @@ std::string load_error(const std::string& text, Song* song) {
   testing::internal::CaptureStderr();
   bool ok = song_load(path.c_str(), song);
   std::string err = testing::internal::GetCapturedStderr();
+  std::remove(path.c_str());
   EXPECT_EQ(ok, err.empty()) << err;
   return err;
 }
