@@ -97,6 +97,15 @@ struct Writer {
   }
 };
 
+// Cells that differ only in a colour their glyph does not show look the
+// same and need not be sent again.
+bool looks_same(const Tables& t, uint8_t ch, uint8_t attr, uint8_t was_ch, uint8_t was_attr) {
+  if (t.blank[ch] && t.blank[was_ch]) return (attr >> 4) == (was_attr >> 4);
+  if (ch != was_ch) return false;
+  if (t.solid[ch]) return (attr & 15) == (was_attr & 15);
+  return attr == was_attr;
+}
+
 unsigned digit_count(unsigned v) {
   unsigned n = 1;
   while (v >= 10) {
@@ -161,8 +170,8 @@ size_t ansi_encode(const ConsoleCell* cells, const ConsoleCell* previous, ColorM
     for (int col = 0; col < cols; ++col) {
       uint8_t ch = static_cast<uint8_t>(line[col].character);
       uint8_t attr = static_cast<uint8_t>(line[col].attribute);
-      if (before && static_cast<uint8_t>(before[col].character) == ch &&
-          static_cast<uint8_t>(before[col].attribute) == attr) {
+      if (before && looks_same(t, ch, attr, static_cast<uint8_t>(before[col].character),
+                               static_cast<uint8_t>(before[col].attribute))) {
         ++counts.cells_elided;
         continue;
       }

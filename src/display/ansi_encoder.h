@@ -26,7 +26,7 @@ constexpr size_t ANSI_FRAME_MAX = CONSOLE_CELLS * 64 + 64;
 
 struct AnsiFrameInfo {
   int cells_drawn;
-  int cells_elided;  // unchanged since `previous`, not sent
+  int cells_elided;  // look as they did in `previous`, not sent
 };
 
 // Encodes `cells` for a terminal that shows `previous` (null: a full redraw

@@ -187,9 +187,10 @@ void expect_shows(const Terminal& term, const ConsoleCell* cells, const AnsiLayo
       const ConsoleCell& c = cells[row * CONSOLE_COLS + col];
       uint32_t u = cp437_to_unicode(static_cast<uint8_t>(c.character));
       int fg = c.attribute & 15, bg = c.attribute >> 4 & 15;
-      bool ok = shown.ch == u;
+      bool blank = u == 0x20 || u == 0xA0;
+      bool ok = shown.ch == u || (blank && (shown.ch == 0x20 || shown.ch == 0xA0));
       if (u != 0x2588) ok = ok && color_matches(shown.bg, bg, mode);
-      if (u != 0x20 && u != 0xA0) ok = ok && color_matches(shown.fg, fg, mode);
+      if (!blank) ok = ok && color_matches(shown.fg, fg, mode);
       if (!ok && bad++ < 3)
         ADD_FAILURE() << when << ": cell " << col << "," << row << " shows U+" << std::hex << shown.ch
                       << " for code " << c.character << " attr " << c.attribute;
@@ -292,6 +293,23 @@ TEST(Encoder, SendsOnlyChangedCells) {
   EXPECT_EQ(std::string(buffer.data(), n), "\x1b[8;4H\x1b[93;44mA");
   EXPECT_EQ(info.cells_drawn, 1);
   EXPECT_EQ(info.cells_elided, CONSOLE_CELLS - 1);
+}
+
+// A blank cell shows no foreground and a full block no background: changing
+// only those colours, or one blank for another, changes nothing visible.
+TEST(Encoder, SkipsChangesNobodyCanSee) {
+  std::vector<ConsoleCell> previous(CONSOLE_CELLS, {' ', 0x12});
+  previous[1] = {0xDB, 0x34};
+  std::vector<ConsoleCell> cells = previous;
+  cells[0] = {0x00, 0x1F};
+  cells[1] = {0xDB, 0x74};
+  cells[2] = {0xFF, 0x15};
+  AnsiFrameInfo info;
+  EXPECT_EQ(encode(cells, &previous, ColorMode::TrueColor, ansi_layout(80, 50), &info), 0u);
+  EXPECT_EQ(info.cells_elided, CONSOLE_CELLS);
+  cells[3] = {' ', 0x22};  // a new background is seen
+  EXPECT_GT(encode(cells, &previous, ColorMode::TrueColor, ansi_layout(80, 50), &info), 0u);
+  EXPECT_EQ(info.cells_drawn, 1);
 }
 
 TEST(Encoder, RefusesABufferTooSmallForTheWorstFrame) {
