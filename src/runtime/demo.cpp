@@ -27,8 +27,6 @@ KeyTrack* greet_track = nullptr;
 
 namespace {
 
-const char* const MUSIC_PATH = "data/KOLV Zeveviz 2014 test 5.mp3";
-const char* const TITLE = "KOLV17 - alt+enter=fullscreen";
 
 uint32_t t0 = 0;
 
@@ -91,12 +89,14 @@ Pixel* demo_create_frame_buffer() {
   return frame_buffer;
 }
 
+// Lives for the whole run, like the tracks it holds.
+static TrackStore* track_store = nullptr;
+
 void demo_request_tracks() {
-  TrackStore* store = track_store_create("data/sync");
-  if (store == nullptr) {
-    std::fputs("sync failed!\n", stdout);
-    return;  // every track stays empty
-  }
+  track_store = track_store_create("data/sync");
+  // Without a store every request still yields an (empty) track.
+  if (track_store == nullptr) std::fputs("sync failed!\n", stdout);
+  TrackStore* store = track_store;
   scene_track = track_get(store, "scene");
   part_track = track_get(store, "part");
   time_track = track_get(store, "time");
@@ -107,7 +107,7 @@ void demo_request_tracks() {
 
 int demo_run(int argc, char** argv) {
   frame_buffer = demo_create_frame_buffer();
-  con_set_title(TITLE);
+  con_set_title(SHOW_TITLE);
   con_setup(80, 50, 1);
   con_acquire_output();
   demo_request_tracks();

@@ -19,6 +19,10 @@ extern KeyTrack* greet_track;
 
 constexpr int32_t SEEK_STEP_MS = 1000;
 
+// The soundtrack and the window title; recordings use them as well.
+constexpr const char* MUSIC_PATH = "data/KOLV Zeveviz 2014 test 5.mp3";
+constexpr const char* SHOW_TITLE = "KOLV17 - alt+enter=fullscreen";
+
 constexpr int KEY_ESCAPE = 27;
 constexpr int KEY_EXTENDED = 224;
 constexpr int KEY_FUNCTION = 0;

@@ -23,6 +23,7 @@ size_t next_render = 0;
 std::string out;
 ShowPhase phase = ShowPhase::Show;
 int32_t demo_time = 0;
+bool in_show_frame = false;
 bool viewer_seen = false;
 
 Pixel viewer_frame[FRAME_PIXELS];
@@ -59,7 +60,9 @@ void write_render(int32_t ms, const Pixel* frame, const ConsoleCell* cells) {
   }
 }
 
-void on_present(const Pixel* frame, const ConsoleCell* cells) {
+}  // namespace
+
+void headless_present(const Pixel* frame, const ConsoleCell* cells) {
   clock_advance_frame();
   if (phase == ShowPhase::Viewer) {
     viewer_seen = true;
@@ -67,14 +70,13 @@ void on_present(const Pixel* frame, const ConsoleCell* cells) {
     std::memcpy(viewer_cells, cells, sizeof viewer_cells);
     return;
   }
+  if (!in_show_frame) return;
   // Every listed time gets the first frame at or after it.
   while (next_render < pending.size() && demo_time >= pending[next_render]) {
     write_render(pending[next_render], frame, cells);
     ++next_render;
   }
 }
-
-}  // namespace
 
 bool headless_begin(int fps, const std::vector<int32_t>& render_ms, const std::string& out_dir) {
   pending = render_ms;
@@ -86,13 +88,19 @@ bool headless_begin(int fps, const std::vector<int32_t>& render_ms, const std::s
     return false;
   }
   clock_use_virtual(1000.0 / fps);
-  con_set_present_hook(on_present);
   return true;
 }
 
 void headless_set_phase(ShowPhase new_phase) { phase = new_phase; }
 
-void headless_note_demo_time(int32_t t) { demo_time = t; }
+ShowPhase headless_phase() { return phase; }
+
+void headless_frame_begins(int32_t t) {
+  demo_time = t;
+  in_show_frame = true;
+}
+
+void headless_frame_ends() { in_show_frame = false; }
 
 void headless_finish_viewer() {
   if (!viewer_seen || out.empty()) return;

@@ -12,6 +12,8 @@
 #include "display/console.h"
 #include "display/lookup_tables.h"
 #include "image/draw.h"
+#include "runtime/capture.h"
+#include "runtime/cast.h"
 #include "runtime/clock.h"
 #include "runtime/demo.h"
 #include "runtime/headless.h"
@@ -104,6 +106,8 @@ int main(int argc, char** argv) {
 
   std::string file = absolute(options.file);
   std::string out_dir = absolute(options.out_dir);
+  std::string capture_path = absolute(options.capture_path);
+  std::string cast_path = absolute(options.cast_path);
   RunSettings settings;
   settings.headless = options.headless;
   settings.until_ms = options.until_ms;
@@ -129,6 +133,11 @@ int main(int argc, char** argv) {
   con_configure(console);
   viewer_headless = options.headless;
   if (options.headless && !headless_begin(options.fps, options.render_ms, out_dir)) return 1;
+  if (!cast_path.empty() && !cast_open(cast_path.c_str(), con_color_mode(), SHOW_TITLE)) return 1;
+  if (!capture_path.empty() &&
+      !capture_begin({capture_path.c_str(), options.capture_font, MUSIC_PATH})) {
+    return 1;
+  }
   if (options.no_audio || options.headless) music_set_silent(true);
   run_control_configure(settings);
 
@@ -140,5 +149,7 @@ int main(int argc, char** argv) {
   }
   con_restore();
   run_control_finish();
-  return 0;
+  bool captured = capture_finish();
+  bool cast = cast_close();
+  return captured && cast ? 0 : 1;
 }

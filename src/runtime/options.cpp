@@ -67,6 +67,12 @@ const char* options_usage() {
          "                         write DIR/frame-MS.png, DIR/cells-MS.png, DIR/cells-MS.ans\n"
          "  --keys FILE            headless: scripted keys, lines of 'MS KEY' (esc, left,\n"
          "                         right, f5)\n"
+         "  --capture FILE         headless: record the console pictures at 50 fps as an\n"
+         "                         H.264 video with the soundtrack from its start (needs ffmpeg)\n"
+         "  --capture-font N       glyph height of the capture: 8 (640x400, default) or 16\n"
+         "                         (640x800)\n"
+         "  --cast FILE            record what the terminal is sent as an asciicast v2 file\n"
+         "                         (live or headless)\n"
          "  --probe-audio FILE --at MS\n"
          "                         print FILE's loudest frequency and spectrum at MS\n";
 }
@@ -80,6 +86,7 @@ bool options_parse(int argc, const char* const* argv, Options* options, std::str
     return argv[++i];
   };
   bool at_given = false;
+  bool capture_font_given = false;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     long number = 0;
@@ -136,6 +143,20 @@ bool options_parse(int argc, const char* const* argv, Options* options, std::str
     } else if (std::strcmp(arg, "--keys") == 0) {
       if (!(value = need_value(i, arg))) return false;
       options->keys_file = value;
+    } else if (std::strcmp(arg, "--capture") == 0) {
+      if (!(value = need_value(i, arg))) return false;
+      options->capture_path = value;
+    } else if (std::strcmp(arg, "--capture-font") == 0) {
+      if (!(value = need_value(i, arg))) return false;
+      if (std::strcmp(value, "8") != 0 && std::strcmp(value, "16") != 0) {
+        *error = "--capture-font takes 8 or 16";
+        return false;
+      }
+      options->capture_font = value[0] == '8' ? 8 : 16;
+      capture_font_given = true;
+    } else if (std::strcmp(arg, "--cast") == 0) {
+      if (!(value = need_value(i, arg))) return false;
+      options->cast_path = value;
     } else if (std::strcmp(arg, "--probe-audio") == 0) {
       if (!(value = need_value(i, arg))) return false;
       options->probe_audio = value;
@@ -158,7 +179,17 @@ bool options_parse(int argc, const char* const* argv, Options* options, std::str
     *error = "--probe-audio needs --at MS";
     return false;
   }
-  if (!options->render_ms.empty() || !options->out_dir.empty() || !options->keys_file.empty()) {
+  if (capture_font_given && options->capture_path.empty()) {
+    *error = "--capture-font needs --capture FILE";
+    return false;
+  }
+  // The video runs at 50 frames a second: one frame per 20 ms of show.
+  if (!options->capture_path.empty() && options->fps != 50) {
+    *error = "--capture records at 50 fps; leave out --fps";
+    return false;
+  }
+  if (!options->render_ms.empty() || !options->out_dir.empty() || !options->keys_file.empty() ||
+      !options->capture_path.empty()) {
     options->headless = true;
   }
   return true;

@@ -23,6 +23,9 @@ struct Options {
   bool test_card = false;
   std::string keys_file;           // headless: scripted key presses
   int max_fps = 0;                 // 0 = uncapped
+  std::string capture_path;        // headless video of the console pictures
+  int capture_font = 8;            // glyph height of the capture: 8 or 16
+  std::string cast_path;           // asciicast recording of the terminal output
   std::string file;                // shown by a viewer before the show
 };
 

@@ -7,11 +7,15 @@
 #include <cstring>
 
 #include "display/console.h"
+#include "runtime/capture.h"
+#include "runtime/cast.h"
 #include "runtime/clock.h"
+#include "runtime/demo.h"
 #include "runtime/frame_driver.h"
 #include "runtime/headless.h"
 #include "runtime/keys.h"
 #include "runtime/stats.h"
+#include "sync/track.h"
 
 namespace {
 
@@ -23,6 +27,11 @@ bool warned_limit = false;
 SteadyClock::time_point run_started;
 SteadyClock::time_point frame_started;
 uint32_t frame_started_ms = 0;
+int32_t frame_demo_ms = 0;
+bool in_show_frame = false;  // between frame_begins and frame_ends
+bool cast_started = false;
+bool capture_length_set = false;
+uint32_t cast_start_ms = 0;
 
 uint32_t micros_between(SteadyClock::time_point a, SteadyClock::time_point b) {
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(b - a).count());
@@ -42,6 +51,37 @@ bool key_codes(const char* name, int codes[2]) {
     }
   }
   return false;
+}
+
+// Where the schedule ends: the first scene key of -1 where the part is -1 too.
+int32_t schedule_end_ms() {
+  if (scene_track == nullptr) return 0;
+  for (int32_t i = 0; i < scene_track->count; ++i) {
+    const Keyframe& key = scene_track->keys[i];
+    if (static_cast<int32_t>(key.value) == SCENE_END &&
+        static_cast<int32_t>(track_value(part_track, key.row)) == -1) {
+      double ms = key.row / static_cast<double>(ROWS_PER_MS);
+      return ms < HEADLESS_SAFETY_LIMIT_MS ? static_cast<int32_t>(ms) : HEADLESS_SAFETY_LIMIT_MS;
+    }
+  }
+  return 0;
+}
+
+// Recordings see every presented frame before the headless clock moves on,
+// so a frame is stamped with the time it was drawn at.
+void on_present(const Pixel* frame, const ConsoleCell* cells) {
+  if (cast_is_open()) {
+    uint32_t now = clock_ms();
+    if (!cast_started) cast_start_ms = now;
+    cast_started = true;
+    cast_frame(cells, now - cast_start_ms);
+  }
+  // Only the show's own frames: the soundtrack is muxed from its start.
+  if (capture_is_active() && in_show_frame && headless_phase() == ShowPhase::Show &&
+      !capture_frame(cells, frame_demo_ms)) {
+    quit_requested = 1;
+  }
+  if (settings.headless) headless_present(frame, cells);
 }
 
 }  // namespace
@@ -87,7 +127,10 @@ void run_control_configure(const RunSettings& new_settings) {
   settings = new_settings;
   next_key = 0;
   run_started = SteadyClock::now();
+  cast_started = false;
+  capture_length_set = false;
   if (settings.stats) stats_begin(1u << 20);
+  con_set_present_hook(on_present);
 }
 
 void run_control_viewer_begins() { headless_set_phase(ShowPhase::Viewer); }
@@ -112,7 +155,13 @@ bool run_control_should_stop(int32_t t) {
 }
 
 void run_control_frame_begins(int32_t t) {
-  headless_note_demo_time(t);
+  headless_frame_begins(t);
+  if (capture_is_active() && !capture_length_set) {
+    capture_set_length(settings.until_ms >= 0 ? settings.until_ms : schedule_end_ms());
+    capture_length_set = true;
+  }
+  frame_demo_ms = t;
+  in_show_frame = true;
   // Scripted keys go into the same queue the terminal feeds, so they are
   // handled exactly like typed ones.
   while (next_key < settings.keys.size() && settings.keys[next_key].at_ms <= t) {
@@ -125,6 +174,8 @@ void run_control_frame_begins(int32_t t) {
 }
 
 void run_control_frame_ends() {
+  headless_frame_ends();
+  in_show_frame = false;
   if (settings.stats) {
     const ConsoleFrameStats& c = con_frame_stats();
     uint32_t total = micros_between(frame_started, SteadyClock::now());
