@@ -1,6 +1,7 @@
 #include "display/cell_convert.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "display/lookup_tables.h"
 
@@ -32,6 +33,8 @@ alignas(64) const int32_t PAL_B[16] = {0, 128, 0, 128, 0, 128, 0, 192,
 alignas(64) const int32_t PAL_TIE[16] = {15, 14, 13, 12, 11, 10, 9, 8,
                                          7, 6, 5, 4, 3, 2, 1, 0};
 
+constexpr int CONSOLE_COLS_MAX = FRAME_W / 3;
+constexpr int CONSOLE_ROWS_MAX = FRAME_H / 3;
 constexpr int32_t SCORE_START = 9 * 65536;
 constexpr int32_t SCORE_STEP = 65536;
 
@@ -44,48 +47,133 @@ inline void block_pixels(const Pixel* frame, int col, int row, Pixel out[9]) {
   }
 }
 
-inline ColorSample sample_of(Pixel p) {
-  return {static_cast<int32_t>(pixel_r(p)), static_cast<int32_t>(pixel_g(p)),
-          static_cast<int32_t>(pixel_b(p)), -1};
-}
-
 // Nearest palette colour of each pixel as (distance << 4 | 15 - colour): the
 // same winner as cell_nearest_color. Channels are 0-255, so every divided
 // product is non-negative and the divisions by 2 and 256 are shifts.
-__attribute__((target_clones("avx2", "default")))
-void nearest_keys(const Pixel px[9], int32_t keys[9]) {
-  Pixel last = ~px[0];
-  int32_t last_key = 0;
-  for (int k = 0; k < 9; ++k) {
-    if (px[k] == last) {  // runs of equal pixels are common in drawn pictures
-      keys[k] = last_key;
-      continue;
-    }
-    const int32_t r = static_cast<int32_t>(pixel_r(px[k]));
-    const int32_t g = static_cast<int32_t>(pixel_g(px[k]));
-    const int32_t b = static_cast<int32_t>(pixel_b(px[k]));
-    int32_t best = INT32_MAX;
-    for (int c = 0; c < 16; ++c) {
-      const int32_t rm = (r + PAL_R[c]) >> 1;
-      const int32_t dr = r - PAL_R[c], dg = g - PAL_G[c], db = b - PAL_B[c];
-      const int32_t d = (((512 + rm) * dr * dr) >> 8) + 4 * dg * dg + (((767 - rm) * db * db) >> 8);
-      const int32_t key = d << 4 | PAL_TIE[c];
-      best = key < best ? key : best;
-    }
-    last = px[k];
-    last_key = keys[k] = best;
+inline int32_t nearest_key(int32_t r, int32_t g, int32_t b) {
+  int32_t best = INT32_MAX;
+  for (int c = 0; c < 16; ++c) {
+    const int32_t rm = (r + PAL_R[c]) >> 1;
+    const int32_t dr = r - PAL_R[c], dg = g - PAL_G[c], db = b - PAL_B[c];
+    const int32_t d = (((512 + rm) * dr * dr) >> 8) + 4 * dg * dg + (((767 - rm) * db * db) >> 8);
+    const int32_t key = d << 4 | PAL_TIE[c];
+    best = key < best ? key : best;
   }
+  return best;
 }
 
 // Colour with the smallest score, ties to the highest number; `skip` is left out.
 inline int32_t lowest_score(const int32_t score[16], int32_t skip) {
   int32_t best = INT32_MAX;
   for (int c = 0; c < 16; ++c) {
-    if (c == skip) continue;
-    const int32_t key = score[c] << 4 | (15 - c);  // scores stay within 0..2^26
+    const int32_t key = c == skip ? INT32_MAX : score[c] << 4 | PAL_TIE[c];  // scores stay within 0..2^26
     best = key < best ? key : best;
   }
   return 15 - (best & 15);
+}
+
+// The pattern path's colour pair, vectorised over the palette.
+__attribute__((target_clones("avx2", "default")))
+void pattern_pair(const Pixel px[9], int32_t* background, int32_t* foreground) {
+  int32_t score[16];
+  for (int32_t& s : score) s = SCORE_START;
+  Pixel last = ~px[0];
+  int32_t key = 0;
+  for (int k = 0; k < 9; ++k) {
+    if (px[k] != last) {  // runs of equal pixels are common in drawn pictures
+      last = px[k];
+      key = nearest_key(static_cast<int32_t>(pixel_r(last)), static_cast<int32_t>(pixel_g(last)),
+                        static_cast<int32_t>(pixel_b(last)));
+    }
+    score[15 - (key & 15)] += (key >> 4) - SCORE_STEP;
+  }
+  *background = lowest_score(score, -1);
+  *foreground = lowest_score(score, *background);
+}
+
+using V4i = int32_t __attribute__((vector_size(16)));
+using V4f = float __attribute__((vector_size(16)));
+using V4d = double __attribute__((vector_size(32)));
+
+// float(6 / (level + 1)) for each level.
+constexpr float LEVEL_SCALE[PATTERN_LEVELS] = {6.0f, 3.0f, 2.0f, 1.5f, static_cast<float>(6.0 / 5), 1.0f};
+constexpr int32_t POW3[9] = {1, 3, 9, 27, 81, 243, 729, 2187, 6561};
+
+// The glyph picker's CharMap index, vectorised over the nine pixels (padded to 12).
+// e1 and e2 are distance / 256, exact in single precision (distances stay
+// below 2^24), so (e1 - e2) / T equals (d1 - d2) / (d1 + d2) bit for bit.
+__attribute__((target_clones("avx2", "default")))
+int32_t glyph_index(const Pixel px[9], const ColorSample* c1, const ColorSample* c2) {
+  int32_t r[12] = {}, g[12] = {}, b[12] = {};
+  for (int k = 0; k < 9; ++k) {
+    r[k] = static_cast<int32_t>(pixel_r(px[k]));
+    g[k] = static_cast<int32_t>(pixel_g(px[k]));
+    b[k] = static_cast<int32_t>(pixel_b(px[k]));
+  }
+  int32_t d1[12], d2[12];
+  for (int k = 0; k < 12; ++k) {
+    const int32_t rm1 = (c1->r + r[k]) >> 1, rm2 = (c2->r + r[k]) >> 1;
+    const int32_t dr1 = c1->r - r[k], dg1 = c1->g - g[k], db1 = c1->b - b[k];
+    const int32_t dr2 = c2->r - r[k], dg2 = c2->g - g[k], db2 = c2->b - b[k];
+    d1[k] = (((512 + rm1) * dr1 * dr1) >> 8) + 4 * dg1 * dg1 + (((767 - rm1) * db1 * db1) >> 8);
+    d2[k] = (((512 + rm2) * dr2 * dr2) >> 8) + 4 * dg2 * dg2 + (((767 - rm2) * db2 * db2) >> 8);
+  }
+  // Share of foreground per pixel, four lanes at a time; T = 0 gives 0.
+  float share[12];
+  for (int k = 0; k < 12; k += 4) {
+    V4i a, c;
+    std::memcpy(&a, d1 + k, sizeof a);
+    std::memcpy(&c, d2 + k, sizeof c);
+    const V4d t = __builtin_convertvector(a + c, V4d);
+    const V4d zero = {0, 0, 0, 0}, one = {1, 1, 1, 1};
+    const V4d bias = {MIX_BIAS, MIX_BIAS, MIX_BIAS, MIX_BIAS};
+    const V4d q = __builtin_convertvector(a - c, V4d) / (t == zero ? one : t) + bias;
+    V4f v = __builtin_convertvector(q, V4f);
+    const V4f fzero = {0, 0, 0, 0}, fone = {1, 1, 1, 1};
+    v = v < fzero ? fzero : v;
+    v = v > fone ? fone : v;
+    v = __builtin_convertvector(t == zero, V4i) ? fzero : v;
+    std::memcpy(share + k, &v, sizeof v);
+  }
+  float m = 0.0f;
+  for (int k = 0; k < 9; ++k) m = share[k] > m ? share[k] : m;
+  int32_t level = static_cast<int32_t>(6.0 * m - 0.5);
+  level = level < 0 ? 0 : level > PATTERN_LEVELS - 1 ? PATTERN_LEVELS - 1 : level;
+  const double scale = LEVEL_SCALE[level];
+  int32_t code = 0;
+  for (int k = 0; k < 9; ++k) {
+    const int32_t d = static_cast<int32_t>(share[k] * 2.5 * scale);
+    code += (d > 2 ? 2 : d) * POW3[k];
+  }
+  return level * PATTERN_CODES + code;
+}
+
+// Unsigned arithmetic wraps like the int32 definition; the 15-bit masks drop
+// every bit where arithmetic and logical shifts differ, so this equals it and
+// can run at compile time.
+constexpr int32_t dither_hash(int32_t a, int32_t b, int32_t mask) {
+  const uint32_t A = static_cast<uint32_t>(a) * 214013u + 2531101u;
+  const uint32_t B = static_cast<uint32_t>(b) * 214031u + 2513101u;
+  const uint32_t h = ((A ^ B) >> 16) & 0x7FFF;
+  return static_cast<int32_t>(((h * 214013u + 2531011u) >> 16) & static_cast<uint32_t>(mask) & 0x7FFF);
+}
+
+struct DitherTable {
+  uint8_t value[CONSOLE_ROWS_MAX][CONSOLE_COLS_MAX];
+};
+constexpr DitherTable make_dither_table() {
+  DitherTable t{};
+  for (int row = 0; row < CONSOLE_ROWS_MAX; ++row)
+    for (int col = 0; col < CONSOLE_COLS_MAX; ++col) t.value[row][col] = static_cast<uint8_t>(dither_hash(col, row, 3));
+  return t;
+}
+// The ramp dither of every cell of the frame, fixed by position.
+constexpr DitherTable DITHER = make_dither_table();
+
+inline int32_t cell_dither(int col, int row) {
+  if (static_cast<unsigned>(col) < CONSOLE_COLS_MAX && static_cast<unsigned>(row) < CONSOLE_ROWS_MAX)
+    return DITHER.value[row][col];
+  return dither_hash(col, row, 3);
 }
 
 // trunc of a double as the console build did it: values outside int32
@@ -121,33 +209,26 @@ int32_t cell_pattern_code(const int32_t digits[9]) {
   return code;
 }
 
-int32_t cell_dither_hash(int32_t a, int32_t b, int32_t mask) {
-  const int32_t A = a * 214013 + 2531101;
-  const int32_t B = b * 214031 + 2513101;
-  int32_t h = ((A ^ B) >> 16) & 0x7FFF;
-  h = (h * 214013 + 2531011) >> 16;
-  return h & mask & 0x7FFF;
-}
+int32_t cell_dither_hash(int32_t a, int32_t b, int32_t mask) { return dither_hash(a, b, mask); }
 
 void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
                   ColorSample* foreground, float* mix) {
   Pixel px[9];
   block_pixels(frame, col, row, px);
 
-  int32_t sum_r = 0, sum_g = 0, sum_b = 0;
+  // One pass: sum (m - x)^2 = sum x^2 - 2 m sum x + 9 m^2, exact in integers.
+  int32_t sum_r = 0, sum_g = 0, sum_b = 0, sum_squares = 0;
   for (Pixel p : px) {
-    sum_r += static_cast<int32_t>(pixel_r(p));
-    sum_g += static_cast<int32_t>(pixel_g(p));
-    sum_b += static_cast<int32_t>(pixel_b(p));
+    const int32_t r = static_cast<int32_t>(pixel_r(p)), g = static_cast<int32_t>(pixel_g(p));
+    const int32_t b = static_cast<int32_t>(pixel_b(p));
+    sum_r += r;
+    sum_g += g;
+    sum_b += b;
+    sum_squares += r * r + g * g + b * b;
   }
   const int32_t mean_r = sum_r / 9, mean_g = sum_g / 9, mean_b = sum_b / 9;
-  int32_t spread = 0;
-  for (Pixel p : px) {
-    const int32_t dr = mean_r - static_cast<int32_t>(pixel_r(p));
-    const int32_t dg = mean_g - static_cast<int32_t>(pixel_g(p));
-    const int32_t db = mean_b - static_cast<int32_t>(pixel_b(p));
-    spread += dr * dr + dg * dg + db * db;
-  }
+  const int32_t spread = sum_squares - 2 * (mean_r * sum_r + mean_g * sum_g + mean_b * sum_b) +
+                         9 * (mean_r * mean_r + mean_g * mean_g + mean_b * mean_b);
 
   if (spread / 9 <= FLAT_SPREAD_LIMIT) {
     const int32_t i = color15(mean_r, mean_g, mean_b);
@@ -157,51 +238,16 @@ void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
     return;
   }
 
-  int32_t keys[9];
-  nearest_keys(px, keys);
-  int32_t score[16];
-  for (int32_t& s : score) s = SCORE_START;
-  for (int32_t key : keys) score[15 - (key & 15)] += (key >> 4) - SCORE_STEP;
-  background->index = lowest_score(score, -1);
-  foreground->index = lowest_score(score, background->index);
+  pattern_pair(px, &background->index, &foreground->index);
   *mix = -1.0f;
 }
 
 uint8_t cell_pick_glyph(const Pixel* frame, int col, int row, const ColorSample* background,
                         const ColorSample* foreground) {
-  const ColorSample* c1 = &CONSOLE_PALETTE[background->index & 15];
-  const ColorSample* c2 = &CONSOLE_PALETTE[foreground->index & 15];
   Pixel px[9];
   block_pixels(frame, col, row, px);
-
-  float share[9];
-  float m = 0.0f;
-  for (int k = 0; k < 9; ++k) {
-    const ColorSample p = sample_of(px[k]);
-    const float e1 = static_cast<float>(cell_color_distance(c1, &p) * (1.0 / 256));
-    const float e2 = static_cast<float>(cell_color_distance(c2, &p) * (1.0 / 256));
-    // e1 and e2 are exact multiples of 1/256, so their sum and difference are exact.
-    const double t = static_cast<double>(e1) + e2;
-    float r = 0.0f;
-    if (t != 0.0) {
-      r = static_cast<float>((static_cast<double>(e1) - e2) / t + static_cast<double>(MIX_BIAS));
-      if (r < 0.0f) r = 0.0f;
-      if (r > 1.0f) r = 1.0f;
-    }
-    share[k] = r;
-    if (r > m) m = r;
-  }
-
-  int32_t level = static_cast<int32_t>(6.0 * m - 0.5);
-  if (level < 0) level = 0;
-  if (level > PATTERN_LEVELS - 1) level = PATTERN_LEVELS - 1;
-  const float scale = static_cast<float>(6.0 / (level + 1));
-  int32_t digits[9];
-  for (int k = 0; k < 9; ++k) {
-    const int32_t d = static_cast<int32_t>(share[k] * 2.5 * scale);
-    digits[k] = d > 2 ? 2 : d;
-  }
-  return CharMap[level * PATTERN_CODES + cell_pattern_code(digits)];
+  return CharMap[glyph_index(px, &CONSOLE_PALETTE[background->index & 15],
+                             &CONSOLE_PALETTE[foreground->index & 15])];
 }
 
 uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character) {
@@ -211,7 +257,7 @@ uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character) {
   if (mix < 0.0f) {
     *character = cell_pick_glyph(frame, col, row, &background, &foreground);
   } else {
-    const int32_t j = trunc_i32(static_cast<double>(mix) * 2 * 37) ^ cell_dither_hash(col, row, 3);
+    const int32_t j = trunc_i32(static_cast<double>(mix) * 2 * 37) ^ cell_dither(col, row);
     *character = DENSITY_RAMP[static_cast<uint32_t>(j) > 36 ? 36 : j];
   }
   return static_cast<uint8_t>(background.index << 4 | foreground.index);

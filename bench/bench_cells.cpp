@@ -1,0 +1,67 @@
+// Cell conversion of whole frames: the display's inner loop, 4000 cells.
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+#include "display/cell_convert.h"
+#include "display/console.h"
+#include "display/lookup_tables.h"
+#include "runtime/test_card.h"
+
+namespace {
+
+Pixel frame[FRAME_PIXELS];
+ConsoleCell cells[CONSOLE_CELLS];
+
+void load_tables_once() {
+  static bool loaded = false;
+  if (!loaded && cell_missing_table() == nullptr) cell_load_tables();
+  loaded = true;
+}
+
+void convert_frame(const Pixel* f) {
+  for (int row = 0; row < CONSOLE_ROWS; ++row) {
+    for (int col = 0; col < CONSOLE_COLS; ++col) {
+      uint8_t ch;
+      const uint8_t attr = cell_convert(f, col, row, &ch);
+      cells[row * CONSOLE_COLS + col] = {ch, attr};
+    }
+  }
+}
+
+void run(benchmark::State& state) {
+  for (auto _ : state) {
+    convert_frame(frame);
+    benchmark::DoNotOptimize(cells);
+  }
+  state.SetItemsProcessed(state.iterations() * CONSOLE_CELLS);
+}
+
+// Smooth gradient: every cell on the flat path.
+void BM_ConvertFlatFrame(benchmark::State& state) {
+  load_tables_once();
+  for (int y = 0; y < FRAME_H; ++y)
+    for (int x = 0; x < FRAME_W; ++x) frame[y * FRAME_W + x] = pixel_rgba(x, y, (x + y) / 2);
+  run(state);
+}
+BENCHMARK(BM_ConvertFlatFrame)->Unit(benchmark::kMicrosecond);
+
+// Noise of full-range colours: every cell on the pattern path, no two pixels alike.
+void BM_ConvertBusyFrame(benchmark::State& state) {
+  load_tables_once();
+  std::mt19937 rng(3);
+  for (Pixel& p : frame) p = rng() | 0xFF000000u;
+  run(state);
+}
+BENCHMARK(BM_ConvertBusyFrame)->Unit(benchmark::kMicrosecond);
+
+// The test card: chart, ramp, lines and dots, a typical mix of both paths.
+void BM_ConvertTestCard(benchmark::State& state) {
+  load_tables_once();
+  test_card_draw(1234);
+  std::copy(frame_buffer, frame_buffer + FRAME_PIXELS, frame);
+  run(state);
+}
+BENCHMARK(BM_ConvertTestCard)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
