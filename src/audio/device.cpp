@@ -24,6 +24,7 @@ int64_t frames_since_seek;  // frames delivered since music_frame was set
 bool ended;
 int64_t delivered;          // frames handed to the device since it opened
 uint64_t last_callback_tick;
+uint64_t last_seek_tick;
 uint64_t first_callback_tick;
 float history[HISTORY];
 float scratch[BUFFER_FRAMES * 2];
@@ -96,6 +97,7 @@ void dev_lock() { SDL_LockAudioDevice(device); }
 void dev_unlock() { SDL_UnlockAudioDevice(device); }
 
 void dev_set_music_frame(int64_t frame) {
+  last_seek_tick = SDL_GetPerformanceCounter();
   music_frame = frame;
   frames_since_seek = 0;
   ended = false;
@@ -111,18 +113,20 @@ void dev_clear_history() { std::fill(history, history + HISTORY, 0.0f); }
 // Frames handed over but not yet heard: one device buffer, less the time
 // since the last callback. The silent driver keeps no hardware pace, so
 // there the clock runs on past a late callback (negative: frames owed).
-static int64_t frames_queued() {
-  uint64_t elapsed = SDL_GetPerformanceCounter() - last_callback_tick;
+static int64_t frames_queued(uint64_t since) {
+  uint64_t elapsed = SDL_GetPerformanceCounter() - since;
   int64_t played = static_cast<int64_t>(elapsed * MUSIC_RATE / ticks_per_second);
   int64_t most = on_silent_driver ? int64_t{MAX_CATCH_UP} * buffer_frames : buffer_frames;
   return buffer_frames - std::min(played, most);
 }
 
 int64_t dev_heard_frame() {
-  if (!device) return 0;
+  if (!device || !(music_stream || music_song)) return 0;
   dev_lock();
   int64_t frame = music_frame;
-  if (!ended) frame -= std::min(frames_since_seek, frames_queued());
+  // Time owed to a late callback counts only from the last seek.
+  uint64_t since = std::max(last_callback_tick, last_seek_tick);
+  if (!ended) frame -= std::min(frames_since_seek, frames_queued(since));
   dev_unlock();
   return std::max<int64_t>(frame, 0);
 }
@@ -133,7 +137,7 @@ void dev_heard_window(float* mono) {
     return;
   }
   dev_lock();
-  int64_t end = delivered - std::max<int64_t>(frames_queued(), 0);
+  int64_t end = delivered - std::max<int64_t>(frames_queued(last_callback_tick), 0);
   for (int i = 0; i < MUSIC_FFT_SIZE; i++) {
     int64_t at = end - MUSIC_FFT_SIZE + i;
     mono[i] = at < 0 ? 0.0f : history[at & (HISTORY - 1)];
