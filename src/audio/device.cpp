@@ -55,7 +55,7 @@ void fill(void*, Uint8* out, int len) {
     // one buffer, so the music clock never falls behind a loaded machine.
     int64_t due = static_cast<int64_t>((now - first_callback_tick) * MUSIC_RATE / ticks_per_second);
     for (int n = 0; n < MAX_CATCH_UP && due - delivered > buffer_frames; n++)
-      decode(scratch, buffer_frames);
+      decode(scratch, BUFFER_FRAMES);
   }
   decode(reinterpret_cast<float*>(out), len / static_cast<int>(2 * sizeof(float)));
   last_callback_tick = SDL_GetPerformanceCounter();
