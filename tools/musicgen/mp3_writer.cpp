@@ -3,6 +3,7 @@
 #include <lame/lame.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -12,7 +13,10 @@ bool write_all(FILE* f, const unsigned char* bytes, size_t n) { return std::fwri
 }  // namespace
 
 bool mp3_write(const char* path, const float* stereo, int64_t frames, int kbps) {
-  FILE* f = std::fopen(path, "wb");
+  // Written beside the target and renamed over it when complete, so a
+  // player that opens the file meanwhile never sees half of it.
+  const std::string part = std::string(path) + ".part";
+  FILE* f = std::fopen(part.c_str(), "wb");
   if (!f) {
     std::fprintf(stderr, "musicgen:%s: cannot write\n", path);
     return false;
@@ -46,6 +50,10 @@ bool mp3_write(const char* path, const float* stereo, int64_t frames, int kbps) 
   }
   lame_close(lame);
   if (std::fclose(f) != 0) ok = false;
-  if (!ok) std::fprintf(stderr, "musicgen:%s: encoding failed\n", path);
+  if (ok) ok = std::rename(part.c_str(), path) == 0;
+  if (!ok) {
+    std::remove(part.c_str());
+    std::fprintf(stderr, "musicgen:%s: encoding failed\n", path);
+  }
   return ok;
 }
