@@ -277,12 +277,4 @@ TEST(Tga16Bit, PixelsAndMapsExpandToThreeFields) {
   EXPECT_EQ(rle.pixels, std::vector<uint8_t>(12, 31));
 }
 
-TEST(TgaSwap, StepsOverWholePixelsOnly) {
-  uint8_t buffer[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-  tga_swap_rb(buffer, 8, 4);
-  EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 8), (std::vector<uint8_t>{3, 2, 1, 4, 7, 6, 5, 8}));
-  tga_swap_rb(buffer, 0, 3);
-  EXPECT_EQ(buffer[0], 3);
-}
-
 }  // namespace

@@ -103,14 +103,15 @@ TEST_F(PicgenPictures, OverlaysAreMostlyClearWithOpaqueLettering) {
 
 TEST_F(PicgenPictures, FontStripMatchesTheFontLayout) {
   const PicCanvas strip = pic_font_strip(font_, 3);
-  EXPECT_EQ(strip.w, FONT_GLYPH_COUNT * 24);
+  EXPECT_EQ(strip.w, FONT_GLYPH_COUNT * 27);
   EXPECT_EQ(strip.h, 24);
   EXPECT_EQ(strip.at(0, 0), COLOR_KEY);
-  // Every glyph has ink of its own, and ink never crosses into the next cell.
+  // Every glyph has ink of its own, and its cell ends in key pixels.
   for (int g = 0; g < FONT_GLYPH_COUNT; ++g) {
     int ink = 0;
     for (int y = 0; y < 24; ++y) {
-      for (int x = 0; x < 24; ++x) ink += strip.at(g * 24 + x, y) == pixel_rgba(255, 255, 255);
+      for (int x = 0; x < 24; ++x) ink += strip.at(g * 27 + x, y) == pixel_rgba(255, 255, 255);
+      EXPECT_EQ(strip.at(g * 27 + 26, y), COLOR_KEY);
     }
     EXPECT_GT(ink, 9) << FONT_CHARSET[g];
   }

@@ -187,7 +187,10 @@ PicCanvas pic_greets(const PsfFont& font, const std::vector<PicLines>& panels) {
 }
 
 PicCanvas pic_font_strip(const PsfFont& font, int scale) {
-  const int cell = 8 * scale;
+  // A gap of `scale` key pixels after each glyph: with 8 x 3 + 3 = 27 the
+  // ninth glyph of a line ends exactly at x 240 and the tenth wraps. A width
+  // that divides 240 would draw one glyph a line just past the edge, lost.
+  const int cell = 8 * scale + scale;
   PicCanvas strip(cell * FONT_GLYPH_COUNT, font.height * scale, COLOR_KEY);
   PicTextStyle s;
   s.scale_x = s.scale_y = scale;

@@ -30,6 +30,7 @@ PicCanvas pic_vox(const PsfFont& font, const PicLines& lines, int variant);
 PicCanvas pic_info(const PsfFont& font, const PicLines& lines, int variant);
 // One 150-row panel per entry, stacked top to bottom.
 PicCanvas pic_greets(const PsfFont& font, const std::vector<PicLines>& panels);
-// The show's bitmap font: the 60 glyphs of the font charset side by side,
-// ink white with a dark edge on magenta COLOR_KEY.
+// The show's bitmap font: the 60 glyphs of the font charset side by side in
+// cells of 9 x scale by 8 x scale pixels, ink white with a dark edge on
+// magenta COLOR_KEY.
 PicCanvas pic_font_strip(const PsfFont& font, int scale);
