@@ -104,6 +104,7 @@ bool capture_begin(const CaptureSettings& settings) {
                      std::to_string(console_picture_height(glyph_h));
   std::string rate = std::to_string(CAPTURE_FPS);
   bool with_music = settings.music_path && access(settings.music_path, R_OK) == 0;
+  // Silence pads a soundtrack shorter than the show; the video sets the length.
   // ultrafast keeps the encoder well ahead of the show on two cores; crf 20
   // keeps glyph edges clean.
   std::vector<const char*> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
@@ -111,7 +112,7 @@ bool capture_begin(const CaptureSettings& settings) {
                                    "-r", rate.c_str(), "-i", "-"};
   if (with_music) {
     args.insert(args.end(), {"-i", settings.music_path, "-map", "0:v", "-map", "1:a", "-c:a",
-                             "aac", "-b:a", "192k", "-shortest"});
+                             "aac", "-b:a", "192k", "-af", "apad", "-shortest"});
   }
   args.insert(args.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-pix_fmt",
                            "yuv420p", "-movflags", "+faststart", settings.path, nullptr});

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "runtime/capture.h"
+#include "runtime/options.h"
+
+namespace {
+
+bool have_ffmpeg() { return std::system("command -v ffmpeg > /dev/null && command -v ffprobe > /dev/null") == 0; }
+
+std::string run(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char chunk[4096];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, p)) > 0) out.append(chunk, n);
+    pclose(p);
+  }
+  return out;
+}
+
+// codec, size, pixel format and frame count of the video stream; the audio codec.
+std::string probe(const std::string& path) {
+  return run("ffprobe -v error -count_frames -show_entries "
+             "stream=codec_name,width,height,pix_fmt,nb_read_frames -of csv=p=0 '" + path + "'");
+}
+
+ConsoleCell cells[CONSOLE_CELLS];
+
+void fill_cells(int frame) {
+  for (int i = 0; i < CONSOLE_CELLS; ++i) {
+    cells[i] = {static_cast<uint16_t>((i + frame) % 256), static_cast<uint16_t>((i / 80 + frame) % 256)};
+  }
+}
+
+class Capture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = "/tmp/kolv17-capture-" + std::to_string(getpid()) + ".mp4";
+  }
+  void TearDown() override { std::remove(path_.c_str()); }
+  std::string path_;
+};
+
+}  // namespace
+
+TEST(CaptureOptions, ImplyHeadlessAtFiftyFramesAndCheckTheFont) {
+  auto parse = [](std::initializer_list<const char*> args, Options* o, std::string* error) {
+    std::vector<const char*> argv{"kolv17"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return options_parse(static_cast<int>(argv.size()), argv.data(), o, error);
+  };
+  Options o;
+  std::string error;
+  ASSERT_TRUE(parse({"--capture", "show.mp4", "--capture-font", "16"}, &o, &error)) << error;
+  EXPECT_TRUE(o.headless);
+  EXPECT_EQ(o.fps, 50);
+  EXPECT_EQ(o.capture_font, 16);
+  Options live;
+  ASSERT_TRUE(parse({"--cast", "show.cast"}, &live, &error)) << error;
+  EXPECT_FALSE(live.headless) << "a live run can be recorded";
+  for (auto args : {std::initializer_list<const char*>{"--capture", "a.mp4", "--fps", "25"},
+                    {"--capture", "a.mp4", "--capture-font", "12"},
+                    {"--capture-font", "16"}}) {
+    Options bad;
+    EXPECT_FALSE(parse(args, &bad, &error));
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+}
+
+TEST_F(Capture, WithoutFfmpegSaysSoAndStartsNothing) {
+  std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", "/nonexistent-kolv17-bin", 1);
+  testing::internal::CaptureStderr();
+  bool started = capture_begin({path_.c_str(), 8, nullptr});
+  std::string err = testing::internal::GetCapturedStderr();
+  setenv("PATH", saved.c_str(), 1);
+  EXPECT_FALSE(started);
+  EXPECT_FALSE(capture_is_active());
+  EXPECT_NE(err.find("ffmpeg"), std::string::npos) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  struct stat info {};
+  EXPECT_NE(stat(path_.c_str(), &info), 0) << "no file without an encoder";
+}
+
+// Every frame sent becomes one H.264 frame of the console picture's size in
+// a pixel format any player takes; the 8 x 16 font doubles the height.
+TEST_F(Capture, WritesOneVideoFramePerShowFrameInBothFonts) {
+  if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  for (int glyph : {8, 16}) {
+    ASSERT_TRUE(capture_begin({path_.c_str(), glyph, nullptr}));
+    capture_set_length(7 * 20);
+    for (int frame = 0; frame < 7; ++frame) {
+      fill_cells(frame);
+      ASSERT_TRUE(capture_frame(cells, frame * 20));
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(capture_finish());
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("captured " + path_), std::string::npos) << err;
+    EXPECT_EQ(probe(path_), "h264," + std::string(glyph == 8 ? "640,400" : "640,800") + ",yuv420p,7\n");
+  }
+}
+
+// A soundtrack shorter than the show is padded, never cutting the picture.
+TEST_F(Capture, MuxesTheSoundtrackForTheLengthOfThePicture) {
+  if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  std::string song = "/tmp/kolv17-capture-" + std::to_string(getpid()) + ".mp3";
+  ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=0.2 '" + song +
+                         "'").c_str()), 0);
+  ASSERT_TRUE(capture_begin({path_.c_str(), 8, song.c_str()}));
+  for (int frame = 0; frame < 25; ++frame) {
+    fill_cells(frame);
+    ASSERT_TRUE(capture_frame(cells, frame * 20));
+  }
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(capture_finish());
+  testing::internal::GetCapturedStderr();
+  std::remove(song.c_str());
+  std::string streams = probe(path_);
+  EXPECT_NE(streams.find("h264,640,400,yuv420p,25\n"), std::string::npos) << streams;
+  EXPECT_NE(streams.find("aac"), std::string::npos) << streams;
+  double seconds = std::atof(run("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
+                                 path_ + "'").c_str());
+  EXPECT_NEAR(seconds, 0.5, 0.1);
+}
+
+// An encoder that gives up makes the capture fail loudly, naming the file,
+// instead of reporting a video that is not there.
+TEST_F(Capture, AnEncoderThatFailsIsReported) {
+  if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  std::string bad = "/nonexistent-kolv17-folder/show.mp4";
+  ASSERT_TRUE(capture_begin({bad.c_str(), 8, nullptr}));
+  for (int frame = 0; frame < 200 && capture_frame(cells, frame * 20); ++frame) {
+  }
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(capture_finish());
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find(bad + " is not complete"), std::string::npos) << err;
+  EXPECT_FALSE(capture_is_active());
+}
