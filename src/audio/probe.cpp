@@ -30,12 +30,12 @@ bool audio_probe_spectrum(const char* path, int at_ms, float* bins) {
   return true;
 }
 
-int audio_probe(const char* path, int at_ms) {
+bool audio_probe(const char* path, int at_ms) {
   float bins[MUSIC_BINS];
-  if (!audio_probe_spectrum(path, at_ms, bins)) return 1;
+  if (!audio_probe_spectrum(path, at_ms, bins)) return false;
   int peak = static_cast<int>(std::max_element(bins + 1, bins + MUSIC_BINS) - bins);  // bin 0 is DC
   const double hz_per_bin = static_cast<double>(MUSIC_RATE) / MUSIC_FFT_SIZE;
   std::printf("loudest %.1f Hz level %.4f at %d ms\n", peak * hz_per_bin, bins[peak], at_ms);
   for (int i = 0; i < MUSIC_BINS; i++) std::printf("%d %.1f %.6f\n", i, i * hz_per_bin, bins[i]);
-  return 0;
+  return true;
 }

@@ -6,5 +6,6 @@
 // would be hearing then). False, after one line on stderr, when the file
 // cannot be read.
 bool audio_probe_spectrum(const char* path, int at_ms, float* bins);
-// Prints the loudest frequency and its level, then every bin; 0 on success.
-int audio_probe(const char* path, int at_ms);
+// Prints the loudest frequency and its level, then every bin; false when
+// the file cannot be read.
+bool audio_probe(const char* path, int at_ms);

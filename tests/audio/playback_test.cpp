@@ -46,7 +46,7 @@ TEST(Probe, SineReadsItsFrequencyAtAboutFullScale) {
   ASSERT_TRUE(audio_probe_spectrum(stepped_tone_mp3().c_str(), 7990, bins));
   EXPECT_NEAR(loudest_bin(bins) * HZ_PER_FFT_BIN, 1200.0, HZ_PER_FFT_BIN);
   testing::internal::CaptureStdout();
-  EXPECT_EQ(audio_probe(stepped_tone_mp3().c_str(), 5500), 0);
+  EXPECT_TRUE(audio_probe(stepped_tone_mp3().c_str(), 5500));
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(out.rfind("loudest 990.5 Hz level ", 0), 0u) << out.substr(0, 60);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1 + MUSIC_BINS);
@@ -54,8 +54,8 @@ TEST(Probe, SineReadsItsFrequencyAtAboutFullScale) {
 
 TEST(Probe, UnreadableFileIsRefusedWithOneLine) {
   testing::internal::CaptureStderr();
-  EXPECT_EQ(audio_probe("no/such/file.mp3", 0), 1);
-  EXPECT_EQ(audio_probe("no/such/file.xm", 0), 1);
+  EXPECT_FALSE(audio_probe("no/such/file.mp3", 0));
+  EXPECT_FALSE(audio_probe("no/such/file.xm", 0));
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
   EXPECT_NE(err.find("no/such/file.mp3"), std::string::npos);
