@@ -1,5 +1,6 @@
-// City blocks: towers and slabs around an open court, facades tiled with
-// windows. The blocks stand on y = 0 and are sunk by the city itself.
+// City blocks: towers and slabs around an open plaza where the robot
+// stands, facades tiled with windows. The blocks stand on y = 0 and are
+// sunk by the city itself.
 #include <cmath>
 
 #include "meshgen/builder.h"
@@ -42,24 +43,22 @@ void roof_box(MeshBuilder* b, V3 at, float w, float h, float angle) {
 }  // namespace
 
 BofMesh make_building1() {
-  // Six towers of different heights in a ring, facing the court.
+  // Eight slim towers of different heights around a round plaza; the gaps
+  // between them show the next blocks.
   MeshBuilder b;
-  const float heights[6] = {38, 26, 46, 30, 22, 34};
-  for (int k = 0; k < 6; ++k) {
-    const float angle = k * float(M_PI) / 3;
-    building(&b, {0, 0, 12.5f}, 7, 7, heights[k], angle);
-  }
-  roof_box(&b, {0, 46, 12.5f}, 3, 3, 2 * float(M_PI) / 3);
-  roof_box(&b, {0, 38, 12.5f}, 2.5f, 4, 0);
+  const float heights[8] = {40, 24, 33, 48, 27, 36, 22, 44};
+  for (int k = 0; k < 8; ++k) building(&b, {0, 0, 14.5f}, 5, 5, heights[k], k * float(M_PI) / 4);
+  roof_box(&b, {0, 48, 14.5f}, 2.5f, 4, 3 * float(M_PI) / 4);
+  roof_box(&b, {0, 44, 14.5f}, 3, 3, 7 * float(M_PI) / 4);
   return b.mesh();
 }
 
 BofMesh make_building2() {
-  // Four slabs around a square court, open at the corners, and one spire.
+  // Five long slabs standing on a circle like a crown, one of them a tall
+  // block with a plant room.
   MeshBuilder b;
-  const float heights[4] = {30, 18, 36, 24};
-  for (int k = 0; k < 4; ++k) building(&b, {0, 0, 11}, 14, 5, heights[k], k * float(M_PI) / 2);
-  building(&b, {10, 0, 10}, 5, 5, 52, 0);
-  roof_box(&b, {10, 52, 10}, 2.5f, 6, 0);
+  const float heights[5] = {30, 20, 52, 26, 34};
+  for (int k = 0; k < 5; ++k) building(&b, {0, 0, 14}, 10, 4, heights[k], k * 2 * float(M_PI) / 5);
+  roof_box(&b, {0, 52, 14}, 3, 5, 4 * float(M_PI) / 5);
   return b.mesh();
 }

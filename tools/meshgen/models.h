@@ -11,8 +11,8 @@ BofMesh make_robot();
 // rim reaches past 1 shown unit and wobbles.
 BofMesh make_saucer();
 // City blocks for a 40-unit grid, each a ring of buildings around an open
-// court, no part further than 18 units from the block's centre so that any
-// turn leaves streets between neighbours; facades tile the window texture
-// once every 4 units.
+// plaza 24 units across, no part further than 18 units from the
+// block's centre so that any turn leaves streets between neighbours;
+// facades tile the window texture once every 4 units.
 BofMesh make_building1();
 BofMesh make_building2();
