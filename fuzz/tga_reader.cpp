@@ -8,8 +8,17 @@
 
 #include "image/image.h"
 
+namespace {
+// The reader takes a path, so every input goes through one scratch file.
+struct ScratchFile {
+  std::string path = "/tmp/fuzz_tga_" + std::to_string(getpid()) + ".tga";
+  ~ScratchFile() { unlink(path.c_str()); }
+};
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/fuzz_tga_" + std::to_string(getpid()) + ".tga";
+  static const ScratchFile scratch;
+  const std::string& path = scratch.path;
   FILE* f = fopen(path.c_str(), "wb");
   if (!f) return 0;
   fwrite(data, 1, size, f);
