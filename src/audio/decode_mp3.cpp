@@ -16,6 +16,7 @@ mpg123_handle* mp3_open(const char* path) {
   // stereo at our rate whatever the file holds (mpg123 resamples and upmixes).
   mpg123_param(mp3, MPG123_FLAGS,
                MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_FORCE_FLOAT | MPG123_QUIET, 0);
+  mpg123_param(mp3, MPG123_FORCE_RATE, MUSIC_RATE, 0);
   mpg123_format_none(mp3);
   mpg123_format(mp3, MUSIC_RATE, MPG123_STEREO, MPG123_ENC_FLOAT_32);
   long rate = 0;
