@@ -1,5 +1,6 @@
 #include "display/ansi_encoder.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "display/cell_convert.h"
@@ -12,12 +13,23 @@ struct Glyph {
   uint8_t len;
 };
 
+// One SGR parameter list such as "38;2;255;0;0", ready to copy.
+struct ColorCode {
+  char text[20];
+  uint8_t len;
+};
+
 struct Tables {
   Glyph glyph[256];
   bool blank[256];  // draws no foreground: its colour need not be set
   bool solid[256];  // covers the whole cell: its background need not be set
   int xterm[16];
+  ColorCode code[3][2][16];  // [16 / 256 / true colour][foreground, background][colour]
 };
+
+int mode_slot(ColorMode mode) {
+  return mode == ColorMode::TrueColor ? 2 : mode == ColorMode::Ansi256 ? 1 : 0;
+}
 
 Glyph utf8_of(uint32_t u) {
   Glyph g{};
@@ -69,8 +81,21 @@ Tables build_tables() {
     t.blank[c] = u == 0x20 || u == 0xA0 || u == 0;
     t.solid[c] = u == 0x2588;
   }
-  for (int i = 0; i < 16; ++i)
-    t.xterm[i] = nearest_xterm(CONSOLE_PALETTE[i].r, CONSOLE_PALETTE[i].g, CONSOLE_PALETTE[i].b);
+  for (int i = 0; i < 16; ++i) {
+    const ColorSample& c = CONSOLE_PALETTE[i];
+    t.xterm[i] = nearest_xterm(c.r, c.g, c.b);
+    int a = ansi_16_of(i);
+    for (int bg = 0; bg < 2; ++bg) {
+      ColorCode* k = t.code[0][bg];
+      k[i].len = static_cast<uint8_t>(std::snprintf(k[i].text, sizeof k[i].text, "%d",
+                                                    (a >= 8 ? 90 : 30) + (bg ? 10 : 0) + (a & 7)));
+      k = t.code[1][bg];
+      k[i].len = static_cast<uint8_t>(std::snprintf(k[i].text, sizeof k[i].text, "%d;5;%d", bg ? 48 : 38, t.xterm[i]));
+      k = t.code[2][bg];
+      k[i].len = static_cast<uint8_t>(
+          std::snprintf(k[i].text, sizeof k[i].text, "%d;2;%d;%d;%d", bg ? 48 : 38, c.r, c.g, c.b));
+    }
+  }
   return t;
 }
 
@@ -115,24 +140,6 @@ unsigned digit_count(unsigned v) {
   return n;
 }
 
-void put_color(Writer& w, ColorMode mode, int color, bool background, const Tables& t) {
-  if (mode == ColorMode::TrueColor) {
-    w.put(background ? "48;2;" : "38;2;", 5);
-    w.num(static_cast<unsigned>(CONSOLE_PALETTE[color].r));
-    w.put(';');
-    w.num(static_cast<unsigned>(CONSOLE_PALETTE[color].g));
-    w.put(';');
-    w.num(static_cast<unsigned>(CONSOLE_PALETTE[color].b));
-  } else if (mode == ColorMode::Ansi256) {
-    w.put(background ? "48;5;" : "38;5;", 5);
-    w.num(static_cast<unsigned>(t.xterm[color]));
-  } else {
-    int a = ansi_16_of(color);
-    unsigned base = a >= 8 ? (background ? 100u : 90u) : (background ? 40u : 30u);
-    w.num(base + static_cast<unsigned>(a & 7));
-  }
-}
-
 }  // namespace
 
 int ansi_xterm256_of(int console_color) { return tables().xterm[console_color & 15]; }
@@ -154,6 +161,7 @@ size_t ansi_encode(const ConsoleCell* cells, const ConsoleCell* previous, ColorM
   if (info) *info = counts;
   if (capacity < ANSI_FRAME_MAX) return 0;
   const Tables& t = tables();
+  const ColorCode(&codes)[2][16] = t.code[mode_slot(mode)];
   Writer w{out};
   if (!previous) w.put("\x1b[0m\x1b[2J", 8);
 
@@ -212,9 +220,9 @@ size_t ansi_encode(const ConsoleCell* cells, const ConsoleCell* previous, ColorM
       bool set_bg = !t.solid[ch] && b != bg;
       if (set_fg || set_bg) {
         w.put("\x1b[", 2);
-        if (set_fg) put_color(w, mode, f, false, t);
+        if (set_fg) w.put(codes[0][f].text, codes[0][f].len);
         if (set_fg && set_bg) w.put(';');
-        if (set_bg) put_color(w, mode, b, true, t);
+        if (set_bg) w.put(codes[1][b].text, codes[1][b].len);
         w.put('m');
         if (set_fg) fg = f;
         if (set_bg) bg = b;
