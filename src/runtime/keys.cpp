@@ -19,7 +19,12 @@ void pump() {
   uint8_t bytes[64];
   for (;;) {
     pollfd pfd{source_fd, POLLIN, 0};
-    if (poll(&pfd, 1, 0) <= 0 || !(pfd.revents & (POLLIN | POLLHUP))) break;
+    if (poll(&pfd, 1, 0) <= 0) break;
+    if (pfd.revents & POLLNVAL) {
+      source_fd = -1;  // closed under us: there is no keyboard any more
+      return;
+    }
+    if (!(pfd.revents & (POLLIN | POLLHUP | POLLERR))) break;
     ssize_t n = read(source_fd, bytes, sizeof bytes);
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) break;
     if (n <= 0) {
