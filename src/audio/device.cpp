@@ -86,6 +86,8 @@ bool open_on(const char* driver) {
 bool dev_open(bool silent) {
   if (device) return true;
   ticks_per_second = SDL_GetPerformanceFrequency();
+  // The terminal layer owns SIGINT and SIGTERM (it restores the screen).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if ((silent || !open_on(nullptr)) && !open_on("dummy")) return false;
   last_callback_tick = SDL_GetPerformanceCounter();  // the clock starts with the device
   SDL_PauseAudioDevice(device, 0);
