@@ -55,6 +55,18 @@ void BM_ConvertBusyFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_ConvertBusyFrame)->Unit(benchmark::kMicrosecond);
 
+// Drawn detail in a handful of colours (thin lines, dots, dithers): every cell
+// on the pattern path, as in the busiest frames of the show.
+void BM_ConvertDetailFrame(benchmark::State& state) {
+  load_tables_once();
+  const Pixel inks[5] = {pixel_rgba(250, 250, 250), pixel_rgba(10, 10, 40), pixel_rgba(200, 40, 30),
+                         pixel_rgba(30, 160, 220), pixel_rgba(240, 200, 20)};
+  for (int y = 0; y < FRAME_H; ++y)
+    for (int x = 0; x < FRAME_W; ++x) frame[y * FRAME_W + x] = inks[(x * 7 + y * 3 + x / 5) % 5];
+  run(state);
+}
+BENCHMARK(BM_ConvertDetailFrame)->Unit(benchmark::kMicrosecond);
+
 // The test card: chart, ramp, lines and dots, a typical mix of both paths.
 void BM_ConvertTestCard(benchmark::State& state) {
   load_tables_once();

@@ -72,71 +72,92 @@ inline int32_t lowest_score(const int32_t score[16], int32_t skip) {
   return 15 - (best & 15);
 }
 
-// The pattern path's colour pair, vectorised over the palette.
+// Nearest keys of recently seen colours: drawn pictures use few colours, so
+// most pixels of busy frames are found here. A pure function's memo: results
+// are the same with or without it.
+constexpr int KEY_CACHE_BITS = 12;
+uint32_t key_cache_colour[1 << KEY_CACHE_BITS];
+int32_t key_cache_key[1 << KEY_CACHE_BITS];
+constexpr uint32_t KEY_CACHE_EMPTY = 0xFF000000u;  // no 24-bit colour looks like this
+bool key_cache_ready = false;
+
 __attribute__((target_clones("avx2", "default")))
+int32_t nearest_key_slow(int32_t r, int32_t g, int32_t b) { return nearest_key(r, g, b); }
+
+inline int32_t cached_nearest_key(Pixel p) {
+  const uint32_t colour = p & 0xFFFFFF;
+  const uint32_t slot = (colour * 2654435761u) >> (32 - KEY_CACHE_BITS);
+  if (key_cache_colour[slot] != colour) {
+    key_cache_colour[slot] = colour;
+    key_cache_key[slot] = nearest_key_slow(static_cast<int32_t>(pixel_r(p)), static_cast<int32_t>(pixel_g(p)),
+                                           static_cast<int32_t>(pixel_b(p)));
+  }
+  return key_cache_key[slot];
+}
+
+// The pattern path's colour pair.
 void pattern_pair(const Pixel px[9], int32_t* background, int32_t* foreground) {
+  if (!key_cache_ready) {
+    for (uint32_t& c : key_cache_colour) c = KEY_CACHE_EMPTY;
+    key_cache_ready = true;
+  }
   int32_t score[16];
   for (int32_t& s : score) s = SCORE_START;
-  Pixel last = ~px[0];
-  int32_t key = 0;
   for (int k = 0; k < 9; ++k) {
-    if (px[k] != last) {  // runs of equal pixels are common in drawn pictures
-      last = px[k];
-      key = nearest_key(static_cast<int32_t>(pixel_r(last)), static_cast<int32_t>(pixel_g(last)),
-                        static_cast<int32_t>(pixel_b(last)));
-    }
+    const int32_t key = cached_nearest_key(px[k]);
     score[15 - (key & 15)] += (key >> 4) - SCORE_STEP;
   }
   *background = lowest_score(score, -1);
   *foreground = lowest_score(score, *background);
 }
 
-using V4i = int32_t __attribute__((vector_size(16)));
-using V4f = float __attribute__((vector_size(16)));
-using V4d = double __attribute__((vector_size(32)));
-
 // float(6 / (level + 1)) for each level.
 constexpr float LEVEL_SCALE[PATTERN_LEVELS] = {6.0f, 3.0f, 2.0f, 1.5f, static_cast<float>(6.0 / 5), 1.0f};
 constexpr int32_t POW3[9] = {1, 3, 9, 27, 81, 243, 729, 2187, 6561};
 
-// The glyph picker's CharMap index, vectorised over the nine pixels (padded to 12).
-// e1 and e2 are distance / 256, exact in single precision (distances stay
-// below 2^24), so (e1 - e2) / T equals (d1 - d2) / (d1 + d2) bit for bit.
-__attribute__((target_clones("avx2", "default")))
-int32_t glyph_index(const Pixel px[9], const ColorSample* c1, const ColorSample* c2) {
-  int32_t r[12] = {}, g[12] = {}, b[12] = {};
-  for (int k = 0; k < 9; ++k) {
-    r[k] = static_cast<int32_t>(pixel_r(px[k]));
-    g[k] = static_cast<int32_t>(pixel_g(px[k]));
-    b[k] = static_cast<int32_t>(pixel_b(px[k]));
+// Foreground share of a pixel between palette colours c1 and c2. e1 and e2 are
+// distance / 256, exact in single precision (distances stay below 2^24), so
+// (e1 - e2) / T equals (d1 - d2) / (d1 + d2) bit for bit; T = 0 gives 0.
+float pixel_share(Pixel p, const ColorSample* c1, const ColorSample* c2) {
+  const int32_t r = static_cast<int32_t>(pixel_r(p)), g = static_cast<int32_t>(pixel_g(p));
+  const int32_t b = static_cast<int32_t>(pixel_b(p));
+  const int32_t rm1 = (c1->r + r) >> 1, rm2 = (c2->r + r) >> 1;
+  const int32_t dr1 = c1->r - r, dg1 = c1->g - g, db1 = c1->b - b;
+  const int32_t dr2 = c2->r - r, dg2 = c2->g - g, db2 = c2->b - b;
+  const int32_t d1 = (((512 + rm1) * dr1 * dr1) >> 8) + 4 * dg1 * dg1 + (((767 - rm1) * db1 * db1) >> 8);
+  const int32_t d2 = (((512 + rm2) * dr2 * dr2) >> 8) + 4 * dg2 * dg2 + (((767 - rm2) * db2 * db2) >> 8);
+  if (d1 + d2 == 0) return 0.0f;
+  const float v = static_cast<float>(static_cast<double>(d1 - d2) / (d1 + d2) + static_cast<double>(MIX_BIAS));
+  return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
+}
+
+// Shares by colour and pair (a 32-bit tag, stored plus one so 0 means empty);
+// like the key cache, a memo of a pure function.
+constexpr int SHARE_CACHE_BITS = 12;
+uint64_t share_cache_tag[1 << SHARE_CACHE_BITS];
+float share_cache_value[1 << SHARE_CACHE_BITS];
+
+inline float cached_share(Pixel p, int32_t pair, const ColorSample* c1, const ColorSample* c2) {
+  const uint32_t tag = (p & 0xFFFFFF) | static_cast<uint32_t>(pair) << 24;
+  const uint32_t slot = (tag * 2654435761u) >> (32 - SHARE_CACHE_BITS);
+  if (share_cache_tag[slot] != tag + 1ull) {
+    share_cache_tag[slot] = tag + 1ull;
+    share_cache_value[slot] = pixel_share(p, c1, c2);
   }
-  int32_t d1[12], d2[12];
-  for (int k = 0; k < 12; ++k) {
-    const int32_t rm1 = (c1->r + r[k]) >> 1, rm2 = (c2->r + r[k]) >> 1;
-    const int32_t dr1 = c1->r - r[k], dg1 = c1->g - g[k], db1 = c1->b - b[k];
-    const int32_t dr2 = c2->r - r[k], dg2 = c2->g - g[k], db2 = c2->b - b[k];
-    d1[k] = (((512 + rm1) * dr1 * dr1) >> 8) + 4 * dg1 * dg1 + (((767 - rm1) * db1 * db1) >> 8);
-    d2[k] = (((512 + rm2) * dr2 * dr2) >> 8) + 4 * dg2 * dg2 + (((767 - rm2) * db2 * db2) >> 8);
-  }
-  // Share of foreground per pixel, four lanes at a time; T = 0 gives 0.
-  float share[12];
-  for (int k = 0; k < 12; k += 4) {
-    V4i a, c;
-    std::memcpy(&a, d1 + k, sizeof a);
-    std::memcpy(&c, d2 + k, sizeof c);
-    const V4d t = __builtin_convertvector(a + c, V4d);
-    const V4d zero = {0, 0, 0, 0}, one = {1, 1, 1, 1};
-    const V4d bias = {MIX_BIAS, MIX_BIAS, MIX_BIAS, MIX_BIAS};
-    const V4d q = __builtin_convertvector(a - c, V4d) / (t == zero ? one : t) + bias;
-    V4f v = __builtin_convertvector(q, V4f);
-    const V4f fzero = {0, 0, 0, 0}, fone = {1, 1, 1, 1};
-    v = v < fzero ? fzero : v;
-    v = v > fone ? fone : v;
-    v = __builtin_convertvector(t == zero, V4i) ? fzero : v;
-    std::memcpy(share + k, &v, sizeof v);
-  }
+  return share_cache_value[slot];
+}
+
+// The glyph picker's CharMap index.
+int32_t glyph_index(const Pixel px[9], int32_t bg, int32_t fg) {
+  const ColorSample* c1 = &CONSOLE_PALETTE[bg];
+  const ColorSample* c2 = &CONSOLE_PALETTE[fg];
+  const int32_t pair = bg << 4 | fg;
+  float share[9];
   float m = 0.0f;
-  for (int k = 0; k < 9; ++k) m = share[k] > m ? share[k] : m;
+  for (int k = 0; k < 9; ++k) {
+    share[k] = cached_share(px[k], pair, c1, c2);
+    m = share[k] > m ? share[k] : m;
+  }
   int32_t level = static_cast<int32_t>(6.0 * m - 0.5);
   level = level < 0 ? 0 : level > PATTERN_LEVELS - 1 ? PATTERN_LEVELS - 1 : level;
   const double scale = LEVEL_SCALE[level];
@@ -246,8 +267,7 @@ uint8_t cell_pick_glyph(const Pixel* frame, int col, int row, const ColorSample*
                         const ColorSample* foreground) {
   Pixel px[9];
   block_pixels(frame, col, row, px);
-  return CharMap[glyph_index(px, &CONSOLE_PALETTE[background->index & 15],
-                             &CONSOLE_PALETTE[foreground->index & 15])];
+  return CharMap[glyph_index(px, background->index & 15, foreground->index & 15)];
 }
 
 uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character) {

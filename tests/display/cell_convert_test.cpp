@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -241,6 +242,43 @@ TEST_F(CellConvert, GlyphWithEqualColoursSeparatesZeroTotalFromEqualDistances) {
   set_block(2, 2, px);
   CharMap[3 * PATTERN_CODES + PATTERN_CODES - 1] = 0x62;
   EXPECT_EQ(cell_pick_glyph(frame, 2, 2, &cyan, &cyan), 0x62);
+}
+
+// The glyph picker is optimised (memoised shares, shifts for divisions); it must
+// give the CharMap entry of the plain definition for any block and pair.
+TEST_F(CellConvert, GlyphMatchesPlainDefinitionOnRandomBlocks) {
+  for (int i = 0; i < CHAR_MAP_SIZE; ++i) CharMap[i] = static_cast<uint8_t>(i * 131 + i / 255);
+  std::mt19937 rng(5);
+  for (int trial = 0; trial < 30000; ++trial) {
+    Pixel px[9];
+    const uint32_t shade = rng();
+    for (Pixel& p : px) {
+      const uint32_t v = rng();
+      // Mixes of fully random colours and a few repeated ones (hits in any memo).
+      p = v % 3 ? v & 0xFFFFFF : (shade >> (v % 8)) & 0xFFFFFF;
+    }
+    set_block(11, 13, px);
+    const ColorSample bg{0, 0, 0, static_cast<int32_t>(rng() % 16)};
+    const ColorSample fg{0, 0, 0, trial % 10 ? static_cast<int32_t>(rng() % 16) : bg.index};
+    const ColorSample& c1 = CONSOLE_PALETTE[bg.index];
+    const ColorSample& c2 = CONSOLE_PALETTE[fg.index];
+    float r[9], m = 0;
+    for (int k = 0; k < 9; ++k) {
+      const ColorSample p{int32_t(pixel_r(px[k])), int32_t(pixel_g(px[k])), int32_t(pixel_b(px[k])), -1};
+      const float e1 = static_cast<float>(cell_color_distance(&c1, &p) * (1.0 / 256));
+      const float e2 = static_cast<float>(cell_color_distance(&c2, &p) * (1.0 / 256));
+      const float t = e1 + e2;
+      r[k] = t == 0 ? 0.0f : static_cast<float>(double(e1 - e2) / t + double(MIX_BIAS));
+      r[k] = std::min(std::max(r[k], 0.0f), 1.0f);
+      m = std::max(m, r[k]);
+    }
+    const int level = std::clamp(static_cast<int>(6.0 * m - 0.5), 0, 5);
+    const float scale = static_cast<float>(6.0 / (level + 1));
+    int32_t digits[9];
+    for (int k = 0; k < 9; ++k) digits[k] = std::min(static_cast<int32_t>(r[k] * 2.5 * scale), 2);
+    ASSERT_EQ(cell_pick_glyph(frame, 11, 13, &bg, &fg), CharMap[level * PATTERN_CODES + cell_pattern_code(digits)])
+        << trial;
+  }
 }
 
 TEST_F(CellConvert, ZeroTablesGiveBlackSpaces) {
