@@ -21,13 +21,16 @@ mpg123_handle* mp3_open(const char* path) {
   mpg123_format(mp3, MUSIC_RATE, MPG123_STEREO, MPG123_ENC_FLOAT_32);
   long rate = 0;
   int channels = 0, encoding = 0;
-  // The full scan builds the frame index that makes seeking exact.
-  if (mpg123_open(mp3, path) != MPG123_OK || mpg123_scan(mp3) != MPG123_OK ||
-      mpg123_getformat(mp3, &rate, &channels, &encoding) != MPG123_OK ||
-      rate != MUSIC_RATE || channels != 2 || encoding != MPG123_ENC_FLOAT_32 ||
-      mpg123_length(mp3) <= 0) {
-    std::fprintf(stderr, "Music:%s: not a readable MP3 file\n", path);
+  if (mpg123_open(mp3, path) != MPG123_OK) {
+    std::fprintf(stderr, "Music:%s: file not found\n", path);
     mpg123_delete(mp3);
+    return nullptr;
+  }
+  // The full scan builds the frame index that makes seeking exact.
+  if (mpg123_scan(mp3) != MPG123_OK || mpg123_getformat(mp3, &rate, &channels, &encoding) != MPG123_OK ||
+      rate != MUSIC_RATE || channels != 2 || encoding != MPG123_ENC_FLOAT_32 || mpg123_length(mp3) <= 0) {
+    std::fprintf(stderr, "Music:%s: not a readable MP3 file\n", path);
+    mp3_close(mp3);
     return nullptr;
   }
   return mp3;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
+#include <fstream>
 #include <thread>
 
 #include "audio/decoder.h"
@@ -52,13 +54,18 @@ TEST(Probe, SineReadsItsFrequencyAtAboutFullScale) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1 + MUSIC_BINS);
 }
 
-TEST(Probe, UnreadableFileIsRefusedWithOneLine) {
+TEST(Probe, UnreadableFilesAreRefusedWithOneLineEach) {
+  std::string garbage = testing::TempDir() + std::to_string(getpid()) + "_kolv_garbage.mp3";
+  std::ofstream(garbage) << "this is not an MP3 file, nor anything else that plays\n";
   testing::internal::CaptureStderr();
   EXPECT_FALSE(audio_probe("no/such/file.mp3", 0));
   EXPECT_FALSE(audio_probe("no/such/file.xm", 0));
+  EXPECT_FALSE(audio_probe(garbage.c_str(), 0));
   std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
-  EXPECT_NE(err.find("no/such/file.mp3"), std::string::npos);
+  std::remove(garbage.c_str());
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3) << err;
+  EXPECT_NE(err.find("no/such/file.mp3: file not found"), std::string::npos) << err;
+  EXPECT_NE(err.find(garbage + ": not a readable MP3 file"), std::string::npos) << err;
 }
 
 TEST(Mp3Decoder, GivesBackExactlyTheEncodedSamples) {
