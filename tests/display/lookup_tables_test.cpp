@@ -115,11 +115,4 @@ TEST_F(LookupTables, MissingTableIsFoundBeforeStartUp) {
   ASSERT_EQ(chdir(cwd), 0);
 }
 
-TEST(Color15, RedInTheTopBits) {
-  EXPECT_EQ(color15(255, 255, 255), 0x7FFF);
-  EXPECT_EQ(color15(7, 7, 7), 0);
-  EXPECT_EQ(color15(255, 0, 0), 0x7C00);
-  EXPECT_EQ(color15(0, 0, 255), 0x001F);
-}
-
 }  // namespace
