@@ -51,7 +51,7 @@ void MeshBuilder::box(V3 lo, V3 hi, float cell, const UvMap& uv, bool bottom) {
 }
 
 void MeshBuilder::loft(const std::vector<LoftRing>& rings, int sides, V3 up_hint, V3 start_cap,
-                       V3 end_cap, const UvMap& uv) {
+                       V3 end_cap, const UvMap& uv, bool brace) {
   const int n = static_cast<int>(rings.size());
   std::vector<int> first(n);
   for (int k = 0; k < n; ++k) {
@@ -83,6 +83,25 @@ void MeshBuilder::loft(const std::vector<LoftRing>& rings, int sides, V3 up_hint
     const int j1 = (j + 1) % sides;
     tri(s, first[0] + j1, first[0] + j);
     tri(e, first[n - 1] + j, first[n - 1] + j1);
+  }
+  if (!brace) return;
+  auto both_ways = [&](int a, int b2, int c) {
+    tri(a, b2, c);
+    tri(a, c, b2);
+  };
+  for (int k = 0; k < n; ++k) {  // each ring rigid in itself
+    for (int j = 1; j + 1 < sides; ++j) both_ways(first[k], first[k] + j, first[k] + j + 1);
+  }
+  // Bars that skip a ring, through the tube's middle: with bars only between
+  // neighbouring rings, everything beyond a ring could fold over as its
+  // mirror image through that ring's plane, with no spring stretched.
+  const int half = sides / 2;
+  both_ways(s, first[1] + 0, first[1] + half);
+  both_ways(e, first[n - 2] + half, first[n - 2] + 0);
+  for (int k = 0; k + 2 < n; ++k) {
+    for (int j = 0; j < sides; ++j) {
+      both_ways(first[k] + j, first[k + 2] + (j + half) % sides, first[k + 2] + (j + half + 1) % sides);
+    }
   }
 }
 

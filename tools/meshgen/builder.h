@@ -39,9 +39,12 @@ class MeshBuilder {
   void box(V3 lo, V3 hi, float cell, const UvMap& uv, bool bottom = true);
   // A smooth tube through the rings, with `sides` corners a ring (4 gives a
   // rectangle of exactly the half sizes), closed at both ends by fans to
-  // the given cap points. `up_hint` fixes the ring orientation.
+  // the given cap points. `up_hint` fixes the ring orientation. `brace`
+  // adds hidden triangles inside the tube, both ways round so that they
+  // cancel in the vertex normals: their edges become springs that keep a
+  // soft body's tube from folding over.
   void loft(const std::vector<LoftRing>& rings, int sides, V3 up_hint, V3 start_cap, V3 end_cap,
-            const UvMap& uv);
+            const UvMap& uv, bool brace = false);
   // Applies f to every vertex added since `first`.
   void transform_from(size_t first, const std::function<V3(V3)>& f);
   size_t vertex_count() const { return mesh_.vertices.size(); }

@@ -31,7 +31,7 @@ void limb(MeshBuilder* b, const std::vector<LoftRing>& rings, int sides, V3 hint
   const V3 s = rings.front().centre + normalized(rings[0].centre - rings[1].centre) * start_dome;
   const V3 e = rings.back().centre +
                normalized(rings.back().centre - rings[rings.size() - 2].centre) * end_dome;
-  b->loft(rings, sides, hint, s, e, robot_uv);
+  b->loft(rings, sides, hint, s, e, robot_uv, true);
 }
 
 }  // namespace
@@ -69,10 +69,11 @@ BofMesh make_robot() {
   limb(&b,
        {{{0.34f, 0.36f, 0}, 0.13f, 0.13f},
         {{0.58f, 0.4f, 0}, 0.16f, 0.16f},
-        {{0.86f, 0.32f, -0.04f}, 0.12f, 0.12f},
-        {{1.0f, 0.6f, -0.08f}, 0.12f, 0.12f},
-        {{1.07f, 0.84f, -0.1f}, 0.12f, 0.12f},
-        {{1.12f, 1.02f, -0.1f}, 0.17f, 0.17f}},
+        {{0.84f, 0.36f, -0.04f}, 0.12f, 0.12f},
+        {{1.0f, 0.52f, -0.07f}, 0.12f, 0.12f},
+        {{1.07f, 0.76f, -0.09f}, 0.12f, 0.12f},
+        {{1.1f, 0.94f, -0.1f}, 0.12f, 0.12f},
+        {{1.14f, 1.1f, -0.1f}, 0.17f, 0.17f}},
        6, FRONT);
   limb(&b,
        {{{-0.34f, 0.36f, 0}, 0.13f, 0.13f},

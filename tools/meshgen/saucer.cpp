@@ -16,12 +16,13 @@ void saucer_uv(V3 p, V3, float* u, float* v) {
 
 BofMesh make_saucer() {
   MeshBuilder b;
-  // (radius, height) from the underside up, in shown units.
-  const float profile[][2] = {{0.9f, -0.3f},  {1.6f, -0.16f}, {2.05f, 0.0f}, {1.7f, 0.12f},
-                              {0.85f, 0.16f}, {0.72f, 0.48f}, {0.46f, 0.74f}};
+  // (radius, height) from the underside up, in shown units. The top rises
+  // toward the dome so the braces inside stay clear of it.
+  const float profile[][2] = {{0.9f, -0.3f},  {1.6f, -0.16f}, {2.05f, 0.0f}, {1.7f, 0.1f},
+                              {0.85f, 0.28f}, {0.72f, 0.56f}, {0.46f, 0.8f}};
   std::vector<LoftRing> rings;
   for (const auto& p : profile) rings.push_back({{0, p[1] * SCALE, 0}, p[0] * SCALE, p[0] * SCALE});
   // Rings stacked along +y: the loft's axis, turned about it.
-  b.loft(rings, 20, {1, 0, 0}, {0, -0.36f * SCALE, 0}, {0, 0.86f * SCALE, 0}, saucer_uv);
+  b.loft(rings, 20, {1, 0, 0}, {0, -0.36f * SCALE, 0}, {0, 0.92f * SCALE, 0}, saucer_uv, true);
   return b.mesh();
 }
