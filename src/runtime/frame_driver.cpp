@@ -86,7 +86,7 @@ void demo_frame(int32_t t) {
   draw_scene(v, elapsed);
 
   // Indices that address no picture draw nothing.
-  if (v.overlay >= 0 && v.overlay < OVERLAY_COUNT) img_blit(&overlay_images[v.overlay], 0, 0);
+  if (v.overlay >= 0 && v.overlay < OVERLAY_IMAGE_COUNT) img_blit(&overlay_images[v.overlay], 0, 0);
   if (v.greet >= 0) img_blit(&greets_image, 0, -150 * v.greet);
   if (v.scene != 1 && v.scene != 2 && v.scene != 4) {
     fx_blur(nullptr, 0, 0, FRAME_W, FRAME_H, -6);

@@ -6,7 +6,6 @@
 constexpr float ROWS_PER_MS = 0.004f;
 constexpr double FLICKER_DIVISOR = 36043.69921875;
 constexpr int32_t SCENE_END = -1;
-constexpr int OVERLAY_COUNT = 22;
 
 struct FrameValues {
   int32_t scene;

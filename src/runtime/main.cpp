@@ -132,6 +132,8 @@ int main(int argc, char** argv) {
   console.headless = options.headless;
   con_configure(console);
   viewer_headless = options.headless;
+  if (options.headless) key_set_source(-1);  // only scripted keys
+
   if (options.headless && !headless_begin(options.fps, options.render_ms, out_dir)) return 1;
   if (!cast_path.empty() && !cast_open(cast_path.c_str(), con_color_mode(), SHOW_TITLE)) return 1;
   if (!capture_path.empty() &&
