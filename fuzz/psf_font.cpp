@@ -10,8 +10,17 @@
 
 #include "display/psf_font.h"
 
+namespace {
+// The reader takes a path: each input goes through one scratch file, removed at exit.
+struct Scratch {
+  std::string path = "/tmp/fuzz_psf_font_" + std::to_string(getpid()) + ".psf";
+  ~Scratch() { std::remove(path.c_str()); }
+};
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/fuzz_psf_font_" + std::to_string(getpid()) + ".psf";
+  static const Scratch scratch;
+  const std::string& path = scratch.path;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
