@@ -146,9 +146,21 @@ void blur_byte_columns(Pixel* buf, const FxRegion& reg, int r, bool sharpen) {
   }
 }
 
-// Exact: the sum fits a double and the quotient cannot round across an integer.
+// sum / count truncated toward zero by a 64-bit reciprocal (floor of
+// (2^64 - 1) / count), which can come out one low: one step corrects it.
+struct WideReciprocals {
+  uint64_t m[512];
+  WideReciprocals() {
+    for (int d = 1; d < 512; ++d) m[d] = ~uint64_t{0} / d;
+  }
+};
+const WideReciprocals wide_reciprocals;
+
 inline int32_t mean_of(int64_t sum, int count) {
-  return static_cast<int32_t>(static_cast<double>(sum) / count);
+  const uint64_t magnitude = static_cast<uint64_t>(sum < 0 ? -sum : sum);
+  auto q = static_cast<uint64_t>((static_cast<unsigned __int128>(magnitude) * wide_reciprocals.m[count]) >> 64);
+  if ((q + 1) * static_cast<uint64_t>(count) <= magnitude) ++q;
+  return static_cast<int32_t>(sum < 0 ? -static_cast<int64_t>(q) : static_cast<int64_t>(q));
 }
 
 }  // namespace

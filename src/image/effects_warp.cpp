@@ -33,25 +33,37 @@ int32_t clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi 
 void fx_lens(Pixel* buffer, float a, float b, float c) {
   Pixel* buf = fx_target(buffer);
   const double s = static_cast<double>(c) * 120;
-  float us[FRAME_W], vs[FRAME_H];
-  for (int x = 0; x < FRAME_W; ++x) us[x] = static_cast<float>((x - 120) / s);
-  for (int y = 0; y < FRAME_H; ++y) vs[y] = static_cast<float>((y - 75) / s);
-  for (int y = 0; y < FRAME_H; ++y) {
-    const float v = vs[y];
-    for (int x = 0; x < FRAME_W; ++x) {
-      const float u = us[x];
-      // Intermediates are wider than float and rounded where a float is
-      // stored (u, v, the root's argument, su, sv): at c = 1 a u just below
-      // its exact value then samples the left neighbour.
-      // n = trunc(x * 256) of x = u^2 + v^2; d = int_sqrt(n) / 16 is below 1 only for n < 256.
-      const float dist_sq = static_cast<float>(static_cast<double>(u) * u + static_cast<double>(v) * v);
-      const int32_t n = trunc_i32(dist_sq * 256.0f);
-      const float m = n < 256 ? lens_table.magnification[n < 0 ? 0 : lens_table.sqrt_step[n]] : 1.0f;
+  // Per column and row: u and v, their squares, and for each of the 16
+  // magnifications inside the circle (index 16: outside, m = 1) the source
+  // column and row. Intermediates are wider than float and rounded where a
+  // float is stored (u, v, the root's argument, su, sv): at c = 1 a u just
+  // below its exact value then samples the left neighbour.
+  static double u_sq[FRAME_W], v_sq[FRAME_H];
+  static int16_t src_x[17][FRAME_W], src_y[17][FRAME_H];
+  for (int x = 0; x < FRAME_W; ++x) {
+    const float u = static_cast<float>((x - 120) / s);
+    u_sq[x] = static_cast<double>(u) * u;
+    for (int k = 0; k <= 16; ++k) {
+      const float m = k < 16 ? lens_table.magnification[k] : 1.0f;
       const float su = static_cast<float>(u * (static_cast<double>(a) * m + 1.0 - a));
+      src_x[k][x] = static_cast<int16_t>(clamp(trunc_i32(su * 120.0 + 120.0), 0, FRAME_W - 1));
+    }
+  }
+  for (int y = 0; y < FRAME_H; ++y) {
+    const float v = static_cast<float>((y - 75) / s);
+    v_sq[y] = static_cast<double>(v) * v;
+    for (int k = 0; k <= 16; ++k) {
+      const float m = k < 16 ? lens_table.magnification[k] : 1.0f;
       const float sv = static_cast<float>(v * (static_cast<double>(b) * m + 1.0 - b));
-      const int32_t sx = clamp(trunc_i32(su * 120.0 + 120.0), 0, FRAME_W - 1);
-      const int32_t sy = clamp(trunc_i32(sv * 120.0 + 75.0), 0, FRAME_H - 1);
-      scratch[y * FRAME_W + x] = buf[sy * FRAME_W + sx];
+      src_y[k][y] = static_cast<int16_t>(clamp(trunc_i32(sv * 120.0 + 75.0), 0, FRAME_H - 1));
+    }
+  }
+  for (int y = 0; y < FRAME_H; ++y) {
+    for (int x = 0; x < FRAME_W; ++x) {
+      // n = trunc((u^2 + v^2) * 256); d = int_sqrt(n) / 16 is below 1 only for n < 256.
+      const int32_t n = trunc_i32(static_cast<float>(u_sq[x] + v_sq[y]) * 256.0f);
+      const int k = n >= 256 ? 16 : (n < 0 ? 0 : lens_table.sqrt_step[n]);
+      scratch[y * FRAME_W + x] = buf[src_y[k][y] * FRAME_W + src_x[k][x]];
     }
   }
   std::memcpy(buf, scratch, sizeof scratch);

@@ -10,12 +10,20 @@ constexpr Fixed FIX_ONE = 4096;
 // Float or double to int32 truncating toward zero. Values that do not fit
 // (and NaN) give INT32_MIN, as the x86 conversion instruction does, so odd
 // input data stays defined behaviour.
-int32_t trunc_i32(double value);
+inline int32_t trunc_i32(double value) {
+  // Written as a range test that NaN fails, so the cast is always defined.
+  if (!(value > -2147483649.0 && value < 2147483648.0)) return INT32_MIN;
+  return static_cast<int32_t>(value);
+}
 
-Fixed fix_from_float(float f);   // f * 4096, truncated toward zero
-float fix_to_float(Fixed a);     // a / 4096
-Fixed fix_from_int(int32_t n);   // n << 12, wrapping
-int32_t fix_to_int(Fixed a);     // floor(a / 4096)
+// f * 4096, truncated toward zero.
+inline Fixed fix_from_float(float f) { return trunc_i32(f * 4096.0f); }
+// a / 4096.
+inline float fix_to_float(Fixed a) { return static_cast<float>(a * (1.0 / 4096.0)); }
+// n << 12, wrapping.
+inline Fixed fix_from_int(int32_t n) { return static_cast<Fixed>(static_cast<uint32_t>(n) << 12); }
+// floor(a / 4096).
+inline int32_t fix_to_int(Fixed a) { return a >> 12; }
 
 // Exact 64-bit product shifted right by 12 (floor), low 32 bits.
 inline Fixed fix_mul(Fixed a, Fixed b) {
@@ -27,7 +35,7 @@ inline Fixed fix_div(Fixed a, Fixed b) {
 }
 
 // n * f truncated toward zero; turns a float texture coordinate into 1/32768 units.
-int32_t fix_int_times_float(int32_t n, float f);
+inline int32_t fix_int_times_float(int32_t n, float f) { return trunc_i32(static_cast<float>(n) * f); }
 
 // floor(sqrt(n)) for n >= 0, 0 for negative n; bit by bit, no division.
 int32_t int_sqrt(int32_t n);

@@ -5,6 +5,7 @@
 
 #include "common/random.h"
 #include "image/effects.h"
+#include "render3d/fixed_math.h"
 #include "render3d/raster.h"
 
 namespace {
@@ -161,4 +162,98 @@ TEST(DepthShade, ClearBufferLeavesFrameAndFlatAreasKeepSevenEighths) {
   g.assign(FRAME_PIXELS, pixel_rgba(200, 80, 8, 33));
   fx_depth_shade(g.data(), depth.data(), 4 * 300 * 4096, 2 * 2 * 4096, 16.0f, 0.25f);
   EXPECT_LT(pixel_r(g[70 * FRAME_W + 100]), 175u);
+}
+
+// The fast paths (running sums, reciprocals, tables) against the plain
+// per-pixel definitions on noisy frames and odd regions.
+namespace {
+
+std::vector<int32_t> plain_blur_int(std::vector<int32_t> v, int x0, int y0, int x1, int y1, int r) {
+  for (int pass = 0; pass < 2; ++pass) {
+    const std::vector<int32_t> in = v;
+    for (int y = y0; y < y1; ++y) {
+      for (int x = x0; x < x1; ++x) {
+        int64_t sum = 0;
+        int count = 0;
+        for (int t = -r; t <= r; ++t) {
+          const int xx = pass == 0 ? x + t : x, yy = pass == 0 ? y : y + t;
+          if (xx < x0 || xx >= x1 || yy < y0 || yy >= y1) continue;
+          sum += in[yy * FRAME_W + xx];
+          ++count;
+        }
+        v[y * FRAME_W + x] = static_cast<int32_t>(sum / count);
+      }
+    }
+  }
+  return v;
+}
+
+std::vector<Pixel> plain_blur(std::vector<Pixel> f, int x0, int y0, int x1, int y1, int amount) {
+  const int r = amount > 0 ? amount : -amount;
+  for (int pass = 0; pass < 2; ++pass) {
+    const std::vector<Pixel> in = f;
+    for (int y = y0; y < y1; ++y) {
+      for (int x = x0; x < x1; ++x) {
+        Pixel out = in[y * FRAME_W + x] & 0xFF000000u;
+        for (int k = 0; k < 3; ++k) {
+          int16_t sum = 0;
+          int count = 0;
+          for (int t = -r; t <= r; ++t) {
+            const int xx = pass == 0 ? x + t : x, yy = pass == 0 ? y : y + t;
+            if (xx < x0 || xx >= x1 || yy < y0 || yy >= y1) continue;
+            sum = static_cast<int16_t>(sum + ((in[yy * FRAME_W + xx] >> (8 * k)) & 0xFF));
+            ++count;
+          }
+          const int orig = (in[y * FRAME_W + x] >> (8 * k)) & 0xFF;
+          int value = sum / count;
+          if (amount <= 0) value = orig + (orig - value) / 6;
+          out |= static_cast<Pixel>(std::clamp(value, 0, 255)) << (8 * k);
+        }
+        f[y * FRAME_W + x] = out;
+      }
+    }
+  }
+  return f;
+}
+
+}  // namespace
+
+TEST(Blur, FastPathsMatchThePlainDefinition) {
+  rand_seed(11);
+  std::vector<int32_t> values(FRAME_PIXELS);
+  for (int32_t& v : values) v = (rand_next() << 17) ^ (rand_next() << 2) ^ rand_next();
+  for (int r : {1, 5, 16, 200}) {
+    std::vector<int32_t> fast = values;
+    fx_blur_int(fast.data(), 3, 0, 239, 149, static_cast<uint8_t>(r));
+    ASSERT_EQ(fast, plain_blur_int(values, 3, 0, 239, 149, r)) << "radius " << r;
+  }
+  std::vector<Pixel> frame(FRAME_PIXELS);
+  for (Pixel& p : frame) p = static_cast<Pixel>(rand_next()) * 131071u ^ static_cast<Pixel>(rand_next()) << 15;
+  for (int amount : {1, 3, -6, -1, 70, -128}) {
+    std::vector<Pixel> fast = frame;
+    fx_blur(fast.data(), 7, 2, 200, 149, static_cast<int8_t>(amount));
+    ASSERT_EQ(fast, plain_blur(frame, 7, 2, 200, 149, amount)) << "amount " << amount;
+  }
+}
+
+TEST(Lens, TablesMatchThePlainDefinition) {
+  const std::vector<Pixel> before = gradient();
+  const float cases[2][3] = {{0.8f, 0.5f, 1.1f}, {1.0f, 1.0f, 0.7f}};
+  for (const auto& abc : cases) {
+    std::vector<Pixel> fast = before;
+    fx_lens(fast.data(), abc[0], abc[1], abc[2]);
+    const double s = static_cast<double>(abc[2]) * 120;
+    for (int y = 0; y < FRAME_H; ++y) {
+      for (int x = 0; x < FRAME_W; ++x) {
+        const float u = static_cast<float>((x - 120) / s), v = static_cast<float>((y - 75) / s);
+        const float d = float_sqrt_coarse(static_cast<float>(static_cast<double>(u) * u + static_cast<double>(v) * v));
+        const float m = d < 1.0f ? 1.0f / float_sqrt_coarse(1.0f - d * d) : 1.0f;
+        const float su = static_cast<float>(u * (static_cast<double>(abc[0]) * m + 1.0 - abc[0]));
+        const float sv = static_cast<float>(v * (static_cast<double>(abc[1]) * m + 1.0 - abc[1]));
+        const int sx = std::clamp(static_cast<int>(su * 120.0 + 120.0), 0, FRAME_W - 1);
+        const int sy = std::clamp(static_cast<int>(sv * 120.0 + 75.0), 0, FRAME_H - 1);
+        ASSERT_EQ(fast[y * FRAME_W + x], before[sy * FRAME_W + sx]) << x << "," << y;
+      }
+    }
+  }
 }
