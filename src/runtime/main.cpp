@@ -58,6 +58,23 @@ bool enter_data_dir(const std::string& named) {
   return true;
 }
 
+// A short table would quietly turn every frame into the wrong characters;
+// it is stopped like a missing one. Null when both tables have their size.
+const char* short_table() {
+  struct Table {
+    const char* path;
+    off_t size;
+  };
+  static const Table tables[] = {
+      {CHARMAP_PATH, CHAR_MAP_SIZE},
+      {COLMAP_PATH, COLOR_CODES * static_cast<off_t>(sizeof(uint8_t) + sizeof(float))}};
+  for (const Table& table : tables) {
+    struct stat info {};
+    if (stat(table.path, &info) == 0 && info.st_size < table.size) return table.path;
+  }
+  return nullptr;
+}
+
 std::string absolute(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
   char cwd[PATH_MAX];
@@ -120,6 +137,10 @@ int main(int argc, char** argv) {
   if (!enter_data_dir(options.data_dir)) return 1;
   if (const char* missing = cell_missing_table()) {
     std::fprintf(stderr, "kolv17: %s is missing; run `make data` to generate it\n", missing);
+    return 1;
+  }
+  if (const char* damaged = short_table()) {
+    std::fprintf(stderr, "kolv17: %s is too short; run `make data` to generate it again\n", damaged);
     return 1;
   }
   if (!options.headless && !con_output_is_terminal()) {
