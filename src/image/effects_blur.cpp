@@ -37,7 +37,8 @@ inline int32_t divide_by(int32_t n, uint64_t m) {
 
 // The window sum read as a signed 16-bit number (large radii wrap), its
 // mean, then the sharpen step; clamped to a byte.
-inline uint32_t filtered(int32_t sum, uint64_t m, int32_t orig, bool sharpen) {
+template <bool sharpen>
+inline uint32_t filtered(int32_t sum, uint64_t m, int32_t orig) {
   const int32_t mean = divide_by(static_cast<int16_t>(sum), m);
   return fx_clamp_byte(sharpen ? orig + (orig - mean) / 6 : mean);
 }
@@ -62,7 +63,8 @@ void prepare_mean_table(int count) {
   mean_table_count = count;
 }
 
-inline uint32_t filtered_full(int32_t sum, int32_t orig, bool sharpen) {
+template <bool sharpen>
+inline uint32_t filtered_full(int32_t sum, int32_t orig) {
   const uint32_t mean = mean_table[sum];
   return sharpen ? sharpen_table.v[orig << 8 | mean] : mean;
 }
@@ -76,27 +78,33 @@ inline int window_count(int i, int n, int r) {
   return hi - lo + 1;
 }
 
-void blur_byte_rows(Pixel* buf, const FxRegion& reg, int r, bool sharpen) {
+template <bool sharpen>
+void blur_byte_rows(Pixel* buf, const FxRegion& reg, int r) {
   const int n = reg.x1 - reg.x0;
   const bool fast = r <= FAST_RADIUS_MAX;
   for (int y = reg.y0; y < reg.y1; ++y) {
     Pixel* row = buf + y * FRAME_W + reg.x0;
     int32_t sum[3] = {0, 0, 0};
     for (int i = 0; i < n; ++i) {
+#pragma GCC unroll 3
       for (int k = 0; k < 3; ++k) line_channel[k][i] = channel(row[i], k);
     }
     for (int i = 0; i <= r && i < n; ++i) {
+#pragma GCC unroll 3
       for (int k = 0; k < 3; ++k) sum[k] += line_channel[k][i];
     }
     for (int i = 0; i < n; ++i) {
       Pixel out = row[i] & 0xFF000000u;
       if (fast && i >= r && i + r < n) {
-        for (int k = 0; k < 3; ++k) out |= filtered_full(sum[k], line_channel[k][i], sharpen) << (8 * k);
+#pragma GCC unroll 3
+        for (int k = 0; k < 3; ++k) out |= filtered_full<sharpen>(sum[k], line_channel[k][i]) << (8 * k);
       } else {
         const uint64_t m = reciprocals.m[window_count(i, n, r)];
-        for (int k = 0; k < 3; ++k) out |= filtered(sum[k], m, line_channel[k][i], sharpen) << (8 * k);
+#pragma GCC unroll 3
+        for (int k = 0; k < 3; ++k) out |= filtered<sharpen>(sum[k], m, line_channel[k][i]) << (8 * k);
       }
       row[i] = out;
+#pragma GCC unroll 3
       for (int k = 0; k < 3; ++k) {
         if (i + 1 + r < n) sum[k] += line_channel[k][i + 1 + r];
         if (i - r >= 0) sum[k] -= line_channel[k][i - r];
@@ -105,18 +113,23 @@ void blur_byte_rows(Pixel* buf, const FxRegion& reg, int r, bool sharpen) {
   }
 }
 
-void blur_byte_columns(Pixel* buf, const FxRegion& reg, int r, bool sharpen) {
+// Adds (sign 1) or removes (-1) one row of the pass input to the column sums.
+void add_row_to_columns(const Pixel* row, int w, int sign) {
+  for (int x = 0; x < w; ++x) {
+#pragma GCC unroll 3
+    for (int k = 0; k < 3; ++k) column_sum[k][x] += sign * channel(row[x], k);
+  }
+}
+
+template <bool sharpen>
+void blur_byte_columns(Pixel* buf, const FxRegion& reg, int r) {
   const int w = reg.x1 - reg.x0;
   const int h = reg.y1 - reg.y0;
   for (int j = 0; j < h; ++j) {
     std::memcpy(scratch_pixels + j * FRAME_W, buf + (reg.y0 + j) * FRAME_W + reg.x0, w * sizeof(Pixel));
   }
   std::memset(column_sum, 0, sizeof column_sum);
-  for (int j = 0; j <= r && j < h; ++j) {
-    for (int x = 0; x < w; ++x) {
-      for (int k = 0; k < 3; ++k) column_sum[k][x] += channel(scratch_pixels[j * FRAME_W + x], k);
-    }
-  }
+  for (int j = 0; j <= r && j < h; ++j) add_row_to_columns(scratch_pixels + j * FRAME_W, w, 1);
   const bool fast = r <= FAST_RADIUS_MAX;
   for (int j = 0; j < h; ++j) {
     const Pixel* in = scratch_pixels + j * FRAME_W;
@@ -124,25 +137,21 @@ void blur_byte_columns(Pixel* buf, const FxRegion& reg, int r, bool sharpen) {
     if (fast && j >= r && j + r < h) {
       for (int x = 0; x < w; ++x) {
         Pixel p = in[x] & 0xFF000000u;
-        for (int k = 0; k < 3; ++k) p |= filtered_full(column_sum[k][x], channel(in[x], k), sharpen) << (8 * k);
+#pragma GCC unroll 3
+        for (int k = 0; k < 3; ++k) p |= filtered_full<sharpen>(column_sum[k][x], channel(in[x], k)) << (8 * k);
         out[x] = p;
       }
     } else {
       const uint64_t m = reciprocals.m[window_count(j, h, r)];
       for (int x = 0; x < w; ++x) {
         Pixel p = in[x] & 0xFF000000u;
-        for (int k = 0; k < 3; ++k) p |= filtered(column_sum[k][x], m, channel(in[x], k), sharpen) << (8 * k);
+#pragma GCC unroll 3
+        for (int k = 0; k < 3; ++k) p |= filtered<sharpen>(column_sum[k][x], m, channel(in[x], k)) << (8 * k);
         out[x] = p;
       }
     }
-    const Pixel* enter = j + 1 + r < h ? scratch_pixels + (j + 1 + r) * FRAME_W : nullptr;
-    const Pixel* leave = j - r >= 0 ? scratch_pixels + (j - r) * FRAME_W : nullptr;
-    for (int x = 0; x < w; ++x) {
-      for (int k = 0; k < 3; ++k) {
-        if (enter) column_sum[k][x] += channel(enter[x], k);
-        if (leave) column_sum[k][x] -= channel(leave[x], k);
-      }
-    }
+    if (j + 1 + r < h) add_row_to_columns(scratch_pixels + (j + 1 + r) * FRAME_W, w, 1);
+    if (j - r >= 0) add_row_to_columns(scratch_pixels + (j - r) * FRAME_W, w, -1);
   }
 }
 
@@ -209,6 +218,11 @@ void fx_blur(Pixel* buffer, int16_t x0, int16_t y0, int16_t x1, int16_t y1, int8
   const bool sharpen = amount < 0;
   const int r = sharpen ? -amount : amount;
   if (r <= FAST_RADIUS_MAX) prepare_mean_table(2 * r + 1);
-  blur_byte_rows(buf, reg, r, sharpen);
-  blur_byte_columns(buf, reg, r, sharpen);
+  if (sharpen) {
+    blur_byte_rows<true>(buf, reg, r);
+    blur_byte_columns<true>(buf, reg, r);
+  } else {
+    blur_byte_rows<false>(buf, reg, r);
+    blur_byte_columns<false>(buf, reg, r);
+  }
 }

@@ -25,8 +25,9 @@ void fx_depth_shade(Pixel* buffer, const int32_t* depth, int32_t depth_far, int3
     const float w = 1.0f - t;
     const Pixel p = buf[i];
     Pixel out = p & 0xFF000000u;
+    // byte x w lies in 0..255: a plain conversion truncates it.
     for (int s = 0; s < 24; s += 8) {
-      out |= static_cast<Pixel>(trunc_i32(static_cast<float>((p >> s) & 0xFF) * w)) << s;
+      out |= static_cast<Pixel>(static_cast<int32_t>(static_cast<float>((p >> s) & 0xFF) * w)) << s;
     }
     buf[i] = out;
   }
