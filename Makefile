@@ -14,7 +14,7 @@ PACKAGES := cmake g++ pkg-config libsdl2-dev libmpg123-dev libfftw3-dev libopenm
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all run test deps build data bench fuzz check-sanitize install clean distclean
+.PHONY: all run test deps build data bench fuzz check-sanitize install install-files clean distclean
 
 all: build data
 
@@ -72,6 +72,11 @@ fuzz: deps
 
 PREFIX ?= /usr/local
 install: build data
+	@$(MAKE) --no-print-directory install-files
+
+# The copying alone, of what `build` and `data` made (the install test runs it
+# against its own build).
+install-files:
 	install -D -m 755 $(KOLV17) $(DESTDIR)$(PREFIX)/bin/kolv17
 	install -d $(DESTDIR)$(PREFIX)/share/kolv17/data
 	cp -r data/. $(DESTDIR)$(PREFIX)/share/kolv17/data/
