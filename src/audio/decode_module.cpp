@@ -20,7 +20,12 @@ openmpt_module* mod_open(const char* path) {
   openmpt_module* mod =
       openmpt_module_create_from_memory2(bytes.data(), bytes.size(), openmpt_log_func_silent, nullptr,
                                          openmpt_error_func_ignore, nullptr, nullptr, nullptr, nullptr);
-  if (!mod) std::fprintf(stderr, "Music:%s: not a readable module\n", path);
+  if (!mod) {
+    std::fprintf(stderr, "Music:%s: not a readable module\n", path);
+    return nullptr;
+  }
+  // A seek into the middle of a note still sounds it, as playing there would.
+  openmpt_module_ctl_set_boolean(mod, "seek.sync_samples", 1);
   return mod;
 }
 

@@ -24,3 +24,8 @@ int64_t mod_length(openmpt_module* mod);  // frames
 // Both return the new position in frames, or -1 past the end.
 int64_t mod_seek_order(openmpt_module* mod, int32_t order);
 int64_t mod_seek_frame(openmpt_module* mod, int64_t frame);
+
+// Mono mix of the MUSIC_FFT_SIZE frames that end at frame `end` (exclusive)
+// of whichever of mp3 / mod is given; what lies before the start or past the
+// end is silence. Moves that decoder's position.
+void decode_window(mpg123_handle* mp3, openmpt_module* mod, int64_t end, float* mono);

@@ -22,6 +22,7 @@ uint64_t ticks_per_second;
 int64_t music_frame;        // next music frame to decode
 int64_t frames_since_seek;  // frames delivered since music_frame was set
 bool ended;
+bool detached;
 int64_t delivered;          // frames handed to the device since it opened
 uint64_t last_callback_tick;
 uint64_t last_seek_tick;
@@ -31,7 +32,7 @@ float scratch[BUFFER_FRAMES * 2];
 
 int decode(float* stereo, int frames) {
   int got = 0;
-  if (!ended) {
+  if (!ended && !detached) {
     if (music_stream)
       got = mp3_read(music_stream, stereo, frames);
     else if (music_song)
@@ -94,9 +95,15 @@ bool dev_open(bool silent) {
   return true;
 }
 
-void dev_lock() { SDL_LockAudioDevice(device); }
+// Without a device (the music followed the clock from the start) there is
+// no other thread to keep out.
+void dev_lock() {
+  if (device) SDL_LockAudioDevice(device);
+}
 
-void dev_unlock() { SDL_UnlockAudioDevice(device); }
+void dev_unlock() {
+  if (device) SDL_UnlockAudioDevice(device);
+}
 
 void dev_set_music_frame(int64_t frame) {
   last_seek_tick = SDL_GetPerformanceCounter();
@@ -108,6 +115,12 @@ void dev_set_music_frame(int64_t frame) {
 void dev_set_ended(int64_t end_frame) {
   music_frame = end_frame;
   ended = true;
+}
+
+void dev_detach(bool on) {
+  dev_lock();
+  detached = on;
+  dev_unlock();
 }
 
 void dev_clear_history() { std::fill(history, history + HISTORY, 0.0f); }

@@ -13,6 +13,9 @@ void dev_unlock();
 void dev_set_music_frame(int64_t frame);
 // Under the lock: a seek went past the end, which stays the position.
 void dev_set_ended(int64_t end_frame);
+// While detached the device plays silence and leaves the music alone: the
+// music then follows the demo clock instead. Takes the lock itself.
+void dev_detach(bool detached);
 // Under the lock: forget the samples of music that was stopped.
 void dev_clear_history();
 // Music frame being heard now.

@@ -1,5 +1,6 @@
 #include "audio/music.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "audio/decoder.h"
@@ -11,9 +12,40 @@ openmpt_module* music_song;
 mpg123_handle* music_stream;
 float music_spectrum[MUSIC_BINS];
 
-static bool silent;
+namespace {
+bool silent;
+bool following;
+int64_t follow_ms;  // demo time the music is at while following the clock
+
+int64_t length_frames() {
+  if (music_song) return mod_length(music_song);
+  if (music_stream) return mp3_length(music_stream);
+  return 0;
+}
+
+// Under the device lock: the music goes on from this frame, or ends at -1.
+void place(int64_t frame) {
+  if (following)
+    follow_ms = (frame < 0 ? length_frames() : frame) * 1000 / MUSIC_RATE;
+  else if (frame < 0)
+    dev_set_ended(length_frames());
+  else
+    dev_set_music_frame(frame);
+}
+}  // namespace
 
 void music_set_silent(bool on) { silent = on; }
+
+void music_follow_clock(bool on) {
+  if (on == following) return;
+  music_stop();
+  following = on;
+  dev_detach(on);
+}
+
+void music_follow(int32_t demo_ms) {
+  if (following) follow_ms = demo_ms;
+}
 
 bool music_is_mp3(const char* path) {
   if (!path) return false;
@@ -22,10 +54,10 @@ bool music_is_mp3(const char* path) {
 }
 
 int music_start(const char* path) {
-  if (!music_ready) {
-    if (!dev_open(silent)) return 0;  // a later call tries again
-    music_ready = 1;
-  }
+  // Following the clock needs no device; otherwise one opens once per run
+  // and a failed open is tried again by a later call.
+  if (!following && !dev_open(silent)) return 0;
+  music_ready = 1;
   if (music_song || music_stream) music_stop();
   if (!path) return 0;
   // Opened before taking the lock: the scan of a long file must not stall
@@ -41,7 +73,7 @@ int music_start(const char* path) {
     dev_lock();
     music_song = mod;
   }
-  dev_set_music_frame(0);
+  place(0);
   dev_unlock();
   return 1;
 }
@@ -53,7 +85,7 @@ void music_stop() {
   mpg123_handle* mp3 = music_stream;
   music_song = nullptr;
   music_stream = nullptr;
-  dev_set_music_frame(0);
+  place(0);
   dev_clear_history();
   dev_unlock();
   if (mod) mod_close(mod);
@@ -61,7 +93,9 @@ void music_stop() {
 }
 
 int32_t music_position_ms() {
-  return static_cast<int32_t>(dev_heard_frame() * 1000 / MUSIC_RATE);
+  if (!following) return static_cast<int32_t>(dev_heard_frame() * 1000 / MUSIC_RATE);
+  // Before the start the music waits at 0; past the end it stays there.
+  return static_cast<int32_t>(std::clamp<int64_t>(follow_ms, 0, length_frames() * 1000 / MUSIC_RATE));
 }
 
 // A module moves by whole orders, a stream by a second; positions before the
@@ -69,20 +103,19 @@ int32_t music_position_ms() {
 static void seek_by(int step) {
   if (music_song) {
     dev_lock();
-    int64_t frame = mod_seek_order(music_song, mod_order(music_song) + step);
-    if (frame < 0)
-      dev_set_ended(mod_length(music_song));
-    else
-      dev_set_music_frame(frame);
+    // Following, the decoder is wherever the last spectrum left it.
+    if (following) mod_seek_frame(music_song, follow_ms * MUSIC_RATE / 1000);
+    place(mod_seek_order(music_song, mod_order(music_song) + step));
     dev_unlock();
   } else if (music_stream) {
-    int64_t ms = static_cast<int64_t>(music_position_ms()) + step * 1000;
-    int64_t frame = ms < 0 ? 0 : ms * MUSIC_RATE / 1000;
+    int64_t ms = std::max<int64_t>(music_position_ms() + int64_t{step} * 1000, 0);
+    if (following) {
+      follow_ms = ms;  // the spectrum seeks for itself
+      return;
+    }
+    int64_t frame = ms * MUSIC_RATE / 1000;
     dev_lock();
-    if (mp3_seek(music_stream, frame))
-      dev_set_music_frame(frame);
-    else
-      dev_set_ended(mp3_length(music_stream));
+    place(mp3_seek(music_stream, frame) ? frame : -1);
     dev_unlock();
   }
 }
@@ -94,7 +127,10 @@ void music_seek_forward() { seek_by(1); }
 void music_update_spectrum() {
   if (!music_ready) return;
   float mono[MUSIC_FFT_SIZE];
-  dev_heard_window(mono);
+  if (following)
+    decode_window(music_stream, music_song, follow_ms * MUSIC_RATE / 1000, mono);
+  else
+    dev_heard_window(mono);
   spectrum_compute(mono, music_spectrum);
 }
 

@@ -12,7 +12,7 @@ constexpr int MUSIC_RATE = 44100;
 constexpr int MUSIC_FFT_SIZE = 1024;
 constexpr int MUSIC_BINS = MUSIC_FFT_SIZE / 2;
 
-extern int music_ready;               // the sound device was opened (once per run)
+extern int music_ready;               // the sound device was opened, or the clock is followed
 extern openmpt_module* music_song;    // a tracker module, or none
 extern mpg123_handle* music_stream;   // an MP3 stream, or none
 // Magnitudes of the last music_update_spectrum(); bin i is about i x 43.07 Hz,
@@ -21,6 +21,13 @@ extern float music_spectrum[MUSIC_BINS];
 
 // Call before the first music_start to play on the silent device.
 void music_set_silent(bool silent);
+// Headless runs: no device plays; the position is what music_follow last
+// set, so the spectrum matches the demo time however fast frames are made.
+// Switching releases what plays; call it before music_start.
+void music_follow_clock(bool on);
+// While following the clock: the demo time now, once per frame before the
+// spectrum is taken. Ignored otherwise.
+void music_follow(int32_t demo_ms);
 // 1 when the music plays, 0 otherwise (the show then runs silently).
 int music_start(const char* path);
 void music_stop();

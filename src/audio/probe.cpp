@@ -7,25 +7,19 @@
 #include "audio/spectrum.h"
 
 bool audio_probe_spectrum(const char* path, int at_ms, float* bins) {
-  static float stereo[MUSIC_FFT_SIZE * 2];
   float mono[MUSIC_FFT_SIZE];
   int64_t end = static_cast<int64_t>(std::max(at_ms, 0)) * MUSIC_RATE / 1000;
-  int64_t start = std::max<int64_t>(end - MUSIC_FFT_SIZE, 0);
-  int lead = static_cast<int>(MUSIC_FFT_SIZE - (end - start));  // silence before the start
-  int got = 0;
   if (music_is_mp3(path)) {
     mpg123_handle* mp3 = mp3_open(path);
     if (!mp3) return false;
-    if (mp3_seek(mp3, start)) got = mp3_read(mp3, stereo, MUSIC_FFT_SIZE - lead);
+    decode_window(mp3, nullptr, end, mono);
     mp3_close(mp3);
   } else {
     openmpt_module* mod = mod_open(path);
     if (!mod) return false;
-    if (mod_seek_frame(mod, start) >= 0) got = mod_read(mod, stereo, MUSIC_FFT_SIZE - lead);
+    decode_window(nullptr, mod, end, mono);
     mod_close(mod);
   }
-  std::fill(mono, mono + MUSIC_FFT_SIZE, 0.0f);
-  for (int i = 0; i < got; i++) mono[lead + i] = (stereo[2 * i] + stereo[2 * i + 1]) * 0.5f;
   spectrum_compute(mono, bins);
   return true;
 }
