@@ -14,7 +14,7 @@ PACKAGES := cmake g++ pkg-config libsdl2-dev libmpg123-dev libfftw3-dev libopenm
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all run test deps build data bench fuzz check-sanitize install install-files clean distclean
+.PHONY: all run test deps build data bench fuzz check-sanitize sanitize-build soak install install-files clean distclean
 
 all: build data
 
@@ -51,12 +51,20 @@ test: build data
 bench: build data
 	$(BUILD)/kolv17_bench
 
-# Sanitizer build: the tests and one headless show under ASan and UBSan.
-check-sanitize: deps data
+sanitize-build: deps
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKOLV_SANITIZE=ON > /dev/null
 	cmake --build build-sanitize -j $(JOBS)
+
+# Sanitizer build: the tests and one headless show under ASan and UBSan.
+check-sanitize: deps data sanitize-build
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 build-sanitize/kolv17 --headless --no-audio --fps 25
+
+# The show with scripted arrows and F5 reloads, SOAK_RUNS times under the
+# sanitizers (long: about a minute a run).
+SOAK_RUNS ?= 20
+soak: deps data sanitize-build
+	tests/soak.sh build-sanitize/kolv17 $(SOAK_RUNS)
 
 # Every fuzz target for FUZZ_SECONDS each (libFuzzer, ASan + UBSan).
 FUZZ_SECONDS ?= 60
