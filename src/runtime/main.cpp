@@ -90,7 +90,7 @@ int run_test_card(const Options& options) {
   int32_t until = options.until_ms >= 0 ? options.until_ms : 10000;
   for (;;) {
     auto t = static_cast<int32_t>(clock_ms() - start);
-    if (options.headless && t >= until) break;
+    if ((options.headless || options.until_ms >= 0) && t >= until) break;
     run_control_frame_begins(t);
     test_card_draw(t);
     fb_present();
@@ -161,7 +161,9 @@ int main(int argc, char** argv) {
       !capture_begin({capture_path.c_str(), options.capture_font, MUSIC_PATH})) {
     return 1;
   }
-  if (options.no_audio || options.headless) music_set_silent(true);
+  // Headless time is virtual: the music sits at the demo time instead of playing.
+  if (options.headless) music_follow_clock(true);
+  else if (options.no_audio) music_set_silent(true);
   run_control_configure(settings);
 
   if (options.test_card) {

@@ -61,7 +61,7 @@ const char* options_usage() {
          "  --test-card            show the colour test card instead of the show\n"
          "  --headless             no terminal: a virtual clock advances 1000/fps ms per frame\n"
          "  --fps N                virtual frame rate of headless runs (default 50)\n"
-         "  --until MS             headless: stop at this demo time (default: end of show)\n"
+         "  --until MS             stop at this demo time (default: end of show)\n"
          "  --render LIST --out DIR\n"
          "                         headless: for each demo time in LIST (ms, comma-separated)\n"
          "                         write DIR/frame-MS.png, DIR/cells-MS.png, DIR/cells-MS.ans\n"

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "audio/music.h"
 #include "display/console.h"
 #include "runtime/capture.h"
 #include "runtime/cast.h"
@@ -141,8 +142,9 @@ void run_control_viewer_ends() {
 }
 
 bool run_control_should_stop(int32_t t) {
-  if (!settings.headless) return false;
+  // --until cuts a live run short too (rehearsals, terminal tests).
   if (settings.until_ms >= 0) return t >= settings.until_ms;
+  if (!settings.headless) return false;
   if (t >= HEADLESS_SAFETY_LIMIT_MS) {
     if (!warned_limit) {
       std::fprintf(stderr, "kolv17: the schedule did not end within %d minutes; stopping\n",
@@ -156,6 +158,7 @@ bool run_control_should_stop(int32_t t) {
 
 void run_control_frame_begins(int32_t t) {
   headless_frame_begins(t);
+  if (settings.headless) music_follow(t);
   if (capture_is_active() && !capture_length_set) {
     capture_set_length(settings.until_ms >= 0 ? settings.until_ms : schedule_end_ms());
     capture_length_set = true;

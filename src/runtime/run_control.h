@@ -12,7 +12,7 @@ struct ScriptedKey {
 
 struct RunSettings {
   bool headless = false;
-  int32_t until_ms = -1;  // headless: -1 = run to the end of the schedule
+  int32_t until_ms = -1;  // -1 = run to the end of the schedule
   bool stats = false;
   int max_fps = 0;        // 0 = uncapped
   std::vector<ScriptedKey> keys;

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "robustness/show_run.h"
+
+// What the program itself writes besides the show: statistics, recordings,
+// and the frame cap seen from outside.
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool have(const char* program) {
+  return std::system((std::string("command -v ") + program + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+int frames_in(const std::string& stats) {
+  std::smatch m;
+  return std::regex_search(stats, m, std::regex("frames: (\\d+)")) ? std::stoi(m[1]) : -1;
+}
+
+// A live run on a pseudo-terminal that `script` provides, ended by --until.
+ShowRun live(const std::string& args) {
+  return show_command("script -qec " + show_quote(show_quote(show_program()) + " " + args) +
+                      " /dev/null < /dev/null");
+}
+
+}  // namespace
+
+TEST(Stats, SummaryHasEveryFigure) {
+  if (!fs::exists("data/charmap.lut")) GTEST_SKIP() << "no data/: run make data";
+  ShowRun run = show_run({"--headless", "--fps", "10", "--until", "3000", "--stats"});
+  ASSERT_TRUE(run.exited && run.status == 0) << run.output;
+  EXPECT_EQ(frames_in(run.output), 30) << run.output;
+  for (const char* figure : {"fps)", "bytes per frame: ", "cells elided: ", "median/p95", "draw",
+                             "convert", "encode", "write", "  all "}) {
+    EXPECT_NE(run.output.find(figure), std::string::npos) << figure << " missing:\n" << run.output;
+  }
+}
+
+// The cap only thins out frames: a two-second live run at 10 frames a
+// second draws no more than 21, where the uncapped run draws many more.
+TEST(MaxFps, LiveRunDrawsNoMoreFramesThanTheCap) {
+  if (!have("script")) GTEST_SKIP() << "script (util-linux) is not installed";
+  ShowRun capped = live("--test-card --no-audio --until 2000 --stats --max-fps 10");
+  ShowRun free = live("--test-card --no-audio --until 2000 --stats");
+  ASSERT_TRUE(capped.exited && capped.status == 0) << capped.output;
+  ASSERT_TRUE(free.exited && free.status == 0) << free.output;
+  int capped_frames = frames_in(capped.output);
+  int free_frames = frames_in(free.output);
+  EXPECT_GE(capped_frames, 1) << capped.output;
+  EXPECT_LE(capped_frames, 21);
+  EXPECT_GT(free_frames, 21) << "the default stays uncapped";
+}
+
+// Both recordings from the program itself: a second of the show as a
+// video with sound, and as a cast whose last event is at its last frame.
+TEST(Recordings, CaptureAndCastOfTheShow) {
+  if (!fs::exists("data/charmap.lut")) GTEST_SKIP() << "no data/: run make data";
+  std::string root = show_temp_dir("recordings");
+  ASSERT_FALSE(root.empty());
+  ShowRun cast = show_run({"--headless", "--until", "1000", "--cast", root + "/show.cast"});
+  ASSERT_TRUE(cast.exited && cast.status == 0) << cast.output;
+  std::ifstream in(root + "/show.cast");
+  std::string header, line, last;
+  std::getline(in, header);
+  int events = 0;
+  while (std::getline(in, line)) {
+    last = line;
+    ++events;
+  }
+  EXPECT_EQ(header.rfind("{\"version\": 2, \"width\": 80, \"height\": 50", 0), 0u) << header;
+  EXPECT_GE(events, 1);
+  EXPECT_LE(events, 50);
+  if (events == 50) {
+    EXPECT_EQ(last.rfind("[0.980, \"o\", \"", 0), 0u) << last.substr(0, 40);
+  }
+
+  if (have("ffmpeg") && have("ffprobe")) {
+    std::string video = root + "/show.mp4";
+    ShowRun capture = show_run({"--until", "1000", "--capture", video});
+    ASSERT_TRUE(capture.exited && capture.status == 0) << capture.output;
+    EXPECT_NE(capture.output.find("captured " + video), std::string::npos) << capture.output;
+    ShowRun streams = show_command("ffprobe -v error -count_frames -show_entries "
+                                   "stream=codec_name,nb_read_frames -of csv=p=0 " + show_quote(video));
+    EXPECT_EQ(streams.output.substr(0, 8), "h264,50\n") << streams.output;
+    EXPECT_NE(streams.output.find("aac"), std::string::npos) << streams.output;
+  }
+  show_remove_tree(root);
+}
