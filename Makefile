@@ -72,10 +72,16 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLV_FUZZ=ON > /dev/null
 	cmake --build build-fuzz -j $(JOBS)
 	@for f in build-fuzz/fuzz_*; do \
+	  [ -x $$f ] && [ -f $$f ] || continue; \
 	  name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
 	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
 	  seeds=fuzz/seeds/$${name#fuzz_}; [ -d $$seeds ] || seeds=; \
-	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$name $$seeds 2>&1 | tail -n 12 || exit 1; \
+	  mkdir -p build-fuzz/logs build-fuzz/artifacts; log=build-fuzz/logs/$$name.log; \
+	  if ! $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=build-fuzz/artifacts/ \
+	       build-fuzz/corpus/$$name $$seeds > $$log 2>&1; then \
+	    tail -n 60 $$log; echo "$$name failed; the input is kept in build-fuzz/artifacts/"; exit 1; \
+	  fi; \
+	  tail -n 12 $$log; \
 	done
 
 PREFIX ?= /usr/local
