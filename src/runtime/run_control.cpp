@@ -1,10 +1,9 @@
 #include "runtime/run_control.h"
 
-#include <time.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "audio/music.h"
 #include "display/console.h"
@@ -27,7 +26,6 @@ size_t next_key = 0;
 bool warned_limit = false;
 SteadyClock::time_point run_started;
 SteadyClock::time_point frame_started;
-uint32_t frame_started_ms = 0;
 int32_t frame_demo_ms = 0;
 bool in_show_frame = false;  // between frame_begins and frame_ends
 bool cast_started = false;
@@ -173,7 +171,6 @@ void run_control_frame_begins(int32_t t) {
     if (key.codes[1] >= 0) key_inject(key.codes[1]);
   }
   frame_started = SteadyClock::now();
-  frame_started_ms = clock_ms();
 }
 
 void run_control_frame_ends() {
@@ -195,12 +192,10 @@ void run_control_frame_ends() {
   }
   if (settings.max_fps > 0 && !settings.headless) {
     // Fewer frames, same animation: the show is driven by the clock alone.
-    uint32_t frame_ms = 1000u / static_cast<uint32_t>(settings.max_fps);
-    uint32_t spent = clock_ms() - frame_started_ms;
-    if (spent < frame_ms) {
-      timespec pause{0, static_cast<long>(frame_ms - spent) * 1000000L};
-      nanosleep(&pause, nullptr);
-    }
+    // Microseconds, so that 60 means 60 and not the 62.5 of whole milliseconds.
+    auto frame_time = std::chrono::microseconds(1000000 / settings.max_fps);
+    auto spent = SteadyClock::now() - frame_started;
+    if (spent < frame_time) std::this_thread::sleep_for(frame_time - spent);
   }
 }
 
