@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
+#include "audio/spectrum.h"
 #include "musicgen/effects.h"
 #include "musicgen/mp3_writer.h"
 #include "musicgen/sequencer.h"
@@ -42,6 +44,35 @@ TEST(MusicgenRender, SameSamplesEveryRunPeakBelowTheCeiling) {
   // The master fade over the second bar ends in silence.
   EXPECT_LT(rms_of(a.data() + a.size() - 200, 200), 1e-3f);
   for (float v : a) ASSERT_TRUE(std::isfinite(v));
+}
+
+// The second drop's anthem is what scene 4 follows: its note must stand out
+// as one strong, steady partial, spread wide in stereo but whole in mono.
+TEST(MusicgenRender, SupersawHoldsItsNoteAsOneStrongPartial) {
+  Instrument ins;
+  ins.voice = Voice::Supersaw;
+  ins.cutoff = 1800.0f;
+  NoteEvent note;
+  note.length = SYNTH_RATE;
+  note.notes[0] = song_note("C5");
+  note.count = 1;
+  std::vector<float> s(2 * 2 * SYNTH_RATE);
+  voice_render(ins, note, s.data(), 2 * SYNTH_RATE);
+  float mono[MUSIC_FFT_SIZE], bins[MUSIC_BINS];
+  float side = 0;
+  for (int at : {SYNTH_RATE / 4, SYNTH_RATE / 2, 3 * SYNTH_RATE / 4}) {
+    for (int i = 0; i < MUSIC_FFT_SIZE; i++) {
+      mono[i] = (s[2 * (at + i)] + s[2 * (at + i) + 1]) * 0.5f;
+      side = std::max(side, std::fabs(s[2 * (at + i)] - s[2 * (at + i) + 1]));
+    }
+    spectrum_compute(mono, bins);
+    EXPECT_EQ(std::max_element(bins + 1, bins + MUSIC_BINS) - bins, 12) << at;  // 523 Hz
+    EXPECT_GT(bins[12], 0.4f) << at;
+    EXPECT_LT(bins[24], 0.35f * bins[12]) << at;  // the saws colour it, the note leads
+  }
+  EXPECT_GT(side, 0.02f);
+  // Released, it dies away within its tail.
+  EXPECT_LT(rms_of(s.data() + 2 * (SYNTH_RATE + voice_tail(Voice::Supersaw) - 400), 800), 1e-3f);
 }
 
 TEST(MusicgenRender, LimiterHoldsTheCeilingAndLeavesQuietPartsAlone) {

@@ -87,7 +87,7 @@ bool voice_from_name(const std::string& name, Voice* voice) {
   } names[] = {{"kick", Voice::Kick},   {"snare", Voice::Snare}, {"hat", Voice::Hat},
                {"openhat", Voice::OpenHat}, {"crash", Voice::Crash}, {"bass", Voice::Bass},
                {"lead", Voice::Lead},   {"pad", Voice::Pad},     {"pluck", Voice::Pluck},
-               {"riser", Voice::Riser}};
+               {"riser", Voice::Riser}, {"supersaw", Voice::Supersaw}};
   for (const auto& n : names)
     if (name == n.name) {
       *voice = n.voice;
@@ -108,6 +108,7 @@ int64_t voice_tail(Voice voice) {
     case Voice::Pad: return SYNTH_RATE * 3;
     case Voice::Pluck: return SYNTH_RATE;
     case Voice::Riser: return SYNTH_RATE / 4;
+    case Voice::Supersaw: return SYNTH_RATE;
   }
   return 0;
 }
@@ -207,6 +208,26 @@ void voice_render(const Instrument& ins, const NoteEvent& n, float* stereo, int6
         *l = *r = f1.low * std::exp(-t / 0.18) * envelope(t, held, 0.002, 0.08) * 0.6;
       });
       break;
+    case Voice::Supersaw: {
+      // Seven saws spread around the note, alternately left and right, over
+      // a sine at its pitch: the saws beat and shimmer while the sine keeps
+      // the note itself steady and strong.
+      static constexpr double spread[7] = {1.0, 0.9938, 1.0062, 0.9876, 1.0124, 0.9979, 1.0021};
+      for (int k = 0; k < 7; k++) saws[k].phase = (noise.next() + 1.0) * 0.5;  // aligned edges would spike
+      render_frames(n, tail, stereo, total, gain, [&](double t, double held, double* l, double* r) {
+        double centre = saws[0].next(hz), sl = centre, sr = centre;
+        for (int k = 1; k < 7; k++) (k & 1 ? sl : sr) += 0.55 * saws[k].next(hz * spread[k]);
+        double body = std::sin(phase);
+        phase += TWO_PI * hz * DT;
+        double cut = ins.cutoff * (1.0 + 1.5 * std::exp(-t / 0.06));
+        f1.run(sl, cut, 0.7);
+        f2.run(sr, cut, 0.7);
+        double e = envelope(t, held, 0.01, 0.12);
+        *l = (0.25 * f1.low + body) * e * 0.5;
+        *r = (0.25 * f2.low + body) * e * 0.5;
+      });
+      break;
+    }
     case Voice::Riser: {
       // Noise whose band sweeps up and swells over the whole note.
       double len = std::max(1.0, static_cast<double>(n.length) * DT);

@@ -8,7 +8,7 @@
 constexpr int SYNTH_RATE = 44100;
 constexpr int MAX_CHORD = 6;
 
-enum class Voice { Kick, Snare, Hat, OpenHat, Crash, Bass, Lead, Pad, Pluck, Riser };
+enum class Voice { Kick, Snare, Hat, OpenHat, Crash, Bass, Lead, Pad, Pluck, Riser, Supersaw };
 
 struct Instrument {
   std::string name;
