@@ -56,6 +56,8 @@ TEST(MusicgenSong, ErrorsNameTheFileAndLine) {
       {"instrument x flute\n", ":5: unknown voice 'flute'"},
       {"instrument y pad colour=3\n", ":5: unknown setting 'colour'"},
       {"loop forever\n", ":5: cannot read 'loop' line"},
+      {"tempo nan\n", ":5: bad tempo"},
+      {"instrument z pad gain=inf\n", ":5: bad setting 'gain=inf'"},
   };
   for (const auto& c : cases) {
     std::string err = load_error(std::string(HEADER) + c.text, &song);

@@ -1,5 +1,6 @@
 #include "musicgen/song.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -15,10 +16,11 @@ struct Reader {
   }
 };
 
+// Finite only: "nan" or "inf" would turn into silence or noise far downstream.
 bool parse_float(const std::string& s, float* out) {
   char* end = nullptr;
   *out = std::strtof(s.c_str(), &end);
-  return !s.empty() && *end == '\0';
+  return !s.empty() && *end == '\0' && std::isfinite(*out);
 }
 
 bool parse_int(const std::string& s, int* out) {
