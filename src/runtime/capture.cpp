@@ -67,14 +67,14 @@ std::string clock_text(double seconds) {
 }
 
 // A bar redrawn in place on a terminal; on a log, a line every tenth.
-void show_progress(int32_t demo_ms) {
+void show_progress(int32_t demo_ms, bool force) {
   if (length_ms <= 0) return;
   SteadyClock::time_point now = SteadyClock::now();
   double done = static_cast<double>(demo_ms) / length_ms;
   if (done > 1.0) done = 1.0;
   int percent = static_cast<int>(done * 100.0);
-  if (progress_to_terminal ? now - last_progress < std::chrono::milliseconds(200)
-                           : percent / 10 == last_percent / 10) {
+  if (!force && (progress_to_terminal ? now - last_progress < std::chrono::milliseconds(200)
+                                       : percent / 10 == last_percent / 10)) {
     return;
   }
   last_progress = now;
@@ -160,7 +160,7 @@ bool capture_frame(const ConsoleCell* cells, int32_t demo_ms) {
     stream_broken = true;
     return false;
   }
-  show_progress(demo_ms);
+  show_progress(demo_ms, false);
   return true;
 }
 
@@ -172,8 +172,11 @@ bool capture_finish() {
   while (waitpid(encoder, &status, 0) < 0 && errno == EINTR) {
   }
   encoder = -1;
-  if (progress_shown && progress_to_terminal) std::fputc('\n', stderr);
   bool ok = !stream_broken && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (progress_shown && progress_to_terminal) {
+    if (ok) show_progress(length_ms, true);
+    std::fputc('\n', stderr);
+  }
   if (!ok) {
     std::fprintf(stderr, "kolv17: ffmpeg failed (%s %d); %s is not complete\n",
                  WIFEXITED(status) ? "exit status" : "signal",
