@@ -5,11 +5,6 @@
 
 namespace {
 
-// Column c of (x, y, z, 1) x M.
-Fixed row_times_column(const FixMat4& m, int c, Fixed x, Fixed y, Fixed z) {
-  return fix_mul(m.m[c], x) + fix_mul(m.m[4 + c], y) + fix_mul(m.m[8 + c], z) + m.m[12 + c];
-}
-
 MeshVertex* current_frame(Mesh* mesh) {
   return mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
 }
@@ -27,8 +22,8 @@ void clip_outcode(MeshVertex* vertex) {
   vertex->outcode = (vertex->outcode & ~0xFF) | code;
 }
 
-void mesh_transform(Mesh* mesh) {
-  FixMat4 t, rx, ry, rz, rxy, r, rt, m, n;
+void mesh_clip_matrix(const Mesh* mesh, FixMat4* rotation, FixMat4* clip) {
+  FixMat4 t, rx, ry, rz, rxy, rt;
   mat_translation(&t, fix_from_float(mesh->pos.x), fix_from_float(mesh->pos.y),
                   fix_from_float(mesh->pos.z));
   mat_rotation_x(&rx, mesh->pitch);
@@ -36,25 +31,30 @@ void mesh_transform(Mesh* mesh) {
   mat_rotation_z(&rz, mesh->roll);
   // Turned about z first, then x, then y.
   mat_mul(&rxy, &rx, &ry);
-  mat_mul(&r, &rz, &rxy);
-  mat_mul(&rt, &r, &t);
-  mat_mul(&m, &rt, &camera.view_proj);
+  mat_mul(rotation, &rz, &rxy);
+  mat_mul(&rt, rotation, &t);
+  mat_mul(clip, &rt, &camera.view_proj);
+}
+
+void mesh_transform(Mesh* mesh) {
+  FixMat4 r, m, n;
+  mesh_clip_matrix(mesh, &r, &m);
   mat_mul(&n, &r, &camera.view_rot);
 
   MeshVertex* vertices = current_frame(mesh);
   for (int32_t i = 0; i < mesh->vertex_count; ++i) {
     MeshVertex& v = vertices[i];
-    v.tx = row_times_column(m, 0, v.x, v.y, v.z);
-    v.ty = row_times_column(m, 1, v.x, v.y, v.z);
-    v.tz = row_times_column(m, 2, v.x, v.y, v.z);
-    v.tw = row_times_column(m, 3, v.x, v.y, v.z);
+    v.tx = mat_apply_column(m, 0, v.x, v.y, v.z);
+    v.ty = mat_apply_column(m, 1, v.x, v.y, v.z);
+    v.tz = mat_apply_column(m, 2, v.x, v.y, v.z);
+    v.tw = mat_apply_column(m, 3, v.x, v.y, v.z);
   }
   mesh->transformed = 1;
   for (int32_t i = 0; i < mesh->vertex_count; ++i) {
     MeshVertex& v = vertices[i];
-    v.vnx = row_times_column(n, 0, v.nx, v.ny, v.nz);
-    v.vny = row_times_column(n, 1, v.nx, v.ny, v.nz);
-    v.vnz = row_times_column(n, 2, v.nx, v.ny, v.nz);
+    v.vnx = mat_apply_column(n, 0, v.nx, v.ny, v.nz);
+    v.vny = mat_apply_column(n, 1, v.nx, v.ny, v.nz);
+    v.vnz = mat_apply_column(n, 2, v.nx, v.ny, v.nz);
   }
   for (int32_t i = 0; i < mesh->vertex_count; ++i) {
     MeshVertex& v = vertices[i];

@@ -1,11 +1,15 @@
 #pragma once
 // Per-frame transform of a mesh to screen space, and environment mapping.
+#include "render3d/mat.h"
 #include "render3d/mesh.h"
 
 // Clip-code bits on normalised coordinates (4096 = 1.0).
 constexpr int32_t OUTCODE_LEFT = 1, OUTCODE_RIGHT = 2, OUTCODE_BOTTOM = 4, OUTCODE_TOP = 8,
                   OUTCODE_FAR = 16, OUTCODE_NEAR = 32;
 
+// The mesh's rotation R (about z, then x, then y) and the object-to-clip
+// matrix (R x translation) x the camera's view_proj.
+void mesh_clip_matrix(const Mesh* mesh, FixMat4* rotation, FixMat4* clip);
 // Transforms, projects and clip-codes the current frame, rotates normals.
 void mesh_transform(Mesh* mesh);
 // u, v of the current frame from the view-space normals.

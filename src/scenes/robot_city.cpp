@@ -9,6 +9,7 @@
 #include "image/blit.h"
 #include "image/effects.h"
 #include "render3d/camera.h"
+#include "render3d/cull.h"
 #include "render3d/raster.h"
 #include "render3d/transform.h"
 #include "scenes/scenes.h"
@@ -83,6 +84,12 @@ int32_t scene_step_clock(float* carried, int32_t elapsed_ms, float* dt) {
 void scene_draw_city() {
   int32_t resume = rand_next();
   rand_seed(CITY_SEED);
+  // Most blocks lie behind the camera or off to one side: a box test skips
+  // their transforms and draws, which would have rejected every face.
+  MeshBounds bounds[BUILDING_MESH_COUNT];
+  bool boxed[BUILDING_MESH_COUNT];
+  for (int32_t k = 0; k < BUILDING_MESH_COUNT; ++k) boxed[k] = mesh_bounds(&building_meshes[k], &bounds[k]);
+  auto hidden = [&](int32_t k) { return boxed[k] && mesh_outside_view(&building_meshes[k], &bounds[k]); };
   for (int32_t i = 0; i < CITY_BLOCKS; ++i) {
     auto x = static_cast<float>(CITY_FIRST - CITY_STEP * i);
     for (int32_t j = 0; j < CITY_BLOCKS; ++j) {
@@ -96,15 +103,19 @@ void scene_draw_city() {
 
       Mesh* paper = &building_meshes[kind];
       mesh_set_pose(paper, x, y, z, yaw, 0.0f, 0.0f);
-      mesh_transform(paper);
-      raster_draw_mesh(paper);
+      if (!hidden(kind)) {
+        mesh_transform(paper);
+        raster_draw_mesh(paper);
+      }
 
       Mesh* lights = &building_meshes[kind + 2];
       mesh_set_pose(lights, x, y, z, yaw, 0.0f, 0.0f);
-      mesh_transform(lights);
-      raster_select_multiply(1);
-      mesh_env_map(lights);
-      raster_draw_mesh(lights);
+      if (!hidden(kind + 2)) {
+        mesh_transform(lights);
+        raster_select_multiply(1);
+        mesh_env_map(lights);
+        raster_draw_mesh(lights);
+      }
       raster_select_multiply(0);
     }
   }

@@ -1,0 +1,141 @@
+#include "render3d/cull.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "render3d/transform.h"
+
+namespace {
+
+// Bounds of what the transform can compute, in Fixed clip units. Each
+// clip-space component is three fix_mul (each floors, so up to 1 below the
+// exact product) plus a constant: over the box it lies within 3 below the
+// least exact corner value and the greatest one.
+constexpr int64_t FLOOR_SLACK = 3;
+// Clip values beyond this could make the transform wrap, and object
+// coordinates beyond this the sums below overflow; such meshes are drawn.
+constexpr int64_t SAFE_RANGE = int64_t{1} << 30;
+constexpr Fixed SAFE_COORD = Fixed{1} << 22;
+// A clip w of 1 .. 2^29 gives 32 / w > 0: the vertex counts as behind.
+constexpr int64_t BEHIND_W_MAX = int64_t{1} << 29;
+// In front, |w| up to 2^22 keeps the error of the truncated 32 / w small
+// enough that a margin of 1/64 beyond the plane is sure to set the bit, and
+// |c| below 2^14 |w| keeps fix_mul(c, 32 / w) from wrapping.
+constexpr int64_t FRONT_W_MAX = int64_t{1} << 22;
+constexpr int64_t NO_WRAP_RATIO = int64_t{1} << 14;
+constexpr int64_t MARGIN_NUM = 65, MARGIN_DEN = 64;
+
+struct Range {
+  int64_t lo, hi;  // of 4096 x the exact clip value, over the corners
+};
+
+// (lo, hi) of 4096 x column c of (x, y, z, 1) x m over the eight corners.
+Range column_range(const FixMat4& m, int c, const MeshBounds& b) {
+  Range r{INT64_MAX, INT64_MIN};
+  for (int k = 0; k < 8; ++k) {
+    const int64_t x = (k & 1) ? b.hi.x : b.lo.x;
+    const int64_t y = (k & 2) ? b.hi.y : b.lo.y;
+    const int64_t z = (k & 4) ? b.hi.z : b.lo.z;
+    const int64_t v = m.m[c] * x + m.m[4 + c] * y + m.m[8 + c] * z + int64_t{m.m[12 + c]} * FIX_ONE;
+    r.lo = std::min(r.lo, v);
+    r.hi = std::max(r.hi, v);
+  }
+  return r;
+}
+
+// Least value over the corners of 4096 x (a x column c + b x column 3).
+int64_t combined_min(const FixMat4& m, int c, int64_t a, int64_t bw, const MeshBounds& b) {
+  int64_t least = INT64_MAX;
+  for (int k = 0; k < 8; ++k) {
+    const int64_t x = (k & 1) ? b.hi.x : b.lo.x;
+    const int64_t y = (k & 2) ? b.hi.y : b.lo.y;
+    const int64_t z = (k & 4) ? b.hi.z : b.lo.z;
+    int64_t v = 0;
+    for (int row = 0; row < 3; ++row) {
+      const int64_t coord = row == 0 ? x : row == 1 ? y : z;
+      v += (a * m.m[4 * row + c] + bw * m.m[4 * row + 3]) * coord;
+    }
+    v += (a * m.m[12 + c] + bw * m.m[15]) * FIX_ONE;
+    least = std::min(least, v);
+  }
+  return least;
+}
+
+bool all_behind(Range w) {
+  return w.lo - FLOOR_SLACK * FIX_ONE >= 0 && w.hi <= BEHIND_W_MAX * FIX_ONE;
+}
+
+// Every vertex in front with column c beyond the plane c = -sign x w by the
+// margin: x, y or z in normalised coordinates below -1 (sign 1) or above 1
+// (sign -1), so all share that clip-code bit.
+bool all_beyond(const FixMat4& m, int c, int64_t sign, Range w, const MeshBounds& b) {
+  const Range v = column_range(m, c, b);
+  const int64_t v_max = std::max(std::abs(v.lo), std::abs(v.hi)) + FLOOR_SLACK * FIX_ONE;
+  if (v_max >= NO_WRAP_RATIO * -w.hi * FIX_ONE) return false;
+  const int64_t a = sign * MARGIN_DEN;
+  const int64_t slack = FLOOR_SLACK * (MARGIN_DEN + MARGIN_NUM) * FIX_ONE;
+  return combined_min(m, c, a, MARGIN_NUM, b) >= slack;
+}
+
+// The same proof vertex by vertex, with the values the transform computes,
+// for a box that reaches from behind the camera to in front of it: there a
+// vertex could lie so close to the camera plane that its clip code is
+// meaningless, which only the vertices themselves can rule out.
+bool every_vertex_hidden(const Mesh* mesh, const FixMat4& m) {
+  const MeshVertex* v = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+  uint32_t planes = 0x3F;  // bit 2c: column c beyond -w; bit 2c + 1: beyond +w
+  for (int32_t i = 0; i < mesh->vertex_count; ++i) {
+    const int64_t w = mat_apply_column(m, 3, v[i].x, v[i].y, v[i].z);
+    if (w >= 1 && w <= BEHIND_W_MAX) continue;
+    if (w > -1 || w < -FRONT_W_MAX) return false;
+    uint32_t beyond = 0;
+    for (int c = 0; c < 3; ++c) {
+      if (!(planes & (3u << (2 * c)))) continue;
+      const int64_t value = mat_apply_column(m, c, v[i].x, v[i].y, v[i].z);
+      if (std::abs(value) >= NO_WRAP_RATIO * -w) continue;
+      if (MARGIN_DEN * value + MARGIN_NUM * w > 0) beyond |= 1u << (2 * c);
+      if (-MARGIN_DEN * value + MARGIN_NUM * w > 0) beyond |= 2u << (2 * c);
+    }
+    planes &= beyond;
+    if (planes == 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool mesh_bounds(const Mesh* mesh, MeshBounds* bounds) {
+  if (mesh->vertex_count <= 0 || !mesh->vertices) return false;
+  const MeshVertex* v = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+  bounds->lo = bounds->hi = {v[0].x, v[0].y, v[0].z};
+  for (int32_t i = 1; i < mesh->vertex_count; ++i) {
+    bounds->lo = {std::min(bounds->lo.x, v[i].x), std::min(bounds->lo.y, v[i].y),
+                  std::min(bounds->lo.z, v[i].z)};
+    bounds->hi = {std::max(bounds->hi.x, v[i].x), std::max(bounds->hi.y, v[i].y),
+                  std::max(bounds->hi.z, v[i].z)};
+  }
+  return true;
+}
+
+bool mesh_outside_view(const Mesh* mesh, const MeshBounds* bounds) {
+  for (Fixed c : {bounds->lo.x, bounds->lo.y, bounds->lo.z, bounds->hi.x, bounds->hi.y, bounds->hi.z}) {
+    if (c <= -SAFE_COORD || c >= SAFE_COORD) return false;
+  }
+  FixMat4 rotation, m;
+  mesh_clip_matrix(mesh, &rotation, &m);
+  Range w = column_range(m, 3, *bounds);
+  for (int c = 0; c < 3; ++c) {
+    const Range r = column_range(m, c, *bounds);
+    if (r.lo <= -SAFE_RANGE * FIX_ONE || r.hi >= SAFE_RANGE * FIX_ONE) return false;
+  }
+  if (w.lo <= -SAFE_RANGE * FIX_ONE || w.hi >= SAFE_RANGE * FIX_ONE) return false;
+  if (all_behind(w)) return true;
+  if (w.lo < 0 && w.hi > 0) return every_vertex_hidden(mesh, m);
+  // In front throughout: exact w at most -1 and no lower than -2^22.
+  if (w.hi > -FIX_ONE || w.lo - FLOOR_SLACK * FIX_ONE < -FRONT_W_MAX * FIX_ONE) return false;
+  w.hi /= FIX_ONE;  // whole units of w now: the greatest possible w (negative)
+  for (int c = 0; c < 3; ++c) {
+    if (all_beyond(m, c, 1, w, *bounds) || all_beyond(m, c, -1, w, *bounds)) return true;
+  }
+  return false;
+}
