@@ -16,7 +16,9 @@ inline void span_fill(const SpanParams* span, Combine combine) {
   Pixel* dest = span->dest;
   int32_t* depth = span->depth;
   int32_t z = span->z, u = span->u, v = span->v;
-  for (int32_t i = 0; i < span->count; ++i) {
+  // Locals, so stores through dest and depth do not force reloads.
+  const int32_t dz = span->dz, du = span->du, dv = span->dv, count = span->count;
+  for (int32_t i = 0; i < count; ++i) {
     if (z <= depth[i] && z > near) {
       const Pixel t = texels[(((v >> 12) & v_mask) << row_shift) + ((u >> 12) & u_mask)];
       if (t != COLOR_KEY) {
@@ -24,13 +26,21 @@ inline void span_fill(const SpanParams* span, Combine combine) {
         depth[i] = z;
       }
     }
-    z += span->dz;
-    u += span->du;
-    v += span->dv;
+    z += dz;
+    u += du;
+    v += dv;
   }
 }
 
 inline Pixel channel(Pixel p, int k) { return (p >> (8 * k)) & 0xFF; }
+
+// Bytes 0-2 of the result from f(pixel byte, texel byte), written out so
+// no loop over the channels is left in the pixel loop.
+template <typename F>
+inline Pixel channels(Pixel d, Pixel t, F f) {
+  return f(channel(d, 0), channel(t, 0)) | f(channel(d, 1), channel(t, 1)) << 8 |
+         f(channel(d, 2), channel(t, 2)) << 16;
+}
 
 }  // namespace
 
@@ -42,29 +52,21 @@ void span_alpha(const SpanParams* span) {
   span_fill(span, [](Pixel d, Pixel t) {
     const Pixel a = t >> 24;
     if (a == 255) return t;
-    Pixel out = a << 24;
-    for (int k = 0; k < 3; ++k) {
-      out |= ((channel(t, k) * a + channel(d, k) * (255 - a)) >> 8) << (8 * k);
-    }
-    return out;
+    return a << 24 | channels(d, t, [a](Pixel dk, Pixel tk) { return (tk * a + dk * (255 - a)) >> 8; });
   });
 }
 
 void span_additive(const SpanParams* span) {
   span_fill(span, [](Pixel d, Pixel t) {
-    Pixel out = d & 0xFF000000u;
-    for (int k = 0; k < 3; ++k) {
-      const Pixel sum = channel(d, k) + channel(t, k);
-      out |= (sum > 255 ? 255 : sum) << (8 * k);
-    }
-    return out;
+    return (d & 0xFF000000u) | channels(d, t, [](Pixel dk, Pixel tk) {
+             const Pixel sum = dk + tk;
+             return sum > 255 ? Pixel{255} : sum;
+           });
   });
 }
 
 void span_multiply(const SpanParams* span) {
   span_fill(span, [](Pixel d, Pixel t) {
-    Pixel out = d & 0xFF000000u;
-    for (int k = 0; k < 3; ++k) out |= ((channel(d, k) * channel(t, k)) >> 8) << (8 * k);
-    return out;
+    return (d & 0xFF000000u) | channels(d, t, [](Pixel dk, Pixel tk) { return (dk * tk) >> 8; });
   });
 }
