@@ -33,15 +33,3 @@ void vec_normalize(FixVec3* v) {
   if (length == 0) return;
   *v = {fix_div(v->x, length), fix_div(v->y, length), fix_div(v->z, length)};
 }
-
-void vec3f_sub(Vec3f* out, Vec3f a, Vec3f b) { *out = {a.x - b.x, a.y - b.y, a.z - b.z}; }
-
-void vec3f_add(Vec3f* out, Vec3f a, Vec3f b) { *out = {a.x + b.x, a.y + b.y, a.z + b.z}; }
-
-void vec3f_scale(Vec3f* out, Vec3f a, float s) { *out = {a.x * s, a.y * s, a.z * s}; }
-
-float vec3f_length(Vec3f a) {
-  const float s = a.x * a.x + a.y * a.y + a.z * a.z;
-  if (s == 0.0f || s == 1.0f) return s;
-  return std::sqrt(s);
-}

@@ -1,5 +1,7 @@
 #pragma once
 // Three-component vectors in fixed point (renderer) and float (soft body).
+#include <cmath>
+
 #include "render3d/fixed_math.h"
 
 struct FixVec3 {
@@ -18,7 +20,13 @@ void vec_cross(FixVec3* out, FixVec3 a, FixVec3 b);
 // Scales v to unit length (components at most 4096); a zero vector stays.
 void vec_normalize(FixVec3* v);
 
-void vec3f_sub(Vec3f* out, Vec3f a, Vec3f b);
-void vec3f_add(Vec3f* out, Vec3f a, Vec3f b);
-void vec3f_scale(Vec3f* out, Vec3f a, float s);
-float vec3f_length(Vec3f a);
+// Inline: the soft body calls these for every spring and particle of every step.
+inline void vec3f_sub(Vec3f* out, Vec3f a, Vec3f b) { *out = {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline void vec3f_add(Vec3f* out, Vec3f a, Vec3f b) { *out = {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline void vec3f_scale(Vec3f* out, Vec3f a, float s) { *out = {a.x * s, a.y * s, a.z * s}; }
+// A squared length of 0 or 1 is its own square root.
+inline float vec3f_length(Vec3f a) {
+  const float s = a.x * a.x + a.y * a.y + a.z * a.z;
+  if (s == 0.0f || s == 1.0f) return s;
+  return std::sqrt(s);
+}
