@@ -6,21 +6,13 @@
 
 #include <cerrno>
 
+#include "display/fd_write.h"
+
 namespace {
 
 int store_fd = -1;   // kept open and emptied after each replay
 int saved_out = -1;  // the original descriptor 1 while holding
 int saved_err = -1;  // the original descriptor 2, when it is held
-
-void write_all(int fd, const char* p, size_t n) {
-  while (n > 0) {
-    ssize_t w = write(fd, p, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return;
-    p += w;
-    n -= static_cast<size_t>(w);
-  }
-}
 
 }  // namespace
 
@@ -54,7 +46,7 @@ void held_end() {
     ssize_t n = pread(store_fd, chunk, sizeof chunk, at);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
-    write_all(target, chunk, static_cast<size_t>(n));
+    fd_write_all(target, chunk, static_cast<size_t>(n));
     at += n;
   }
   // fds 1 and 2 shared the store's offset; start the next hold from zero.

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "display/fd_write.h"
 #include "display/held_messages.h"
 
 namespace {
@@ -32,16 +33,6 @@ size_t enter_len = 0;
 constexpr int HANDLED[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS,
                            SIGFPE, SIGILL,  SIGABRT, SIGTSTP, SIGCONT, SIGWINCH};
 struct sigaction previous[NSIG];
-
-void write_all(int fd, const char* p, size_t n) {
-  while (n > 0) {
-    ssize_t w = write(fd, p, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return;
-    p += w;
-    n -= static_cast<size_t>(w);
-  }
-}
 
 size_t put_num(char* p, int v) {
   char digits[12];
@@ -117,7 +108,7 @@ void take_terminal() {
     raw.c_cc[VTIME] = 0;
     tcsetattr(tty_fd, TCSANOW, &raw);
   }
-  write_all(out_fd, enter_seq, enter_len);
+  fd_write_all(out_fd, enter_seq, enter_len);
   held_begin();
   active = 1;
   redraw_pending = 1;
@@ -215,12 +206,12 @@ void term_leave() {
   active = 0;
   // CAN first: it aborts any escape sequence a cut-off frame left open.
   static const char leave_seq[] = "\x18\x1b[?2026l\x1b[0m\x1b[?7h\x1b[?25h\x1b[23;0t\x1b[?1049l";
-  write_all(out_fd, leave_seq, sizeof leave_seq - 1);
+  fd_write_all(out_fd, leave_seq, sizeof leave_seq - 1);
   int cols, rows;
   if (original_cols > 0 && query_size(out_fd, &cols, &rows) &&
       (cols != original_cols || rows != original_rows)) {
     char resize[32];
-    write_all(out_fd, resize, put_resize(resize, original_cols, original_rows));
+    fd_write_all(out_fd, resize, put_resize(resize, original_cols, original_rows));
   }
   if (have_termios) tcsetattr(tty_fd, TCSADRAIN, &saved_termios);
   held_end();
@@ -240,7 +231,7 @@ void term_set_title(const char* title) {
   build_enter_seq();
   char seq[sizeof title_text + 8];
   size_t n = put_title(seq, title_text);
-  write_all(out_fd, seq, n);
+  fd_write_all(out_fd, seq, n);
   sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
