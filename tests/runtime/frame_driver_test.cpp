@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "common/random.h"
+#include "image/assets.h"
 #include "runtime/demo.h"
 #include "runtime/frame_driver.h"
 #include "sync/track.h"
@@ -98,4 +102,19 @@ TEST(FrameDriver, UnknownSceneKeepsThePreviousPicture) {
   demo_frame(2000);
   // Sharpening a flat picture leaves it as it was.
   for (int i = 0; i < FRAME_PIXELS; i += 997) EXPECT_EQ(frame_buffer[i] & 0xFFFFFF, 0x336699u);
+}
+
+TEST(FrameDriver, GreetTwoShowsTheThirdPanelOfTheStrip) {
+  TrackSet tracks(9, 0, 0, 0, -1, 2.0f);
+  std::vector<Pixel> strip(FRAME_W * 150 * 4);
+  for (int panel = 0; panel < 4; ++panel) {
+    const Pixel colour = pixel_rgba(static_cast<uint32_t>(40 * (panel + 1)), 90, 30, 255);
+    std::fill(strip.begin() + panel * FRAME_W * 150, strip.begin() + (panel + 1) * FRAME_W * 150, colour);
+  }
+  const Image kept = greets_image;
+  greets_image = {strip.data(), 150 * 4, FRAME_W, 0};
+  demo_frame(3000);
+  greets_image = kept;
+  // Panel 2 (red 120) over the whole frame, blended at 255/256.
+  for (int i = 0; i < FRAME_PIXELS; i += 997) EXPECT_EQ(frame_buffer[i] & 0xFFFFFF, pixel_rgba(119, 89, 29, 0) & 0xFFFFFF);
 }
