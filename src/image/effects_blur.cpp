@@ -3,6 +3,7 @@
 // are the same numbers the plain per-pixel loop forms, so results are
 // identical while the cost no longer grows with the radius. The vertical
 // pass walks whole rows with one running sum per column.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -17,7 +18,6 @@ int32_t scratch_values[FRAME_PIXELS];
 // One line's values split into colour channels, and running column sums.
 int32_t line_channel[3][FRAME_W];
 int32_t column_sum[3][FRAME_W];
-int64_t column_sum64[FRAME_W];
 int32_t line_values[FRAME_W];
 
 // n / d truncated toward zero for |n| <= 32768 and 1 <= d <= 259 (a window
@@ -155,21 +155,35 @@ void blur_byte_columns(Pixel* buf, const FxRegion& reg, int r) {
   }
 }
 
-// sum / count truncated toward zero by a 64-bit reciprocal (floor of
-// (2^64 - 1) / count), which can come out one low: one step corrects it.
-struct WideReciprocals {
-  uint64_t m[512];
-  WideReciprocals() {
-    for (int d = 1; d < 512; ++d) m[d] = ~uint64_t{0} / d;
-  }
-};
-const WideReciprocals wide_reciprocals;
+// Integer window sums held in doubles: they stay below 2^40 (511 int32
+// values), so every sum is exact, and trunc(sum / count) of a correctly
+// rounded quotient is the integer quotient (rounding could only reach the
+// next integer for sums near 2^53). Pairs of lanes let the divisions and
+// conversions run two at a time.
+using Doubles2 = double __attribute__((vector_size(16)));
+using Ints2 = int32_t __attribute__((vector_size(8)));
 
-inline int32_t mean_of(int64_t sum, int count) {
-  const uint64_t magnitude = static_cast<uint64_t>(sum < 0 ? -sum : sum);
-  auto q = static_cast<uint64_t>((static_cast<unsigned __int128>(magnitude) * wide_reciprocals.m[count]) >> 64);
-  if ((q + 1) * static_cast<uint64_t>(count) <= magnitude) ++q;
-  return static_cast<int32_t>(sum < 0 ? -static_cast<int64_t>(q) : static_cast<int64_t>(q));
+double line_sums[FRAME_W];
+double line_counts[FRAME_W];
+double column_sums[FRAME_W];
+double column_counts[FRAME_W];
+
+// out[x] = trunc(sums[x] / counts[x]) for x < w.
+inline void store_means(int32_t* out, const double* sums, const double* counts, int w) {
+  int x = 0;
+  for (; x + 2 <= w; x += 2) {
+    Doubles2 s, c;
+    std::memcpy(&s, sums + x, sizeof s);
+    std::memcpy(&c, counts + x, sizeof c);
+    const Ints2 q = __builtin_convertvector(s / c, Ints2);
+    std::memcpy(out + x, &q, sizeof q);
+  }
+  if (x < w) out[x] = static_cast<int32_t>(sums[x] / counts[x]);
+}
+
+// Adds (sign 1) or removes (-1) one row of values to the column sums.
+inline void add_values_to_columns(const int32_t* row, int w, double sign) {
+  for (int x = 0; x < w; ++x) column_sums[x] += sign * static_cast<double>(row[x]);
 }
 
 }  // namespace
@@ -180,34 +194,34 @@ void fx_blur_int(int32_t* values, int16_t x0, int16_t y0, int16_t x1, int16_t y1
   const int r = radius;
   const int w = reg.x1 - reg.x0;
   const int h = reg.y1 - reg.y0;
+  for (int i = 0; i < w; ++i) line_counts[i] = window_count(i, w, r);
   for (int y = reg.y0; y < reg.y1; ++y) {
     int32_t* row = values + y * FRAME_W + reg.x0;
     std::memcpy(line_values, row, w * sizeof(int32_t));
     int64_t sum = 0;
     for (int i = 0; i <= r && i < w; ++i) sum += line_values[i];
     for (int i = 0; i < w; ++i) {
-      row[i] = mean_of(sum, window_count(i, w, r));
+      line_sums[i] = static_cast<double>(sum);
       if (i + 1 + r < w) sum += line_values[i + 1 + r];
       if (i - r >= 0) sum -= line_values[i - r];
     }
+    store_means(row, line_sums, line_counts, w);
   }
   for (int j = 0; j < h; ++j) {
     std::memcpy(scratch_values + j * FRAME_W, values + (reg.y0 + j) * FRAME_W + reg.x0, w * sizeof(int32_t));
   }
-  for (int x = 0; x < w; ++x) column_sum64[x] = 0;
-  for (int j = 0; j <= r && j < h; ++j) {
-    for (int x = 0; x < w; ++x) column_sum64[x] += scratch_values[j * FRAME_W + x];
-  }
+  for (int x = 0; x < w; ++x) column_sums[x] = 0.0;
+  for (int j = 0; j <= r && j < h; ++j) add_values_to_columns(scratch_values + j * FRAME_W, w, 1.0);
+  double filled_count = 0.0;  // what column_counts holds
   for (int j = 0; j < h; ++j) {
-    const int count = window_count(j, h, r);
-    int32_t* out = values + (reg.y0 + j) * FRAME_W + reg.x0;
-    for (int x = 0; x < w; ++x) out[x] = mean_of(column_sum64[x], count);
-    if (j + 1 + r < h) {
-      for (int x = 0; x < w; ++x) column_sum64[x] += scratch_values[(j + 1 + r) * FRAME_W + x];
+    const double count = window_count(j, h, r);
+    if (count != filled_count) {
+      std::fill(column_counts, column_counts + w, count);
+      filled_count = count;
     }
-    if (j - r >= 0) {
-      for (int x = 0; x < w; ++x) column_sum64[x] -= scratch_values[(j - r) * FRAME_W + x];
-    }
+    store_means(values + (reg.y0 + j) * FRAME_W + reg.x0, column_sums, column_counts, w);
+    if (j + 1 + r < h) add_values_to_columns(scratch_values + (j + 1 + r) * FRAME_W, w, 1.0);
+    if (j - r >= 0) add_values_to_columns(scratch_values + (j - r) * FRAME_W, w, -1.0);
   }
 }
 
