@@ -67,6 +67,8 @@ void mesh_set_pose(Mesh* mesh, float x, float y, float z, float yaw, float pitch
 void mesh_set_texture(Mesh* mesh, int32_t slot);
 // Multiplies every vertex position of every frame by fix_from_float(s).
 void mesh_scale(Mesh* mesh, float s);
+// True when both current frames have the same vertex count and object-space positions.
+bool mesh_same_positions(const Mesh* a, const Mesh* b);
 // Area-weighted vertex normals of every frame, unit length.
 void mesh_compute_normals(Mesh* mesh);
 // Fills faces' edge indices and the mesh's edge array. Returns false (and

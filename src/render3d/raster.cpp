@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "image/image_pool.h"
+#include "render3d/span_fill.h"
 
 DepthBuffer depth_buffer;
 SpanFiller raster_span_filler = nullptr;
@@ -69,7 +70,9 @@ void raster_setup_edge(MeshVertex* top, MeshVertex* bottom, MeshEdge* edge) {
   }
 }
 
-void raster_triangle(MeshFace* face, Mesh* mesh) {
+// `fill` runs one span; the known fillers are passed inline so a row costs no call.
+template <typename Fill>
+void raster_triangle(MeshFace* face, Mesh* mesh, Fill fill) {
   MeshVertex* frame = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
   MeshVertex* p[3] = {&frame[face->i0], &frame[face->i1], &frame[face->i2]};
   // opposite[k] is the edge that does not touch p[k]; it moves with p[k].
@@ -143,7 +146,7 @@ void raster_triangle(MeshFace* face, Mesh* mesh) {
       span.z = left.z + dz * skip;
       span.dest = frame_buffer + r * FRAME_W + xl;
       span.depth = depth_buffer + r * FRAME_W + xl;
-      if (span.count > 0) raster_span_filler(&span);
+      if (span.count > 0) fill(&span);
     }
     // Both sides keep their start values for the first two rows.
     if (r != ystart) lng.advance();
@@ -160,19 +163,8 @@ bool all_at_least(Fixed a, Fixed b, Fixed c, Fixed limit) {
   return a >= limit && b >= limit && c >= limit;
 }
 
-}  // namespace
-
-void raster_clear_depth() { std::fill(depth_buffer, depth_buffer + FRAME_PIXELS, DEPTH_CLEAR); }
-
-void raster_draw_mesh(Mesh* mesh) {
-  if (mesh->transformed == 0) return;
-  if (!raster_span_filler) raster_span_filler = span_opaque;
-  // A slot outside the pool or one whose picture failed to load has nothing to draw.
-  if (mesh->texture < 0 || mesh->texture >= IMAGE_POOL_SIZE) return;
-  raster_texture = &image_pool[mesh->texture];
-  if (!raster_texture->pixels) return;
-  raster_reset_edges(mesh);
-
+template <typename Fill>
+void raster_faces(Mesh* mesh, Fill fill) {
   MeshVertex* frame = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
   for (int32_t i = 0; i < mesh->face_count; ++i) {
     MeshFace* face = &mesh->faces[i];
@@ -192,7 +184,31 @@ void raster_draw_mesh(Mesh* mesh) {
     const Fixed a = fix_mul((p0.tx - p1.tx) >> 6, (p1.ty - p2.ty) >> 3);
     const Fixed b = fix_mul((p0.ty - p1.ty) >> 6, (p1.tx - p2.tx) >> 3);
     if (a < b) continue;
-    raster_triangle(face, mesh);
+    raster_triangle(face, mesh, fill);
+  }
+}
+
+}  // namespace
+
+void raster_clear_depth() { std::fill(depth_buffer, depth_buffer + FRAME_PIXELS, DEPTH_CLEAR); }
+
+void raster_draw_mesh(Mesh* mesh) {
+  if (mesh->transformed == 0) return;
+  if (!raster_span_filler) raster_span_filler = span_opaque;
+  // A slot outside the pool or one whose picture failed to load has nothing to draw.
+  if (mesh->texture < 0 || mesh->texture >= IMAGE_POOL_SIZE) return;
+  raster_texture = &image_pool[mesh->texture];
+  if (!raster_texture->pixels) return;
+  raster_reset_edges(mesh);
+  // The common fillers run inline; any other through its pointer.
+  if (raster_span_filler == span_opaque) {
+    raster_faces(mesh, [](const SpanParams* s) { span_fill_opaque(s); });
+  } else if (raster_span_filler == span_multiply) {
+    raster_faces(mesh, [](const SpanParams* s) { span_fill_multiply(s); });
+  } else if (raster_span_filler == span_alpha) {
+    raster_faces(mesh, [](const SpanParams* s) { span_fill_alpha(s); });
+  } else {
+    raster_faces(mesh, raster_span_filler);
   }
 }
 

@@ -72,6 +72,28 @@ void mesh_transform(Mesh* mesh) {
   }
 }
 
+void mesh_transform_like(Mesh* mesh, const Mesh* shape) {
+  FixMat4 r, m, n;
+  mesh_clip_matrix(mesh, &r, &m);
+  mat_mul(&n, &r, &camera.view_rot);
+
+  MeshVertex* vertices = current_frame(mesh);
+  const MeshVertex* from = shape->vertices + static_cast<int64_t>(shape->frame) * shape->vertex_count;
+  for (int32_t i = 0; i < mesh->vertex_count; ++i) {
+    MeshVertex& v = vertices[i];
+    v.tx = from[i].tx;
+    v.ty = from[i].ty;
+    v.tz = from[i].tz;
+    v.tw = from[i].tw;
+    v.behind = from[i].behind;
+    v.outcode = (v.outcode & ~0xFF) | (from[i].outcode & 0xFF);
+    v.vnx = mat_apply_column(n, 0, v.nx, v.ny, v.nz);
+    v.vny = mat_apply_column(n, 1, v.nx, v.ny, v.nz);
+    v.vnz = mat_apply_column(n, 2, v.nx, v.ny, v.nz);
+  }
+  mesh->transformed = 1;
+}
+
 void mesh_env_map(Mesh* mesh) {
   MeshVertex* vertices = current_frame(mesh);
   for (int32_t i = 0; i < mesh->vertex_count; ++i) {

@@ -12,6 +12,10 @@ constexpr int32_t OUTCODE_LEFT = 1, OUTCODE_RIGHT = 2, OUTCODE_BOTTOM = 4, OUTCO
 void mesh_clip_matrix(const Mesh* mesh, FixMat4* rotation, FixMat4* clip);
 // Transforms, projects and clip-codes the current frame, rotates normals.
 void mesh_transform(Mesh* mesh);
+// What mesh_transform gives for a mesh whose current frame has the same
+// object-space positions and pose as `shape`, just transformed with the same
+// camera: the screen positions and clip codes are copied, only normals turned.
+void mesh_transform_like(Mesh* mesh, const Mesh* shape);
 // u, v of the current frame from the view-space normals.
 void mesh_env_map(Mesh* mesh);
 // Writes the low byte of vertex->outcode from its normalised tx, ty, tz.

@@ -43,26 +43,37 @@ void place_camera(int32_t part, float t) {
   cam_apply(&rows[std::clamp(part, 0, CAMERA_ROWS - 1)]);
 }
 
-void draw_robot_copy(int32_t copy) {
+// `shape`: the box around the robot; `same_shape`: the plain mesh has the
+// chrome mesh's positions, so it takes its screen positions too.
+void draw_robot_copy(int32_t copy, const MeshBounds* shape, bool same_shape) {
   float home_x = robot_mesh.pos.x;
   float home_z = robot_mesh.pos.z;
   if (copy != 0) {
     robot_mesh.pos.x += crowd_offset(copy % 3);
     robot_mesh.pos.z += crowd_offset(copy / 3);
   }
+  // A copy wholly off screen or behind the camera would have every face rejected.
+  const bool hidden = shape && mesh_outside_view(&robot_mesh, shape);
 
-  mesh_compute_normals(&robot_mesh);
-  mesh_transform(&robot_mesh);
-  mesh_env_map(&robot_mesh);
-  raster_draw_mesh(&robot_mesh);
+  if (!hidden) {
+    mesh_transform(&robot_mesh);
+    mesh_env_map(&robot_mesh);
+    raster_draw_mesh(&robot_mesh);
+  }
 
   // A random skin per copy and frame, blended over the chrome, makes it flicker.
   mesh_set_texture(&robot_mesh_plain, robot_textures[rand_next() & 7]);
-  raster_select_alpha(1);
   mesh_set_pose(&robot_mesh_plain, robot_mesh.pos.x, robot_mesh.pos.y, robot_mesh.pos.z,
                 robot_mesh.yaw, robot_mesh.pitch, robot_mesh.roll);
-  mesh_transform(&robot_mesh_plain);
-  raster_draw_mesh(&robot_mesh_plain);
+  raster_select_alpha(1);
+  if (!hidden || !same_shape) {
+    if (same_shape) {
+      mesh_transform_like(&robot_mesh_plain, &robot_mesh);
+    } else {
+      mesh_transform(&robot_mesh_plain);
+    }
+    raster_draw_mesh(&robot_mesh_plain);
+  }
   raster_select_alpha(0);
 
   robot_mesh.pos.x = home_x;
@@ -90,6 +101,10 @@ void scene_draw_city() {
   bool boxed[BUILDING_MESH_COUNT];
   for (int32_t k = 0; k < BUILDING_MESH_COUNT; ++k) boxed[k] = mesh_bounds(&building_meshes[k], &bounds[k]);
   auto hidden = [&](int32_t k) { return boxed[k] && mesh_outside_view(&building_meshes[k], &bounds[k]); };
+  // The lit windows are a second copy of a block's shape: when the shapes
+  // match, its box test and screen positions are those of the block itself.
+  bool same_shape[2];
+  for (int32_t k = 0; k < 2; ++k) same_shape[k] = mesh_same_positions(&building_meshes[k], &building_meshes[k + 2]);
   for (int32_t i = 0; i < CITY_BLOCKS; ++i) {
     auto x = static_cast<float>(CITY_FIRST - CITY_STEP * i);
     for (int32_t j = 0; j < CITY_BLOCKS; ++j) {
@@ -103,15 +118,20 @@ void scene_draw_city() {
 
       Mesh* paper = &building_meshes[kind];
       mesh_set_pose(paper, x, y, z, yaw, 0.0f, 0.0f);
-      if (!hidden(kind)) {
+      const bool paper_hidden = hidden(kind);
+      if (!paper_hidden) {
         mesh_transform(paper);
         raster_draw_mesh(paper);
       }
 
       Mesh* lights = &building_meshes[kind + 2];
       mesh_set_pose(lights, x, y, z, yaw, 0.0f, 0.0f);
-      if (!hidden(kind + 2)) {
-        mesh_transform(lights);
+      if (same_shape[kind] ? !paper_hidden : !hidden(kind + 2)) {
+        if (same_shape[kind]) {
+          mesh_transform_like(lights, paper);
+        } else {
+          mesh_transform(lights);
+        }
         raster_select_multiply(1);
         mesh_env_map(lights);
         raster_draw_mesh(lights);
@@ -162,8 +182,13 @@ void scene_robot_city(int32_t elapsed_ms, int32_t part, float t, float v) {
   img_blit(&sky_image, 0, 0);
   raster_clear_depth();
 
+  // The copies share one shape, so its normals are computed once.
+  mesh_compute_normals(&robot_mesh);
+  MeshBounds shape;
+  const bool boxed = mesh_bounds(&robot_mesh, &shape);
+  const bool same_shape = mesh_same_positions(&robot_mesh, &robot_mesh_plain);
   int32_t copies = part == 2 ? CROWD_COPIES : 1;
-  for (int32_t copy = copies - 1; copy >= 0; --copy) draw_robot_copy(copy);
+  for (int32_t copy = copies - 1; copy >= 0; --copy) draw_robot_copy(copy, boxed ? &shape : nullptr, same_shape);
 
   // The city is drawn after the tear so the blocks stay whole.
   if (part != 1 && v > 0.0f) {

@@ -108,3 +108,46 @@ TEST(Transform, EnvironmentMapFromViewNormals) {
   EXPECT_EQ(pm.vertices[2].u, 16384);
   EXPECT_EQ(pm.vertices[2].v, 16384);
 }
+
+// A second copy of a shape takes the first one's screen positions; its own
+// normals and the clip-code bits above the low byte stay its own.
+TEST(Transform, LikeAShapeEqualsAFullTransform) {
+  default_camera(30.0f);
+  PointMesh shape({at(10, 0, 100), at(0, 5, -10), at(0, -3, 7), at(400, 0, 50), at(0, 0, 0)});
+  PointMesh copy = shape;
+  copy.mesh.vertices = copy.vertices;
+  PointMesh full = shape;
+  full.mesh.vertices = full.vertices;
+  for (int i = 0; i < 5; ++i) {
+    copy.vertices[i].nx = full.vertices[i].nx = 4096 - 1000 * i;
+    copy.vertices[i].nz = full.vertices[i].nz = 700 * i;
+    copy.vertices[i].outcode = full.vertices[i].outcode = 0x300 | 0x3F;
+  }
+  for (Mesh* m : {&shape.mesh, &copy.mesh, &full.mesh}) mesh_set_pose(m, 1.5f, -2.0f, 30.0f, 0.7f, 0.2f, -0.1f);
+  ASSERT_TRUE(mesh_same_positions(&shape.mesh, &copy.mesh));
+
+  mesh_transform(&shape.mesh);
+  mesh_transform(&full.mesh);
+  mesh_transform_like(&copy.mesh, &shape.mesh);
+  EXPECT_EQ(copy.mesh.transformed, 1);
+  for (int i = 0; i < 5; ++i) {
+    const MeshVertex& a = copy.vertices[i];
+    const MeshVertex& b = full.vertices[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(a.tx, b.tx);
+    EXPECT_EQ(a.ty, b.ty);
+    EXPECT_EQ(a.tz, b.tz);
+    EXPECT_EQ(a.tw, b.tw);
+    EXPECT_EQ(a.behind, b.behind);
+    EXPECT_EQ(a.outcode, b.outcode);
+    EXPECT_EQ(a.vnx, b.vnx);
+    EXPECT_EQ(a.vny, b.vny);
+    EXPECT_EQ(a.vnz, b.vnz);
+  }
+
+  copy.vertices[3].y += 1;
+  EXPECT_FALSE(mesh_same_positions(&shape.mesh, &copy.mesh));
+  copy.vertices[3].y -= 1;
+  copy.mesh.vertex_count = 4;
+  EXPECT_FALSE(mesh_same_positions(&shape.mesh, &copy.mesh));
+}
