@@ -3,7 +3,12 @@
 // are the same numbers the plain per-pixel loop forms, so results are
 // identical while the cost no longer grows with the radius. The vertical
 // pass walks whole rows with one running sum per column.
-#include <algorithm>
+//
+// Radii up to 63 keep every sum below 2^15 and run in 16-bit lanes, one
+// pixel's four bytes side by side; larger radii (whose sums wrap as signed
+// 16-bit numbers) take the plain per-channel loops.
+#include <emmintrin.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -14,11 +19,12 @@ namespace {
 
 // The pass input of the vertical pass (the horizontal pass's result).
 Pixel scratch_pixels[FRAME_PIXELS];
-int32_t scratch_values[FRAME_PIXELS];
-// One line's values split into colour channels, and running column sums.
+// Running sums: per channel for the wide radii, per pixel in 16-bit lanes
+// (r, g, b, unused) for the narrow ones.
 int32_t line_channel[3][FRAME_W];
 int32_t column_sum[3][FRAME_W];
-int32_t line_values[FRAME_W];
+uint16_t line_lanes[FRAME_W * 4];
+alignas(16) uint16_t column_lanes[FRAME_W * 4];
 
 // n / d truncated toward zero for |n| <= 32768 and 1 <= d <= 259 (a window
 // never exceeds a 240-pixel line), by a reciprocal whose error stays below 1/d.
@@ -43,45 +49,136 @@ inline uint32_t filtered(int32_t sum, uint64_t m, int32_t orig) {
   return fx_clamp_byte(sharpen ? orig + (orig - mean) / 6 : mean);
 }
 
-// Full windows (count 2r + 1, radius up to 63 so the sum cannot wrap) take
-// their mean and the sharpen step from tables instead of arithmetic.
-constexpr int FAST_RADIUS_MAX = 63;
-struct SharpenTable {
-  uint8_t v[256 * 256];  // [orig][mean]
-  SharpenTable() {
-    for (int o = 0; o < 256; ++o)
-      for (int m = 0; m < 256; ++m) v[o << 8 | m] = static_cast<uint8_t>(fx_clamp_byte(o + (o - m) / 6));
-  }
-};
-const SharpenTable sharpen_table;
-uint8_t mean_table[(2 * FAST_RADIUS_MAX + 1) * 255 + 1];
-int mean_table_count;
-
-void prepare_mean_table(int count) {
-  if (mean_table_count == count) return;
-  for (int s = 0; s <= count * 255; ++s) mean_table[s] = static_cast<uint8_t>(s / count);
-  mean_table_count = count;
-}
-
-template <bool sharpen>
-inline uint32_t filtered_full(int32_t sum, int32_t orig) {
-  const uint32_t mean = mean_table[sum];
-  return sharpen ? sharpen_table.v[orig << 8 | mean] : mean;
-}
-
 inline int32_t channel(Pixel p, int k) { return (p >> (8 * k)) & 0xFF; }
 
-// Window of i within 0..n-1.
-inline int window_count(int i, int n, int r) {
-  const int lo = i - r < 0 ? 0 : i - r;
-  const int hi = i + r >= n ? n - 1 : i + r;
-  return hi - lo + 1;
+constexpr int LANE_RADIUS_MAX = 63;
+
+// Full windows in lanes. A sum s < 2^15 divided by an odd count c (3..127)
+// is the high half of s * m shifted right by l - 1, with l = ceil(log2 c)
+// and m = ceil(2^(15 + l) / c) < 2^16: m * c exceeds 2^(15 + l) by less than
+// 2^l, which keeps the product's error below one step. (orig - mean) / 6
+// for |orig - mean| <= 255 is likewise the high half of its magnitude times
+// ceil(2^16 / 6).
+struct LaneDivider {
+  __m128i m;
+  __m128i shift;
+};
+
+LaneDivider lane_divider(int count) {
+  int l = 0;
+  while ((1 << l) < count) ++l;
+  const int m = ((1 << (15 + l)) + count - 1) / count;
+  return {_mm_set1_epi16(static_cast<int16_t>(m)), _mm_cvtsi32_si128(l - 1)};
+}
+
+// Two pixels: window sums and original bytes in 16-bit lanes. The alpha
+// lanes come back as the originals'.
+template <bool sharpen>
+inline __m128i filtered_lanes(__m128i sums, __m128i orig, const LaneDivider& div) {
+  const __m128i mean = _mm_srl_epi16(_mm_mulhi_epu16(sums, div.m), div.shift);
+  __m128i v = mean;
+  if (sharpen) {
+    const __m128i d = _mm_sub_epi16(orig, mean);
+    const __m128i sign = _mm_srai_epi16(d, 15);
+    const __m128i magnitude = _mm_sub_epi16(_mm_xor_si128(d, sign), sign);
+    const __m128i q = _mm_mulhi_epu16(magnitude, _mm_set1_epi16(10923));
+    v = _mm_add_epi16(orig, _mm_sub_epi16(_mm_xor_si128(q, sign), sign));
+  }
+  const __m128i alpha = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+  return _mm_or_si128(_mm_andnot_si128(alpha, v), _mm_and_si128(alpha, orig));
+}
+
+inline __m128i pixel_lanes(Pixel p) { return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(p)), _mm_setzero_si128()); }
+inline __m128i two_pixel_lanes(const Pixel* p) {
+  return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
+}
+// Saturation to 0..255 is the byte clamp.
+inline void store_two_pixels(Pixel* p, __m128i lanes) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(lanes, lanes));
+}
+
+// A pixel whose window is cut by the region's edge, from its lane sums.
+template <bool sharpen>
+inline Pixel filtered_edge(const uint16_t* sums, Pixel orig, uint64_t m) {
+  Pixel out = orig & 0xFF000000u;
+#pragma GCC unroll 3
+  for (int k = 0; k < 3; ++k) out |= filtered<sharpen>(sums[k], m, channel(orig, k)) << (8 * k);
+  return out;
 }
 
 template <bool sharpen>
-void blur_byte_rows(Pixel* buf, const FxRegion& reg, int r) {
+void blur_lane_rows(Pixel* buf, const FxRegion& reg, int r, const LaneDivider& div) {
   const int n = reg.x1 - reg.x0;
-  const bool fast = r <= FAST_RADIUS_MAX;
+  for (int y = reg.y0; y < reg.y1; ++y) {
+    Pixel* row = buf + y * FRAME_W + reg.x0;
+    __m128i sum = _mm_setzero_si128();
+    for (int i = 0; i <= r && i < n; ++i) sum = _mm_add_epi16(sum, pixel_lanes(row[i]));
+    for (int i = 0; i < n; ++i) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(line_lanes + 4 * i), sum);
+      if (i + 1 + r < n) sum = _mm_add_epi16(sum, pixel_lanes(row[i + 1 + r]));
+      if (i - r >= 0) sum = _mm_sub_epi16(sum, pixel_lanes(row[i - r]));
+    }
+    // Every sum is taken: the row can be overwritten in place.
+    const int full_end = n - r;
+    int i = 0;
+    for (; i < r && i < n; ++i) row[i] = filtered_edge<sharpen>(line_lanes + 4 * i, row[i], reciprocals.m[fx_window_count(i, n, r)]);
+    for (; i + 2 <= full_end; i += 2) {
+      const __m128i sums = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line_lanes + 4 * i));
+      store_two_pixels(row + i, filtered_lanes<sharpen>(sums, two_pixel_lanes(row + i), div));
+    }
+    for (; i < n; ++i) row[i] = filtered_edge<sharpen>(line_lanes + 4 * i, row[i], reciprocals.m[fx_window_count(i, n, r)]);
+  }
+}
+
+// Adds or removes one row of the pass input to the column sums; w is
+// rounded up to pairs (the extra pixel's sum is never read).
+inline void add_row_to_lanes(const Pixel* row, int w) {
+  for (int x = 0; x < w; x += 2) {
+    __m128i* s = reinterpret_cast<__m128i*>(column_lanes + 4 * x);
+    _mm_store_si128(s, _mm_add_epi16(_mm_load_si128(s), two_pixel_lanes(row + x)));
+  }
+}
+inline void remove_row_from_lanes(const Pixel* row, int w) {
+  for (int x = 0; x < w; x += 2) {
+    __m128i* s = reinterpret_cast<__m128i*>(column_lanes + 4 * x);
+    _mm_store_si128(s, _mm_sub_epi16(_mm_load_si128(s), two_pixel_lanes(row + x)));
+  }
+}
+
+void copy_region(const Pixel* buf, const FxRegion& reg) {
+  const int w = reg.x1 - reg.x0;
+  for (int j = 0; j < reg.y1 - reg.y0; ++j) {
+    std::memcpy(scratch_pixels + j * FRAME_W, buf + (reg.y0 + j) * FRAME_W + reg.x0, w * sizeof(Pixel));
+  }
+}
+
+template <bool sharpen>
+void blur_lane_columns(Pixel* buf, const FxRegion& reg, int r, const LaneDivider& div) {
+  const int w = reg.x1 - reg.x0;
+  const int h = reg.y1 - reg.y0;
+  copy_region(buf, reg);
+  std::memset(column_lanes, 0, sizeof column_lanes);
+  for (int j = 0; j <= r && j < h; ++j) add_row_to_lanes(scratch_pixels + j * FRAME_W, w);
+  for (int j = 0; j < h; ++j) {
+    const Pixel* in = scratch_pixels + j * FRAME_W;
+    Pixel* out = buf + (reg.y0 + j) * FRAME_W + reg.x0;
+    int x = 0;
+    if (j >= r && j + r < h) {
+      for (; x + 2 <= w; x += 2) {
+        const __m128i sums = _mm_load_si128(reinterpret_cast<const __m128i*>(column_lanes + 4 * x));
+        store_two_pixels(out + x, filtered_lanes<sharpen>(sums, two_pixel_lanes(in + x), div));
+      }
+    }
+    const uint64_t m = reciprocals.m[fx_window_count(j, h, r)];
+    for (; x < w; ++x) out[x] = filtered_edge<sharpen>(column_lanes + 4 * x, in[x], m);
+    if (j + 1 + r < h) add_row_to_lanes(scratch_pixels + (j + 1 + r) * FRAME_W, w);
+    if (j - r >= 0) remove_row_from_lanes(scratch_pixels + (j - r) * FRAME_W, w);
+  }
+}
+
+template <bool sharpen>
+void blur_wide_rows(Pixel* buf, const FxRegion& reg, int r) {
+  const int n = reg.x1 - reg.x0;
   for (int y = reg.y0; y < reg.y1; ++y) {
     Pixel* row = buf + y * FRAME_W + reg.x0;
     int32_t sum[3] = {0, 0, 0};
@@ -95,14 +192,9 @@ void blur_byte_rows(Pixel* buf, const FxRegion& reg, int r) {
     }
     for (int i = 0; i < n; ++i) {
       Pixel out = row[i] & 0xFF000000u;
-      if (fast && i >= r && i + r < n) {
+      const uint64_t m = reciprocals.m[fx_window_count(i, n, r)];
 #pragma GCC unroll 3
-        for (int k = 0; k < 3; ++k) out |= filtered_full<sharpen>(sum[k], line_channel[k][i]) << (8 * k);
-      } else {
-        const uint64_t m = reciprocals.m[window_count(i, n, r)];
-#pragma GCC unroll 3
-        for (int k = 0; k < 3; ++k) out |= filtered<sharpen>(sum[k], m, line_channel[k][i]) << (8 * k);
-      }
+      for (int k = 0; k < 3; ++k) out |= filtered<sharpen>(sum[k], m, line_channel[k][i]) << (8 * k);
       row[i] = out;
 #pragma GCC unroll 3
       for (int k = 0; k < 3; ++k) {
@@ -122,121 +214,49 @@ void add_row_to_columns(const Pixel* row, int w, int sign) {
 }
 
 template <bool sharpen>
-void blur_byte_columns(Pixel* buf, const FxRegion& reg, int r) {
+void blur_wide_columns(Pixel* buf, const FxRegion& reg, int r) {
   const int w = reg.x1 - reg.x0;
   const int h = reg.y1 - reg.y0;
-  for (int j = 0; j < h; ++j) {
-    std::memcpy(scratch_pixels + j * FRAME_W, buf + (reg.y0 + j) * FRAME_W + reg.x0, w * sizeof(Pixel));
-  }
+  copy_region(buf, reg);
   std::memset(column_sum, 0, sizeof column_sum);
   for (int j = 0; j <= r && j < h; ++j) add_row_to_columns(scratch_pixels + j * FRAME_W, w, 1);
-  const bool fast = r <= FAST_RADIUS_MAX;
   for (int j = 0; j < h; ++j) {
     const Pixel* in = scratch_pixels + j * FRAME_W;
     Pixel* out = buf + (reg.y0 + j) * FRAME_W + reg.x0;
-    if (fast && j >= r && j + r < h) {
-      for (int x = 0; x < w; ++x) {
-        Pixel p = in[x] & 0xFF000000u;
+    const uint64_t m = reciprocals.m[fx_window_count(j, h, r)];
+    for (int x = 0; x < w; ++x) {
+      Pixel p = in[x] & 0xFF000000u;
 #pragma GCC unroll 3
-        for (int k = 0; k < 3; ++k) p |= filtered_full<sharpen>(column_sum[k][x], channel(in[x], k)) << (8 * k);
-        out[x] = p;
-      }
-    } else {
-      const uint64_t m = reciprocals.m[window_count(j, h, r)];
-      for (int x = 0; x < w; ++x) {
-        Pixel p = in[x] & 0xFF000000u;
-#pragma GCC unroll 3
-        for (int k = 0; k < 3; ++k) p |= filtered<sharpen>(column_sum[k][x], m, channel(in[x], k)) << (8 * k);
-        out[x] = p;
-      }
+      for (int k = 0; k < 3; ++k) p |= filtered<sharpen>(column_sum[k][x], m, channel(in[x], k)) << (8 * k);
+      out[x] = p;
     }
     if (j + 1 + r < h) add_row_to_columns(scratch_pixels + (j + 1 + r) * FRAME_W, w, 1);
     if (j - r >= 0) add_row_to_columns(scratch_pixels + (j - r) * FRAME_W, w, -1);
   }
 }
 
-// Integer window sums held in doubles: they stay below 2^40 (511 int32
-// values), so every sum is exact, and trunc(sum / count) of a correctly
-// rounded quotient is the integer quotient (rounding could only reach the
-// next integer for sums near 2^53). Pairs of lanes let the divisions and
-// conversions run two at a time.
-using Doubles2 = double __attribute__((vector_size(16)));
-using Ints2 = int32_t __attribute__((vector_size(8)));
-
-double line_sums[FRAME_W];
-double line_counts[FRAME_W];
-double column_sums[FRAME_W];
-double column_counts[FRAME_W];
-
-// out[x] = trunc(sums[x] / counts[x]) for x < w.
-inline void store_means(int32_t* out, const double* sums, const double* counts, int w) {
-  int x = 0;
-  for (; x + 2 <= w; x += 2) {
-    Doubles2 s, c;
-    std::memcpy(&s, sums + x, sizeof s);
-    std::memcpy(&c, counts + x, sizeof c);
-    const Ints2 q = __builtin_convertvector(s / c, Ints2);
-    std::memcpy(out + x, &q, sizeof q);
+template <bool sharpen>
+void blur_bytes(Pixel* buf, const FxRegion& reg, int r) {
+  if (r <= LANE_RADIUS_MAX) {
+    const LaneDivider div = lane_divider(2 * r + 1);
+    blur_lane_rows<sharpen>(buf, reg, r, div);
+    blur_lane_columns<sharpen>(buf, reg, r, div);
+  } else {
+    blur_wide_rows<sharpen>(buf, reg, r);
+    blur_wide_columns<sharpen>(buf, reg, r);
   }
-  if (x < w) out[x] = static_cast<int32_t>(sums[x] / counts[x]);
-}
-
-// Adds (sign 1) or removes (-1) one row of values to the column sums.
-inline void add_values_to_columns(const int32_t* row, int w, double sign) {
-  for (int x = 0; x < w; ++x) column_sums[x] += sign * static_cast<double>(row[x]);
 }
 
 }  // namespace
-
-void fx_blur_int(int32_t* values, int16_t x0, int16_t y0, int16_t x1, int16_t y1, uint8_t radius) {
-  const FxRegion reg = fx_clamp_region(x0, y0, x1, y1);
-  if (radius == 0 || reg.empty()) return;
-  const int r = radius;
-  const int w = reg.x1 - reg.x0;
-  const int h = reg.y1 - reg.y0;
-  for (int i = 0; i < w; ++i) line_counts[i] = window_count(i, w, r);
-  for (int y = reg.y0; y < reg.y1; ++y) {
-    int32_t* row = values + y * FRAME_W + reg.x0;
-    std::memcpy(line_values, row, w * sizeof(int32_t));
-    int64_t sum = 0;
-    for (int i = 0; i <= r && i < w; ++i) sum += line_values[i];
-    for (int i = 0; i < w; ++i) {
-      line_sums[i] = static_cast<double>(sum);
-      if (i + 1 + r < w) sum += line_values[i + 1 + r];
-      if (i - r >= 0) sum -= line_values[i - r];
-    }
-    store_means(row, line_sums, line_counts, w);
-  }
-  for (int j = 0; j < h; ++j) {
-    std::memcpy(scratch_values + j * FRAME_W, values + (reg.y0 + j) * FRAME_W + reg.x0, w * sizeof(int32_t));
-  }
-  for (int x = 0; x < w; ++x) column_sums[x] = 0.0;
-  for (int j = 0; j <= r && j < h; ++j) add_values_to_columns(scratch_values + j * FRAME_W, w, 1.0);
-  double filled_count = 0.0;  // what column_counts holds
-  for (int j = 0; j < h; ++j) {
-    const double count = window_count(j, h, r);
-    if (count != filled_count) {
-      std::fill(column_counts, column_counts + w, count);
-      filled_count = count;
-    }
-    store_means(values + (reg.y0 + j) * FRAME_W + reg.x0, column_sums, column_counts, w);
-    if (j + 1 + r < h) add_values_to_columns(scratch_values + (j + 1 + r) * FRAME_W, w, 1.0);
-    if (j - r >= 0) add_values_to_columns(scratch_values + (j - r) * FRAME_W, w, -1.0);
-  }
-}
 
 void fx_blur(Pixel* buffer, int16_t x0, int16_t y0, int16_t x1, int16_t y1, int8_t amount) {
   Pixel* buf = fx_target(buffer);
   const FxRegion reg = fx_clamp_region(x0, y0, x1, y1);
   if (amount == 0 || reg.empty()) return;
-  const bool sharpen = amount < 0;
-  const int r = sharpen ? -amount : amount;
-  if (r <= FAST_RADIUS_MAX) prepare_mean_table(2 * r + 1);
-  if (sharpen) {
-    blur_byte_rows<true>(buf, reg, r);
-    blur_byte_columns<true>(buf, reg, r);
+  const int r = amount < 0 ? -amount : amount;
+  if (amount < 0) {
+    blur_bytes<true>(buf, reg, r);
   } else {
-    blur_byte_rows<false>(buf, reg, r);
-    blur_byte_columns<false>(buf, reg, r);
+    blur_bytes<false>(buf, reg, r);
   }
 }

@@ -21,3 +21,10 @@ inline FxRegion fx_clamp_region(int16_t x0, int16_t y0, int16_t x1, int16_t y1) 
 }
 
 inline uint32_t fx_clamp_byte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+// Number of places of a window of radius r around i that lie within 0..n-1.
+inline int fx_window_count(int i, int n, int r) {
+  const int lo = i - r < 0 ? 0 : i - r;
+  const int hi = i + r >= n ? n - 1 : i + r;
+  return hi - lo + 1;
+}
