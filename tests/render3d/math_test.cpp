@@ -4,6 +4,20 @@
 
 #include "render3d/math.h"
 
+// Quotients either side of the numerator size where the division changes width,
+// against the exact 64-bit quotient's low 32 bits.
+TEST(FixedMath, DivisionIsTheSameForSmallAndLargeNumerators) {
+  const int32_t numerators[] = {0, 1, -1, 4095, (1 << 19) - 1, -(1 << 19) + 1, 1 << 19, -(1 << 19),
+                                (1 << 19) + 1, 123456789, -987654321, INT32_MAX, INT32_MIN};
+  const int32_t divisors[] = {1, -1, 2, -3, 255, 4096, -4097, 1 << 20, INT32_MAX, INT32_MIN};
+  for (int32_t a : numerators) {
+    for (int32_t b : divisors) {
+      const auto exact = static_cast<int32_t>(static_cast<uint32_t>((int64_t{a} * 4096) / b));
+      EXPECT_EQ(fix_div(a, b), exact) << a << " / " << b;
+    }
+  }
+}
+
 TEST(FixedMath, RoundingOfMulDivAndConversions) {
   EXPECT_EQ(fix_mul(1, 1), 0);
   EXPECT_EQ(fix_mul(-1, 1), -1);  // floor, not truncation
