@@ -2,6 +2,7 @@
 #include "display/psf_font.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -13,7 +14,10 @@
 
 namespace {
 
-std::string temp_path(const char* name) { return std::string("/tmp/kolv_psf_") + name; }
+// Per process, so concurrent test runs (plain and sanitizer builds) never share a file.
+std::string temp_path(const char* name) {
+  return "/tmp/kolv_psf_" + std::to_string(getpid()) + "_" + name;
+}
 
 void write_plain(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");

@@ -2,6 +2,7 @@
 // plain, greys get brighter in order, colour error stays bounded, simple
 // shapes get their obvious glyphs) and the files it writes.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -156,7 +157,7 @@ TEST(LutCharMap, SimpleShapesGetTheirGlyphs) {
 }
 
 TEST(Lutgen, WritesBothFilesDeterministically) {
-  const std::string dir = "/tmp/kolv_lutgen_test";
+  const std::string dir = "/tmp/kolv_lutgen_test_" + std::to_string(getpid());
   const std::string run = std::string(KOLV_BINARY_DIR) + "/lutgen " + dir + " > /dev/null";
   ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
   ASSERT_EQ(std::system(run.c_str()), 0);
