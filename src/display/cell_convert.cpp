@@ -1,5 +1,6 @@
 #include "display/cell_convert.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -103,6 +104,7 @@ void pattern_pair(const Pixel px[9], int32_t* background, int32_t* foreground) {
   }
   int32_t score[16];
   for (int32_t& s : score) s = SCORE_START;
+#pragma GCC unroll 9
   for (int k = 0; k < 9; ++k) {
     const int32_t key = cached_nearest_key(px[k]);
     score[15 - (key & 15)] += (key >> 4) - SCORE_STEP;
@@ -114,6 +116,27 @@ void pattern_pair(const Pixel px[9], int32_t* background, int32_t* foreground) {
 // float(6 / (level + 1)) for each level.
 constexpr float LEVEL_SCALE[PATTERN_LEVELS] = {6.0f, 3.0f, 2.0f, 1.5f, static_cast<float>(6.0 / 5), 1.0f};
 constexpr int32_t POW3[9] = {1, 3, 9, 27, 81, 243, 729, 2187, 6561};
+
+// A pixel's pattern digit is min(2, trunc(share * 2.5 * scale)). The product
+// is exact in double (a float share times 2.5 needs 27 bits, times a scale of
+// at most 24 bits 51), so it grows with the share and the digit is the number
+// of two thresholds the share reaches: the smallest floats whose product is
+// at least 1 and 2.
+struct DigitThresholds {
+  float at_least[PATTERN_LEVELS][2];
+  DigitThresholds() {
+    for (int level = 0; level < PATTERN_LEVELS; ++level) {
+      const double scale = LEVEL_SCALE[level];
+      for (int digit = 1; digit <= 2; ++digit) {
+        float t = static_cast<float>(digit / (2.5 * scale));
+        while (static_cast<int32_t>(t * 2.5 * scale) >= digit) t = std::nextafter(t, 0.0f);
+        while (static_cast<int32_t>(t * 2.5 * scale) < digit) t = std::nextafter(t, 2.0f);
+        at_least[level][digit - 1] = t;
+      }
+    }
+  }
+};
+const DigitThresholds digit_thresholds;
 
 // Foreground share of a pixel between palette colours c1 and c2. e1 and e2 are
 // distance / 256, exact in single precision (distances stay below 2^24), so
@@ -128,7 +151,9 @@ float pixel_share(Pixel p, const ColorSample* c1, const ColorSample* c2) {
   const int32_t d2 = (((512 + rm2) * dr2 * dr2) >> 8) + 4 * dg2 * dg2 + (((767 - rm2) * db2 * db2) >> 8);
   if (d1 + d2 == 0) return 0.0f;
   const float v = static_cast<float>(static_cast<double>(d1 - d2) / (d1 + d2) + static_cast<double>(MIX_BIAS));
-  return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
+  // Two selects rather than branches: shares fall on either side at random.
+  const float above_zero = v < 0.0f ? 0.0f : v;
+  return above_zero > 1.0f ? 1.0f : above_zero;
 }
 
 // Shares by colour and pair (a 32-bit tag, stored plus one so 0 means empty);
@@ -154,18 +179,17 @@ int32_t glyph_index(const Pixel px[9], int32_t bg, int32_t fg) {
   const int32_t pair = bg << 4 | fg;
   float share[9];
   float m = 0.0f;
+#pragma GCC unroll 9
   for (int k = 0; k < 9; ++k) {
     share[k] = cached_share(px[k], pair, c1, c2);
     m = share[k] > m ? share[k] : m;
   }
   int32_t level = static_cast<int32_t>(6.0 * m - 0.5);
   level = level < 0 ? 0 : level > PATTERN_LEVELS - 1 ? PATTERN_LEVELS - 1 : level;
-  const double scale = LEVEL_SCALE[level];
+  const float one = digit_thresholds.at_least[level][0], two = digit_thresholds.at_least[level][1];
   int32_t code = 0;
-  for (int k = 0; k < 9; ++k) {
-    const int32_t d = static_cast<int32_t>(share[k] * 2.5 * scale);
-    code += (d > 2 ? 2 : d) * POW3[k];
-  }
+#pragma GCC unroll 9
+  for (int k = 0; k < 9; ++k) code += ((share[k] >= one) + (share[k] >= two)) * POW3[k];
   return level * PATTERN_CODES + code;
 }
 
@@ -232,11 +256,9 @@ int32_t cell_pattern_code(const int32_t digits[9]) {
 
 int32_t cell_dither_hash(int32_t a, int32_t b, int32_t mask) { return dither_hash(a, b, mask); }
 
-void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
-                  ColorSample* foreground, float* mix) {
-  Pixel px[9];
-  block_pixels(frame, col, row, px);
+namespace {
 
+void analyse_block(const Pixel (&px)[9], ColorSample* background, ColorSample* foreground, float* mix) {
   // One pass: sum (m - x)^2 = sum x^2 - 2 m sum x + 9 m^2, exact in integers.
   int32_t sum_r = 0, sum_g = 0, sum_b = 0, sum_squares = 0;
   for (Pixel p : px) {
@@ -263,6 +285,15 @@ void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
   *mix = -1.0f;
 }
 
+}  // namespace
+
+void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
+                  ColorSample* foreground, float* mix) {
+  Pixel px[9];
+  block_pixels(frame, col, row, px);
+  analyse_block(px, background, foreground, mix);
+}
+
 uint8_t cell_pick_glyph(const Pixel* frame, int col, int row, const ColorSample* background,
                         const ColorSample* foreground) {
   Pixel px[9];
@@ -273,9 +304,11 @@ uint8_t cell_pick_glyph(const Pixel* frame, int col, int row, const ColorSample*
 uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character) {
   ColorSample background, foreground;
   float mix;
-  cell_analyse(frame, col, row, &background, &foreground, &mix);
+  Pixel px[9];
+  block_pixels(frame, col, row, px);
+  analyse_block(px, &background, &foreground, &mix);
   if (mix < 0.0f) {
-    *character = cell_pick_glyph(frame, col, row, &background, &foreground);
+    *character = CharMap[glyph_index(px, background.index & 15, foreground.index & 15)];
   } else {
     const int32_t j = trunc_i32(static_cast<double>(mix) * 2 * 37) ^ cell_dither(col, row);
     *character = DENSITY_RAMP[static_cast<uint32_t>(j) > 36 ? 36 : j];
