@@ -117,11 +117,10 @@ void pattern_pair(const Pixel px[9], int32_t* background, int32_t* foreground) {
 constexpr float LEVEL_SCALE[PATTERN_LEVELS] = {6.0f, 3.0f, 2.0f, 1.5f, static_cast<float>(6.0 / 5), 1.0f};
 constexpr int32_t POW3[9] = {1, 3, 9, 27, 81, 243, 729, 2187, 6561};
 
-// A pixel's pattern digit is min(2, trunc(share * 2.5 * scale)). The product
-// is exact in double (a float share times 2.5 needs 27 bits, times a scale of
-// at most 24 bits 51), so it grows with the share and the digit is the number
-// of two thresholds the share reaches: the smallest floats whose product is
-// at least 1 and 2.
+// A pixel's pattern digit is min(2, trunc(share * 2.5 * scale)). The rounded
+// product never falls as the share grows, so the digit is the number of two
+// thresholds the share reaches: the smallest floats whose product is at
+// least 1 and at least 2, found with that same expression.
 struct DigitThresholds {
   float at_least[PATTERN_LEVELS][2];
   DigitThresholds() {
