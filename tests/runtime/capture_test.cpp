@@ -9,25 +9,15 @@
 
 #include "runtime/capture.h"
 #include "runtime/options.h"
+#include "support/command_output.h"
 
 namespace {
 
 bool have_ffmpeg() { return std::system("command -v ffmpeg > /dev/null && command -v ffprobe > /dev/null") == 0; }
 
-std::string run(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, p)) > 0) out.append(chunk, n);
-    pclose(p);
-  }
-  return out;
-}
-
 // codec, size, pixel format and frame count of the video stream; the audio codec.
 std::string probe(const std::string& path) {
-  return run("ffprobe -v error -count_frames -show_entries "
+  return command_output("ffprobe -v error -count_frames -show_entries "
              "stream=codec_name,width,height,pix_fmt,nb_read_frames -of csv=p=0 '" + path + "'");
 }
 
@@ -126,7 +116,7 @@ TEST_F(Capture, MuxesTheSoundtrackForTheLengthOfThePicture) {
   std::string streams = probe(path_);
   EXPECT_NE(streams.find("h264,640,400,yuv420p,25\n"), std::string::npos) << streams;
   EXPECT_NE(streams.find("aac"), std::string::npos) << streams;
-  double seconds = std::atof(run("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
+  double seconds = std::atof(command_output("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
                                  path_ + "'").c_str());
   EXPECT_NEAR(seconds, 0.5, 0.1);
 }

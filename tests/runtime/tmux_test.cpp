@@ -17,6 +17,7 @@
 // The whole terminal path in a real terminal: a tmux pane of 80 x 50 runs a
 // small show (the disabled helper test below, started from this same
 // program), and the test looks at the pane from outside.
+#include "support/command_output.h"
 
 namespace {
 
@@ -53,17 +54,6 @@ TEST(DISABLED_TmuxHelper, ShowUntilEscape) {
 
 namespace {
 
-std::string run(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, p)) > 0) out.append(chunk, n);
-    pclose(p);
-  }
-  return out;
-}
-
 bool eventually(const std::function<bool()>& condition, int timeout_ms = 15000) {
   for (int waited = 0; waited < timeout_ms; waited += 50) {
     if (condition()) return true;
@@ -93,7 +83,7 @@ class TmuxPane : public ::testing::Test {
   void start(bool through_sh) {
     std::string show = "KOLV_TMUX_PIDFILE=" + pidfile_ + " " + exe_ +
                        " --gtest_also_run_disabled_tests --gtest_filter=DISABLED_TmuxHelper.*";
-    run(tmux_ + "new-session -d -x 80 -y 50 -s show 'bash --norc --noprofile -i'");
+    command_output(tmux_ + "new-session -d -x 80 -y 50 -s show 'bash --norc --noprofile -i'");
     type(through_sh ? "sh -c \"" + show + "; stty -a\"" : show);
     ASSERT_TRUE(eventually([&] { return pane_var("alternate_on") == "1" && coloured(); }))
         << "the show never appeared:\n" << capture(false);
@@ -101,20 +91,20 @@ class TmuxPane : public ::testing::Test {
     ASSERT_GT(pid_, 0);
   }
   void TearDown() override {
-    if (!tmux_.empty()) run(tmux_ + "kill-server 2>/dev/null");
+    if (!tmux_.empty()) command_output(tmux_ + "kill-server 2>/dev/null");
     if (!pidfile_.empty()) std::remove(pidfile_.c_str());
   }
 
   void type(const std::string& line) {
-    run(tmux_ + "send-keys -t show -l '" + line + "'");
-    run(tmux_ + "send-keys -t show Enter");
+    command_output(tmux_ + "send-keys -t show -l '" + line + "'");
+    command_output(tmux_ + "send-keys -t show Enter");
   }
   std::string pane_var(const char* name) {
-    std::string v = run(tmux_ + "display-message -p -t show '#{" + name + "}'");
+    std::string v = command_output(tmux_ + "display-message -p -t show '#{" + name + "}'");
     while (!v.empty() && (v.back() == '\n' || v.back() == '\r')) v.pop_back();
     return v;
   }
-  std::string capture(bool escapes) { return run(tmux_ + "capture-pane -p " + (escapes ? "-e " : "") + "-t show"); }
+  std::string capture(bool escapes) { return command_output(tmux_ + "capture-pane -p " + (escapes ? "-e " : "") + "-t show"); }
   bool coloured() {
     static const std::regex background("\x1b\\[[0-9;]*(4[1-7]|10[0-7]|48;[25];[0-9;]+)m");
     return std::regex_search(capture(true), background);
@@ -167,7 +157,7 @@ TEST_F(TmuxPane, EscapeEndsTheShowAndGivesTheTerminalBack) {
   ASSERT_NO_FATAL_FAILURE(start(false));
   EXPECT_EQ(pane_var("pane_title"), "KOLV17 - alt+enter=fullscreen");
   EXPECT_EQ(capture(false).find("kolv17-held-message"), std::string::npos) << "a message was drawn over the show";
-  run(tmux_ + "send-keys -t show Escape");
+  command_output(tmux_ + "send-keys -t show Escape");
   expect_terminal_given_back();
   std::string screen = capture(false);
   EXPECT_NE(screen.find("kolv17-held-message"), std::string::npos) << "the held message was lost";
@@ -177,12 +167,12 @@ TEST_F(TmuxPane, EscapeEndsTheShowAndGivesTheTerminalBack) {
 // Ctrl+Z leaves the terminal as it was; fg takes it again and redraws.
 TEST_F(TmuxPane, SuspendRestoresAndResumeRedraws) {
   ASSERT_NO_FATAL_FAILURE(start(false));
-  run(tmux_ + "send-keys -t show C-z");
+  command_output(tmux_ + "send-keys -t show C-z");
   ASSERT_TRUE(eventually([&] { return pane_var("alternate_on") == "0"; })) << capture(false);
   EXPECT_EQ(pane_var("cursor_flag"), "1");
   type("fg");
   EXPECT_TRUE(eventually([&] { return pane_var("alternate_on") == "1" && coloured(); })) << capture(false);
-  run(tmux_ + "send-keys -t show Escape");
+  command_output(tmux_ + "send-keys -t show Escape");
   expect_terminal_given_back();
 }
 
@@ -190,17 +180,17 @@ TEST_F(TmuxPane, SuspendRestoresAndResumeRedraws) {
 // in a smaller one.
 TEST_F(TmuxPane, ResizeRedrawsCentredOrClipped) {
   ASSERT_NO_FATAL_FAILURE(start(false));
-  run(tmux_ + "resize-window -t show -x 90 -y 54");
+  command_output(tmux_ + "resize-window -t show -x 90 -y 54");
   EXPECT_TRUE(eventually([&] {
     std::vector<int> rows = first_coloured_columns();
     return rows.size() >= 53 && rows[1] == -1 && rows[2] == 5 && rows[51] == 5 && rows[52] == -1;
   })) << capture(true);
-  run(tmux_ + "resize-window -t show -x 60 -y 30");
+  command_output(tmux_ + "resize-window -t show -x 60 -y 30");
   EXPECT_TRUE(eventually([&] {
     std::vector<int> rows = first_coloured_columns();
     return rows.size() == 30 && rows[0] == 0 && rows[29] == 0;
   })) << capture(true);
-  run(tmux_ + "send-keys -t show Escape");
+  command_output(tmux_ + "send-keys -t show Escape");
   expect_terminal_given_back();
 }
 
