@@ -70,7 +70,10 @@ class TmuxPane : public ::testing::Test {
     ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     ASSERT_GT(n, 0);
     exe[n] = 0;
-    std::string id = std::to_string(getpid());
+    // A server of its own per test: a new session on the socket of a server
+    // that is still shutting down fails with "server exited unexpectedly".
+    static int tests_started = 0;
+    std::string id = std::to_string(getpid()) + "-" + std::to_string(++tests_started);
     tmux_ = "tmux -L kolv17-test-" + id + " -f /dev/null ";
     pidfile_ = "/tmp/kolv17-tmux-" + id + ".pid";
     std::remove(pidfile_.c_str());
