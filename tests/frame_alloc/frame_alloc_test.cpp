@@ -21,6 +21,17 @@
 #define KOLV_COUNT_ALLOCATIONS 1
 #endif
 
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+
+[[maybe_unused]] void note_allocation() {
+  if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
 #if KOLV_COUNT_ALLOCATIONS
 extern "C" {
 void* __libc_malloc(size_t size);
@@ -28,17 +39,6 @@ void* __libc_calloc(size_t count, size_t size);
 void* __libc_realloc(void* block, size_t size);
 void* __libc_memalign(size_t alignment, size_t size);
 }
-
-namespace {
-
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-
-void note_allocation() {
-  if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-}
-
-}  // namespace
 
 extern "C" {
 void* malloc(size_t size) {
