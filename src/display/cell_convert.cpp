@@ -1,5 +1,7 @@
 #include "display/cell_convert.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -259,15 +261,25 @@ namespace {
 
 void analyse_block(const Pixel (&px)[9], ColorSample* background, ColorSample* foreground, float* mix) {
   // One pass: sum (m - x)^2 = sum x^2 - 2 m sum x + 9 m^2, exact in integers.
-  int32_t sum_r = 0, sum_g = 0, sum_b = 0, sum_squares = 0;
-  for (Pixel p : px) {
-    const int32_t r = static_cast<int32_t>(pixel_r(p)), g = static_cast<int32_t>(pixel_g(p));
-    const int32_t b = static_cast<int32_t>(pixel_b(p));
-    sum_r += r;
-    sum_g += g;
-    sum_b += b;
-    sum_squares += r * r + g * g + b * b;
-  }
+  // Channels in 16-bit lanes (alpha cleared), two pixels to a register: the
+  // sums stay below 9 * 255 and the squares are summed in 32-bit lanes.
+  const __m128i colour = _mm_set1_epi32(0x00FFFFFF), zero = _mm_setzero_si128();
+  const __m128i p0 = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(px)), colour);
+  const __m128i p1 = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(px + 4)), colour);
+  const __m128i p2 = _mm_cvtsi32_si128(static_cast<int>(px[8] & 0x00FFFFFF));
+  const __m128i a = _mm_unpacklo_epi8(p0, zero), b = _mm_unpackhi_epi8(p0, zero);
+  const __m128i c = _mm_unpacklo_epi8(p1, zero), d = _mm_unpackhi_epi8(p1, zero);
+  const __m128i e = _mm_unpacklo_epi8(p2, zero);
+  const __m128i sums = _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, d)), e);
+  __m128i squares = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(a, a), _mm_madd_epi16(b, b)),
+                                  _mm_add_epi32(_mm_madd_epi16(c, c), _mm_madd_epi16(d, d)));
+  squares = _mm_add_epi32(squares, _mm_madd_epi16(e, e));
+  squares = _mm_add_epi32(squares, _mm_shuffle_epi32(squares, 0x4E));
+  squares = _mm_add_epi32(squares, _mm_shuffle_epi32(squares, 0xB1));
+  const int32_t sum_r = _mm_extract_epi16(sums, 0) + _mm_extract_epi16(sums, 4);
+  const int32_t sum_g = _mm_extract_epi16(sums, 1) + _mm_extract_epi16(sums, 5);
+  const int32_t sum_b = _mm_extract_epi16(sums, 2) + _mm_extract_epi16(sums, 6);
+  const int32_t sum_squares = _mm_cvtsi128_si32(squares);
   const int32_t mean_r = sum_r / 9, mean_g = sum_g / 9, mean_b = sum_b / 9;
   const int32_t spread = sum_squares - 2 * (mean_r * sum_r + mean_g * sum_g + mean_b * sum_b) +
                          9 * (mean_r * mean_r + mean_g * mean_g + mean_b * mean_b);
