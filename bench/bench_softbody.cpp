@@ -33,8 +33,8 @@ struct GeneratedRobot {
     for (int r = 0; r + 1 < rings; ++r)
       for (int s = 0; s < around; ++s) {
         const int i = r * around + s, j = r * around + (s + 1) % around;
-        faces.push_back({i, j, i + around, 0, 0, 0, 0});
-        faces.push_back({j, j + around, i + around, 0, 0, 0, 0});
+        faces.push_back({i, j, i + around, 0, 0, 0, 0, 0});
+        faces.push_back({j, j + around, i + around, 0, 0, 0, 0, 0});
       }
     mesh.vertex_count = static_cast<int32_t>(vertices.size());
     mesh.face_count = static_cast<int32_t>(faces.size());

@@ -24,6 +24,7 @@ struct MeshFace {
   int32_t i0, i1, i2;      // vertex indices within one frame
   int32_t e01, e12, e20;   // edge indices
   int32_t visible;         // -1 passed the clip-code test, 0 rejected
+  int32_t reached;         // 1: the last draw found a pixel of it nearer than the depth buffer
 };
 
 // Raster fields are rewritten at every draw (see raster.h).

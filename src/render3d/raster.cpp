@@ -70,9 +70,11 @@ void raster_setup_edge(MeshVertex* top, MeshVertex* bottom, MeshEdge* edge) {
   }
 }
 
-// `fill` runs one span; the known fillers are passed inline so a row costs no call.
+// `fill` runs one span; the known fillers are passed inline so a row costs no
+// call. `fill_rows` false: the edges are set up as for a draw, nothing filled.
+// True when some pixel passed the depth test.
 template <typename Fill>
-void raster_triangle(MeshFace* face, Mesh* mesh, Fill fill) {
+bool raster_triangle(MeshFace* face, Mesh* mesh, Fill fill, bool fill_rows) {
   MeshVertex* frame = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
   MeshVertex* p[3] = {&frame[face->i0], &frame[face->i1], &frame[face->i2]};
   // opposite[k] is the edge that does not touch p[k]; it moves with p[k].
@@ -97,21 +99,22 @@ void raster_triangle(MeshFace* face, Mesh* mesh, Fill fill) {
   raster_setup_edge(top, mid, etm);
   raster_setup_edge(top, bottom, el);
   raster_setup_edge(mid, bottom, emb);
-  if (el->flat) return;
+  if (el->flat) return false;
 
   const int32_t ystart = std::max(fix_to_int(top->ty), 0);
   const int32_t yend = std::min(fix_to_int(bottom->ty), FRAME_H - 1);
-  if (yend - ystart <= 0) return;
+  if (yend - ystart <= 0) return false;
   const int32_t ymid = std::max(fix_to_int(mid->ty), 0);
 
   Side lng, shrt;
   lng.load(el);
   shrt.load(ystart < ymid ? etm : emb);
   if (emb->flat) emb->x = mid->tx;
+  if (!fill_rows) return false;
 
   const int32_t k = ymid - ystart;
   const Fixed width = emb->x - (el->x + el->dx * k);
-  if (width >= 0 && width <= 255) return;  // under 1/16 pixel wide
+  if (width >= 0 && width <= 255) return false;  // under 1/16 pixel wide
   const Fixed du = fix_div(emb->u - (el->u + el->du * k), width);
   const Fixed dv = fix_div(emb->v - (el->v + el->dv * k), width);
   const int32_t dz = fix_div(emb->z - (el->z + el->dz * k), width);
@@ -128,6 +131,7 @@ void raster_triangle(MeshFace* face, Mesh* mesh, Fill fill) {
   span.row_shift = raster_texture->width_log2;
   span.texels = raster_texture->pixels;
 
+  bool reached = false;
   for (int32_t r = ystart; r <= yend; ++r) {
     const Side& left = long_is_left ? lng : shrt;
     const Side& right = long_is_left ? shrt : lng;
@@ -146,7 +150,7 @@ void raster_triangle(MeshFace* face, Mesh* mesh, Fill fill) {
       span.z = left.z + dz * skip;
       span.dest = frame_buffer + r * FRAME_W + xl;
       span.depth = depth_buffer + r * FRAME_W + xl;
-      if (span.count > 0) fill(&span);
+      if (span.count > 0 && fill(&span)) reached = true;
     }
     // Both sides keep their start values for the first two rows.
     if (r != ystart) lng.advance();
@@ -156,6 +160,7 @@ void raster_triangle(MeshFace* face, Mesh* mesh, Fill fill) {
       shrt.advance();
     }
   }
+  return reached;
 }
 
 bool all_below(Fixed a, Fixed b, Fixed c, Fixed limit) { return a < limit && b < limit && c < limit; }
@@ -163,11 +168,27 @@ bool all_at_least(Fixed a, Fixed b, Fixed c, Fixed limit) {
   return a >= limit && b >= limit && c >= limit;
 }
 
+bool same_screen_place(const MeshVertex& a, const MeshVertex& b) {
+  return a.tx == b.tx && a.ty == b.ty && a.tz == b.tz;
+}
+
+// Whether face i of `under` proves that face of `mesh` reaches no pixel.
+bool reaches_nothing(const Mesh* mesh, const MeshFace& face, const Mesh* under, int32_t i) {
+  if (!under || i >= under->face_count) return false;
+  const MeshFace& below = under->faces[i];
+  if (below.reached != 0 || below.i0 != face.i0 || below.i1 != face.i1 || below.i2 != face.i2) return false;
+  const MeshVertex* a = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+  const MeshVertex* b = under->vertices + static_cast<int64_t>(under->frame) * under->vertex_count;
+  return same_screen_place(a[face.i0], b[face.i0]) && same_screen_place(a[face.i1], b[face.i1]) &&
+         same_screen_place(a[face.i2], b[face.i2]);
+}
+
 template <typename Fill>
-void raster_faces(Mesh* mesh, Fill fill) {
+void raster_faces(Mesh* mesh, Fill fill, const Mesh* under) {
   MeshVertex* frame = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
   for (int32_t i = 0; i < mesh->face_count; ++i) {
     MeshFace* face = &mesh->faces[i];
+    face->reached = 0;
     const MeshVertex& p0 = frame[face->i0];
     const MeshVertex& p1 = frame[face->i1];
     const MeshVertex& p2 = frame[face->i2];
@@ -184,7 +205,8 @@ void raster_faces(Mesh* mesh, Fill fill) {
     const Fixed a = fix_mul((p0.tx - p1.tx) >> 6, (p1.ty - p2.ty) >> 3);
     const Fixed b = fix_mul((p0.ty - p1.ty) >> 6, (p1.tx - p2.tx) >> 3);
     if (a < b) continue;
-    raster_triangle(face, mesh, fill);
+    const bool fill_rows = !reaches_nothing(mesh, *face, under, i);
+    face->reached = raster_triangle(face, mesh, fill, fill_rows) ? 1 : 0;
   }
 }
 
@@ -192,7 +214,11 @@ void raster_faces(Mesh* mesh, Fill fill) {
 
 void raster_clear_depth() { std::fill(depth_buffer, depth_buffer + FRAME_PIXELS, DEPTH_CLEAR); }
 
-void raster_draw_mesh(Mesh* mesh) {
+void raster_draw_mesh(Mesh* mesh) { raster_draw_mesh_over(mesh, nullptr); }
+
+void raster_draw_mesh_over(Mesh* mesh, const Mesh* under) {
+  // A mesh not drawn proves nothing for a coat over it.
+  for (int32_t i = 0; i < mesh->face_count; ++i) mesh->faces[i].reached = 1;
   if (mesh->transformed == 0) return;
   if (!raster_span_filler) raster_span_filler = span_opaque;
   // A slot outside the pool or one whose picture failed to load has nothing to draw.
@@ -202,13 +228,14 @@ void raster_draw_mesh(Mesh* mesh) {
   raster_reset_edges(mesh);
   // The common fillers run inline; any other through its pointer.
   if (raster_span_filler == span_opaque) {
-    raster_faces(mesh, [](const SpanParams* s) { span_fill_opaque(s); });
+    raster_faces(mesh, [](const SpanParams* s) { return span_fill_opaque(s); }, under);
   } else if (raster_span_filler == span_multiply) {
-    raster_faces(mesh, [](const SpanParams* s) { span_fill_multiply(s); });
+    raster_faces(mesh, [](const SpanParams* s) { return span_fill_multiply(s); }, under);
   } else if (raster_span_filler == span_alpha) {
-    raster_faces(mesh, [](const SpanParams* s) { span_fill_alpha(s); });
+    raster_faces(mesh, [](const SpanParams* s) { return span_fill_alpha(s); }, under);
   } else {
-    raster_faces(mesh, raster_span_filler);
+    // Nothing known of what another filler passes: every face is filled.
+    raster_faces(mesh, [](const SpanParams* s) { raster_span_filler(s); return true; }, nullptr);
   }
 }
 

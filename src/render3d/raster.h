@@ -18,6 +18,12 @@ extern SpanFiller raster_span_filler;
 void raster_clear_depth();
 // Draws the current frame of a transformed, textured mesh.
 void raster_draw_mesh(Mesh* mesh);
+// Draws `mesh` as a second coat over `under`, drawn last with no depth
+// buffer change since. Faces that match under's in corners and screen
+// positions get the same depth test pixel by pixel, so where under's found no
+// pixel in front, this one's finds none either: those are set up but not
+// filled.
+void raster_draw_mesh_over(Mesh* mesh, const Mesh* under);
 // Flag not 0: that filler; 0: span_opaque.
 void raster_select_alpha(int32_t flag);
 void raster_select_additive(int32_t flag);

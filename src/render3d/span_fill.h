@@ -6,8 +6,9 @@
 
 // The loop every filler shares: depth test against the buffer and the near
 // distance, texel fetch with wrap, colour key; `combine` does the rest.
+// True when some pixel passed the depth test (whatever its texel).
 template <typename Combine>
-inline void span_fill(const SpanParams* span, Combine combine) {
+inline bool span_fill(const SpanParams* span, Combine combine) {
   const int32_t near = camera.near;
   const int32_t u_mask = span->u_mask;
   const int32_t v_mask = span->v_mask;
@@ -18,8 +19,10 @@ inline void span_fill(const SpanParams* span, Combine combine) {
   int32_t z = span->z, u = span->u, v = span->v;
   // Locals, so stores through dest and depth do not force reloads.
   const int32_t dz = span->dz, du = span->du, dv = span->dv, count = span->count;
+  bool reached = false;
   for (int32_t i = 0; i < count; ++i) {
     if (z <= depth[i] && z > near) {
+      reached = true;
       const Pixel t = texels[(((v >> 12) & v_mask) << row_shift) + ((u >> 12) & u_mask)];
       if (t != COLOR_KEY) {
         dest[i] = combine(dest[i], t);
@@ -30,6 +33,7 @@ inline void span_fill(const SpanParams* span, Combine combine) {
     u += du;
     v += dv;
   }
+  return reached;
 }
 
 namespace span_detail {
@@ -46,12 +50,12 @@ inline Pixel channels(Pixel d, Pixel t, F f) {
 
 }  // namespace span_detail
 
-inline void span_fill_opaque(const SpanParams* span) {
-  span_fill(span, [](Pixel, Pixel t) { return t; });
+inline bool span_fill_opaque(const SpanParams* span) {
+  return span_fill(span, [](Pixel, Pixel t) { return t; });
 }
 
-inline void span_fill_alpha(const SpanParams* span) {
-  span_fill(span, [](Pixel d, Pixel t) {
+inline bool span_fill_alpha(const SpanParams* span) {
+  return span_fill(span, [](Pixel d, Pixel t) {
     const Pixel a = t >> 24;
     if (a == 255) return t;
     return a << 24 | span_detail::channels(
@@ -59,8 +63,8 @@ inline void span_fill_alpha(const SpanParams* span) {
   });
 }
 
-inline void span_fill_additive(const SpanParams* span) {
-  span_fill(span, [](Pixel d, Pixel t) {
+inline bool span_fill_additive(const SpanParams* span) {
+  return span_fill(span, [](Pixel d, Pixel t) {
     return (d & 0xFF000000u) | span_detail::channels(d, t, [](Pixel dk, Pixel tk) {
              const Pixel sum = dk + tk;
              return sum > 255 ? Pixel{255} : sum;
@@ -68,8 +72,8 @@ inline void span_fill_additive(const SpanParams* span) {
   });
 }
 
-inline void span_fill_multiply(const SpanParams* span) {
-  span_fill(span, [](Pixel d, Pixel t) {
+inline bool span_fill_multiply(const SpanParams* span) {
+  return span_fill(span, [](Pixel d, Pixel t) {
     return (d & 0xFF000000u) |
            span_detail::channels(d, t, [](Pixel dk, Pixel tk) { return (dk * tk) >> 8; });
   });

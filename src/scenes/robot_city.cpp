@@ -69,10 +69,11 @@ void draw_robot_copy(int32_t copy, const MeshBounds* shape, bool same_shape) {
   if (!hidden || !same_shape) {
     if (same_shape) {
       mesh_transform_like(&robot_mesh_plain, &robot_mesh);
+      raster_draw_mesh_over(&robot_mesh_plain, &robot_mesh);
     } else {
       mesh_transform(&robot_mesh_plain);
+      raster_draw_mesh(&robot_mesh_plain);
     }
-    raster_draw_mesh(&robot_mesh_plain);
   }
   raster_select_alpha(0);
 
@@ -134,7 +135,11 @@ void scene_draw_city() {
         }
         raster_select_multiply(1);
         mesh_env_map(lights);
-        raster_draw_mesh(lights);
+        if (same_shape[kind]) {
+          raster_draw_mesh_over(lights, paper);
+        } else {
+          raster_draw_mesh(lights);
+        }
       }
       raster_select_multiply(0);
     }

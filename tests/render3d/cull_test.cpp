@@ -42,8 +42,8 @@ struct TestMesh {
   }
   // Both windings, so a face is drawn whichever way it turns to the camera.
   void face(int a, int b, int c) {
-    faces.push_back({a, b, c, 0, 0, 0, 0});
-    faces.push_back({a, c, b, 0, 0, 0, 0});
+    faces.push_back({a, b, c, 0, 0, 0, 0, 0});
+    faces.push_back({a, c, b, 0, 0, 0, 0, 0});
   }
   void finish() {
     mesh.vertex_count = static_cast<int32_t>(vertices.size());

@@ -43,8 +43,8 @@ struct Torus {
     auto at = [](int i, int j) { return (i % RINGS) * SIDES + j % SIDES; };
     for (int i = 0; i < RINGS; ++i) {
       for (int j = 0; j < SIDES; ++j) {
-        faces.push_back({at(i, j), at(i, j + 1), at(i + 1, j + 1), 0, 0, 0, 0});
-        faces.push_back({at(i, j), at(i + 1, j + 1), at(i + 1, j), 0, 0, 0, 0});
+        faces.push_back({at(i, j), at(i, j + 1), at(i + 1, j + 1), 0, 0, 0, 0, 0});
+        faces.push_back({at(i, j), at(i + 1, j + 1), at(i + 1, j), 0, 0, 0, 0, 0});
       }
     }
     mesh.vertex_count = RINGS * SIDES;

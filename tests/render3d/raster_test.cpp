@@ -39,7 +39,7 @@ struct ScreenMesh {
       v.tw = FIX_ONE;
       vertices.push_back(v);
     }
-    for (const auto& t : tris) faces.push_back({t[0], t[1], t[2], 0, 0, 0, 0});
+    for (const auto& t : tris) faces.push_back({t[0], t[1], t[2], 0, 0, 0, 0, 0});
     mesh.vertex_count = static_cast<int32_t>(vertices.size());
     mesh.face_count = static_cast<int32_t>(faces.size());
     mesh.frame_count = 1;
@@ -159,6 +159,52 @@ TEST(Raster, DepthTiesNearPlaneAndColourKey) {
   raster_draw_mesh(&nearer.mesh);
   EXPECT_EQ(frame_buffer[25 * FRAME_W + 25], BLUE);
   EXPECT_EQ(depth_buffer[25 * FRAME_W + 25], Z);
+}
+
+// A second coat over a mesh leaves out the faces the first found hidden, and
+// still gives exactly the pixels and depths of a full draw; a face that moved
+// on screen since is filled in full.
+TEST(Raster, SecondCoatMatchesAFullDraw) {
+  struct Result {
+    std::vector<Pixel> pixels;
+    std::vector<int32_t> depth;
+    int32_t reached[2];
+  };
+  auto draw = [](bool over, double coat_x1) {
+    clear_frame();
+    Texture grey(pixel_rgba(200, 150, 100));
+    ScreenMesh wall({{10, 10}, {120, 10}, {10, 120}}, {{0, 1, 2}}, Z - 100000);
+    raster_draw_mesh(&wall.mesh);
+    // Face 0 wholly behind the wall, face 1 in the open.
+    ScreenMesh under({{20, 20}, {60, 20}, {20, 60}, {150, 30}, {200, 30}, {150, 80}},
+                     {{0, 1, 2}, {3, 4, 5}});
+    raster_draw_mesh(&under.mesh);
+    ScreenMesh coat({{20, 20}, {coat_x1, 20}, {20, 60}, {150, 30}, {200, 30}, {150, 80}},
+                    {{0, 1, 2}, {3, 4, 5}});
+    Texture tint(pixel_rgba(128, 255, 64));
+    raster_select_multiply(1);
+    if (over) {
+      raster_draw_mesh_over(&coat.mesh, &under.mesh);
+    } else {
+      raster_draw_mesh(&coat.mesh);
+    }
+    raster_select_multiply(0);
+    return Result{{frame_buffer, frame_buffer + FRAME_PIXELS},
+                  {depth_buffer, depth_buffer + FRAME_PIXELS},
+                  {under.faces[0].reached, under.faces[1].reached}};
+  };
+  for (double x1 : {60.0, 180.0}) {
+    SCOPED_TRACE(x1);
+    const Result full = draw(false, x1);
+    const Result coat = draw(true, x1);
+    EXPECT_EQ(coat.reached[0], 0);
+    EXPECT_EQ(coat.reached[1], 1);
+    EXPECT_TRUE(coat.pixels == full.pixels);
+    EXPECT_TRUE(coat.depth == full.depth);
+  }
+  // The moved face does reach pixels the wall leaves open.
+  const Result moved = draw(true, 180.0);
+  EXPECT_EQ(moved.depth[25 * FRAME_W + 150], Z);
 }
 
 TEST(Raster, SharedEdgeLeavesNoSeamAndNoOverlap) {

@@ -23,7 +23,7 @@ struct TestMesh {
       v.z = static_cast<Fixed>(p.z * 4096.0f);
       vertices.push_back(v);
     }
-    for (const auto& t : triangles) faces.push_back({t[0], t[1], t[2], 0, 0, 0, 0});
+    for (const auto& t : triangles) faces.push_back({t[0], t[1], t[2], 0, 0, 0, 0, 0});
     mesh.vertex_count = static_cast<int32_t>(vertices.size());
     mesh.face_count = static_cast<int32_t>(faces.size());
     mesh.frame_count = 1;
