@@ -218,13 +218,15 @@ void raster_draw_mesh(Mesh* mesh) { raster_draw_mesh_over(mesh, nullptr); }
 
 void raster_draw_mesh_over(Mesh* mesh, const Mesh* under) {
   // A mesh not drawn proves nothing for a coat over it.
-  for (int32_t i = 0; i < mesh->face_count; ++i) mesh->faces[i].reached = 1;
-  if (mesh->transformed == 0) return;
+  auto not_drawn = [mesh] {
+    for (int32_t i = 0; i < mesh->face_count; ++i) mesh->faces[i].reached = 1;
+  };
+  if (mesh->transformed == 0) return not_drawn();
   if (!raster_span_filler) raster_span_filler = span_opaque;
   // A slot outside the pool or one whose picture failed to load has nothing to draw.
-  if (mesh->texture < 0 || mesh->texture >= IMAGE_POOL_SIZE) return;
+  if (mesh->texture < 0 || mesh->texture >= IMAGE_POOL_SIZE) return not_drawn();
   raster_texture = &image_pool[mesh->texture];
-  if (!raster_texture->pixels) return;
+  if (!raster_texture->pixels) return not_drawn();
   raster_reset_edges(mesh);
   // The common fillers run inline; any other through its pointer.
   if (raster_span_filler == span_opaque) {

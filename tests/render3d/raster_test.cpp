@@ -207,6 +207,26 @@ TEST(Raster, SecondCoatMatchesAFullDraw) {
   EXPECT_EQ(moved.depth[25 * FRAME_W + 150], Z);
 }
 
+// What an earlier draw found says nothing once a draw of the mesh is refused.
+TEST(Raster, CoatOverAMeshNotDrawnIsFilled) {
+  clear_frame();
+  Texture tex(RED);
+  ScreenMesh wall({{10, 10}, {120, 10}, {10, 120}}, {{0, 1, 2}}, Z - 100000);
+  raster_draw_mesh(&wall.mesh);
+  ScreenMesh under({{20, 20}, {60, 20}, {20, 60}}, {{0, 1, 2}});
+  raster_draw_mesh(&under.mesh);
+  ASSERT_EQ(under.faces[0].reached, 0);
+  raster_clear_depth();
+  under.mesh.texture = -1;
+  raster_draw_mesh(&under.mesh);
+  EXPECT_EQ(under.faces[0].reached, 1);
+  ScreenMesh coat({{20, 20}, {60, 20}, {20, 60}}, {{0, 1, 2}});
+  const Pixel BLUE = pixel_rgba(0, 0, 255);
+  Texture tex2(BLUE);
+  raster_draw_mesh_over(&coat.mesh, &under.mesh);
+  EXPECT_EQ(frame_buffer[25 * FRAME_W + 25], BLUE);
+}
+
 TEST(Raster, SharedEdgeLeavesNoSeamAndNoOverlap) {
   clear_frame();
   Texture tex(pixel_rgba(10, 10, 10));
