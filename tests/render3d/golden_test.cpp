@@ -15,48 +15,12 @@
 #include "render3d/mesh.h"
 #include "render3d/raster.h"
 #include "render3d/transform.h"
+#include "support/torus_mesh.h"
 
 namespace {
 
 constexpr const char* GOLDEN = "tests/golden/render3d_fillers.png";
-constexpr int RINGS = 18, SIDES = 10;
 constexpr int TEX_SLOT = IMAGE_POOL_SIZE - 2, ENV_SLOT = IMAGE_POOL_SIZE - 1;
-
-struct Torus {
-  std::vector<MeshVertex> vertices;
-  std::vector<MeshFace> faces;
-  Mesh mesh = {};
-  Torus() {
-    for (int i = 0; i < RINGS; ++i) {
-      for (int j = 0; j < SIDES; ++j) {
-        const double a = 2 * M_PI * i / RINGS, b = 2 * M_PI * j / SIDES;
-        const double r = 1.0 + 0.45 * std::cos(b);
-        MeshVertex v = {};
-        v.x = fix_from_float(static_cast<float>(r * std::cos(a)));
-        v.y = fix_from_float(static_cast<float>(0.45 * std::sin(b)));
-        v.z = fix_from_float(static_cast<float>(r * std::sin(a)));
-        v.u = UV_ONE * 2 * i / RINGS;
-        v.v = UV_ONE * j / SIDES;
-        vertices.push_back(v);
-      }
-    }
-    auto at = [](int i, int j) { return (i % RINGS) * SIDES + j % SIDES; };
-    for (int i = 0; i < RINGS; ++i) {
-      for (int j = 0; j < SIDES; ++j) {
-        faces.push_back({at(i, j), at(i, j + 1), at(i + 1, j + 1), 0, 0, 0, 0, 0});
-        faces.push_back({at(i, j), at(i + 1, j + 1), at(i + 1, j), 0, 0, 0, 0, 0});
-      }
-    }
-    mesh.vertex_count = RINGS * SIDES;
-    mesh.face_count = static_cast<int32_t>(faces.size());
-    mesh.frame_count = 1;
-    mesh.vertices = vertices.data();
-    mesh.faces = faces.data();
-    mesh_build_edges(&mesh);
-    mesh_compute_normals(&mesh);
-  }
-  ~Torus() { std::free(mesh.edges); }
-};
 
 // Checker with soft alpha and colour-key holes; a bright round highlight.
 struct Textures {
@@ -98,7 +62,7 @@ std::vector<Pixel> render_sheet() {
   std::vector<Pixel> sheet(3 * FRAME_W * 4 * FRAME_H);
   for (int f = 0; f < 4; ++f) {
     for (int pose = 0; pose < 3; ++pose) {
-      Torus torus;
+      TorusMesh torus(18, 10, 0.45, 2);
       background();
       raster_clear_depth();
       cam_apply(&cam);
