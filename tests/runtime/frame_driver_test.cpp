@@ -5,6 +5,9 @@
 
 #include "common/random.h"
 #include "image/assets.h"
+#include "image/effects.h"
+#include "scenes/scenes.h"
+#include "scenes/star_warp.h"
 #include "runtime/demo.h"
 #include "runtime/frame_driver.h"
 #include "sync/track.h"
@@ -117,4 +120,27 @@ TEST(FrameDriver, GreetTwoShowsTheThirdPanelOfTheStrip) {
   greets_image = kept;
   // Panel 2 (red 120) over the whole frame, blended at 255/256.
   for (int i = 0; i < FRAME_PIXELS; i += 997) EXPECT_EQ(frame_buffer[i] & 0xFFFFFF, pixel_rgba(119, 89, 29, 0) & 0xFFFFFF);
+}
+
+// Scene 1 at var 0.5: trail 1, then levels 0..640. A second frame at the same
+// time has elapsed 0, so the stars stand still and the frame can be redone by hand.
+TEST(FrameDriver, StarWarpBelowVarOneFadesInAndARepeatedTimeHasNoElapsed) {
+  TrackSet tracks(1, 0, 5.0f, 0.5f, -1, -1);
+  demo_frame(5000);
+  std::vector<Star> kept_stars(stars, stars + STAR_COUNT);
+  std::vector<Pixel> kept_frame(frame_buffer, frame_buffer + FRAME_PIXELS);
+  rand_seed(11);
+  demo_frame(5000);
+  std::vector<Pixel> driven(frame_buffer, frame_buffer + FRAME_PIXELS);
+
+  std::copy(kept_stars.begin(), kept_stars.end(), stars);
+  std::copy(kept_frame.begin(), kept_frame.end(), frame_buffer);
+  rand_seed(11);
+  rand_next();  // the overlay's and the greeting's flicker draws
+  rand_next();
+  scene_star_warp(0, 0, 5.0f, 1);
+  std::vector<Pixel> unfaded(frame_buffer, frame_buffer + FRAME_PIXELS);
+  fx_levels(nullptr, 0, 0, FRAME_W, FRAME_H, 0, 640);
+  EXPECT_TRUE(std::equal(driven.begin(), driven.end(), frame_buffer));
+  EXPECT_FALSE(std::equal(unfaded.begin(), unfaded.end(), frame_buffer)) << "the fade changed nothing";
 }
