@@ -47,9 +47,13 @@ TEST(Blur, RegionsAndIntegerValues) {
   std::vector<Pixel> f = gradient();
   const std::vector<Pixel> before = f;
   fx_blur(f.data(), 10, 10, 20, 20, 3);
-  for (int y = 0; y < FRAME_H; ++y)
-    for (int x = 0; x < FRAME_W; ++x)
-      if (x < 10 || x >= 20 || y < 10 || y >= 20) ASSERT_EQ(f[y * FRAME_W + x], before[y * FRAME_W + x]);
+  for (int y = 0; y < FRAME_H; ++y) {
+    for (int x = 0; x < FRAME_W; ++x) {
+      if (x < 10 || x >= 20 || y < 10 || y >= 20) {
+        ASSERT_EQ(f[y * FRAME_W + x], before[y * FRAME_W + x]);
+      }
+    }
+  }
   // Row 12, column 10 of the region sees columns 10-13 only: mean of x.
   EXPECT_EQ(pixel_a(f[12 * FRAME_W + 10]), 12u);  // alpha untouched
 
