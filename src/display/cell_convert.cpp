@@ -296,6 +296,11 @@ void analyse_block(const Pixel (&px)[9], ColorSample* background, ColorSample* f
   *mix = -1.0f;
 }
 
+// The glyph for a block already read, between its two palette colours.
+uint8_t block_glyph(const Pixel (&px)[9], const ColorSample* background, const ColorSample* foreground) {
+  return CharMap[glyph_index(px, background->index & 15, foreground->index & 15)];
+}
+
 }  // namespace
 
 void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
@@ -309,7 +314,7 @@ uint8_t cell_pick_glyph(const Pixel* frame, int col, int row, const ColorSample*
                         const ColorSample* foreground) {
   Pixel px[9];
   block_pixels(frame, col, row, px);
-  return CharMap[glyph_index(px, background->index & 15, foreground->index & 15)];
+  return block_glyph(px, background, foreground);
 }
 
 uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character) {
@@ -319,7 +324,7 @@ uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character) {
   block_pixels(frame, col, row, px);
   analyse_block(px, &background, &foreground, &mix);
   if (mix < 0.0f) {
-    *character = CharMap[glyph_index(px, background.index & 15, foreground.index & 15)];
+    *character = block_glyph(px, &background, &foreground);
   } else {
     const int32_t j = trunc_i32(static_cast<double>(mix) * 2 * 37) ^ cell_dither(col, row);
     *character = DENSITY_RAMP[static_cast<uint32_t>(j) > 36 ? 36 : j];

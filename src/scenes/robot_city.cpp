@@ -43,6 +43,18 @@ void place_camera(int32_t part, float t) {
   cam_apply(&rows[std::clamp(part, 0, CAMERA_ROWS - 1)]);
 }
 
+// A second coat drawn straight over `base`: with the same shape it takes the
+// base's screen positions and skips faces the base found hidden.
+void transform_coat(Mesh* coat, const Mesh* base, bool same_shape) {
+  if (same_shape) {
+    mesh_transform_like(coat, base);
+  } else {
+    mesh_transform(coat);
+  }
+}
+
+void draw_coat(Mesh* coat, const Mesh* base, bool same_shape) { raster_draw_mesh_over(coat, same_shape ? base : nullptr); }
+
 // `shape`: the box around the robot; `same_shape`: the plain mesh has the
 // chrome mesh's positions, so it takes its screen positions too.
 void draw_robot_copy(int32_t copy, const MeshBounds* shape, bool same_shape) {
@@ -67,13 +79,8 @@ void draw_robot_copy(int32_t copy, const MeshBounds* shape, bool same_shape) {
                 robot_mesh.yaw, robot_mesh.pitch, robot_mesh.roll);
   raster_select_alpha(1);
   if (!hidden || !same_shape) {
-    if (same_shape) {
-      mesh_transform_like(&robot_mesh_plain, &robot_mesh);
-      raster_draw_mesh_over(&robot_mesh_plain, &robot_mesh);
-    } else {
-      mesh_transform(&robot_mesh_plain);
-      raster_draw_mesh(&robot_mesh_plain);
-    }
+    transform_coat(&robot_mesh_plain, &robot_mesh, same_shape);
+    draw_coat(&robot_mesh_plain, &robot_mesh, same_shape);
   }
   raster_select_alpha(0);
 
@@ -128,18 +135,10 @@ void scene_draw_city() {
       Mesh* lights = &building_meshes[kind + 2];
       mesh_set_pose(lights, x, y, z, yaw, 0.0f, 0.0f);
       if (same_shape[kind] ? !paper_hidden : !hidden(kind + 2)) {
-        if (same_shape[kind]) {
-          mesh_transform_like(lights, paper);
-        } else {
-          mesh_transform(lights);
-        }
+        transform_coat(lights, paper, same_shape[kind]);
         raster_select_multiply(1);
         mesh_env_map(lights);
-        if (same_shape[kind]) {
-          raster_draw_mesh_over(lights, paper);
-        } else {
-          raster_draw_mesh(lights);
-        }
+        draw_coat(lights, paper, same_shape[kind]);
       }
       raster_select_multiply(0);
     }
