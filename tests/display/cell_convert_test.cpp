@@ -105,17 +105,14 @@ TEST_F(CellConvert, RampClampsToTheEmptyEntry) {
   ColorPairMap[i] = 0x10;
   fill(pixel_rgba(0, 0, 0));
   uint8_t ch;
-  // 0.5: 37 XOR 0..3 is 36..39, all clamped to 36 (code 0).
-  ColorMixMap[i] = 0.5f;
-  for (int col = 0; col < 4; ++col) {
-    cell_convert(frame, col, 0, &ch);
-    EXPECT_EQ(ch, 0x00) << col;
-  }
-  // From about 0.4865 (36 / 74) up every position is empty; just below, not all.
-  ColorMixMap[i] = 0.4865f;
-  for (int col = 0; col < 4; ++col) {
-    cell_convert(frame, col, 0, &ch);
-    EXPECT_EQ(ch, 0x00) << col;
+  // 0.5: 37 XOR 0..3 is 36..39, all clamped to 36 (code 0). From about
+  // 0.4865 (36 / 74) up every position is empty; just below, not all.
+  for (float m : {0.5f, 0.4865f}) {
+    ColorMixMap[i] = m;
+    for (int col = 0; col < 4; ++col) {
+      cell_convert(frame, col, 0, &ch);
+      EXPECT_EQ(ch, 0x00) << m << " " << col;
+    }
   }
   ColorMixMap[i] = 0.486f;  // 35 XOR 2 = 33 at (0, 0)
   cell_convert(frame, 0, 0, &ch);
@@ -144,28 +141,26 @@ TEST_F(CellConvert, NegativeMixSendsFlatBlockToTheGlyphPicker) {
 }
 
 TEST_F(CellConvert, PatternPairFromScoresWithTies) {
-  // All nine nearest to red 12: it is the background, the foreground is 15.
-  Pixel px[9];
-  for (int k = 0; k < 9; ++k) px[k] = k < 4 ? pixel_rgba(255, 0, 0) : pixel_rgba(200, 0, 0);
-  set_block(0, 0, px);
-  ColorSample bg, fg;
-  float mix;
-  cell_analyse(frame, 0, 0, &bg, &fg, &mix);
-  EXPECT_EQ(mix, -1.0f);
-  EXPECT_EQ(bg.index, 12);
-  EXPECT_EQ(fg.index, 15);
-  // All nearest to white 15: the foreground is then 14.
-  for (int k = 0; k < 9; ++k) px[k] = k < 4 ? grey(255) : grey(230);
-  set_block(0, 0, px);
-  cell_analyse(frame, 0, 0, &bg, &fg, &mix);
-  EXPECT_EQ(bg.index, 15);
-  EXPECT_EQ(fg.index, 14);
-  // Five black, four white: black has the lower score.
-  for (int k = 0; k < 9; ++k) px[k] = k % 2 ? grey(255) : grey(0);
-  set_block(0, 0, px);
-  cell_analyse(frame, 0, 0, &bg, &fg, &mix);
-  EXPECT_EQ(bg.index, 0);
-  EXPECT_EQ(fg.index, 15);
+  // Four of one colour, five of another, every block past the spread limit.
+  struct Case {
+    Pixel four, five;
+    int32_t bg, fg;
+  } cases[] = {
+      {pixel_rgba(255, 0, 0), pixel_rgba(200, 0, 0), 12, 15},  // all nearest red 12: foreground 15
+      {grey(255), grey(230), 15, 14},                          // all nearest white 15: foreground 14
+      {grey(255), grey(0), 0, 15},                             // five black: the lower score
+  };
+  for (const Case& c : cases) {
+    Pixel px[9];
+    for (int k = 0; k < 9; ++k) px[k] = k % 2 ? c.four : c.five;
+    set_block(0, 0, px);
+    ColorSample bg, fg;
+    float mix;
+    cell_analyse(frame, 0, 0, &bg, &fg, &mix);
+    EXPECT_EQ(mix, -1.0f);
+    EXPECT_EQ(bg.index, c.bg);
+    EXPECT_EQ(fg.index, c.fg);
+  }
 }
 
 // The converter's pattern path is vectorised; it must agree with the plain

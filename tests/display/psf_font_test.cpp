@@ -61,7 +61,9 @@ std::vector<uint8_t> small_psf2() {
   return v;
 }
 
-TEST(PsfFont, VgaFontsHaveEveryCodePage437Shape) {
+// Ink for every code at both heights is checked through the console pictures;
+// here the sizes, and the look-alikes standing in for shapes the 8 x 8 font lacks.
+TEST(PsfFont, VgaFontsAndLookAlikes) {
   for (int height : {8, 16}) {
     PsfFont font;
     ASSERT_TRUE(psf_load(psf_default_font_path(height), &font));
@@ -69,19 +71,9 @@ TEST(PsfFont, VgaFontsHaveEveryCodePage437Shape) {
     EXPECT_EQ(font.height, height);
     EXPECT_EQ(font.glyph_count, 512);
     EXPECT_EQ(font.bitmaps.size(), 512u * height);
-    const int a = psf_glyph_for_cp437(font, 'A');
-    int ink = 0;
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < 8; ++x) ink += psf_pixel(font, a, x, y);
-    EXPECT_GT(ink, 6 * height / 8);
-    const int space = psf_glyph_for_cp437(font, ' ');
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < 8; ++x) EXPECT_FALSE(psf_pixel(font, space, x, y));
   }
-  // The 8 x 8 font draws all codes, the seven it lacks through look-alikes.
   PsfFont font;
   ASSERT_TRUE(psf_load(psf_default_font_path(8), &font));
-  for (int code = 0; code < 256; ++code) EXPECT_GE(psf_glyph_for_cp437(font, code), 0) << code;
   EXPECT_EQ(psf_glyph_for_unicode(font, 0x25BA), -1);
   EXPECT_EQ(psf_glyph_for_cp437(font, 0x10), psf_glyph_for_unicode(font, 0x25B6));
   EXPECT_EQ(psf_glyph_for_cp437(font, 0xDB), psf_glyph_for_unicode(font, 0x2588));
@@ -159,21 +151,6 @@ TEST(PsfFont, BadFilesAreRejectedInOneLineAndLeaveTheFontEmpty) {
   testing::internal::CaptureStderr();
   EXPECT_FALSE(psf_load("/nonexistent/font.psf", &font));
   EXPECT_NE(testing::internal::GetCapturedStderr().find("/nonexistent/font.psf"), std::string::npos);
-}
-
-TEST(Cp437, GraphicFormsOfControlCodes) {
-  EXPECT_EQ(cp437_to_unicode(0x00), 0x20u);
-  EXPECT_EQ(cp437_to_unicode(0x01), 0x263Au);
-  EXPECT_EQ(cp437_to_unicode(0x07), 0x2022u);
-  EXPECT_EQ(cp437_to_unicode(0x09), 0x25CBu);
-  EXPECT_EQ(cp437_to_unicode(0x1F), 0x25BCu);
-  EXPECT_EQ(cp437_to_unicode(0x41), 0x41u);
-  EXPECT_EQ(cp437_to_unicode(0x7F), 0x2302u);
-  EXPECT_EQ(cp437_to_unicode(0xB0), 0x2591u);
-  EXPECT_EQ(cp437_to_unicode(0xDB), 0x2588u);
-  EXPECT_EQ(cp437_to_unicode(0xE9), 0x0398u);
-  EXPECT_EQ(cp437_to_unicode(0xFA), 0x00B7u);
-  EXPECT_EQ(cp437_to_unicode(0xFF), 0x00A0u);
 }
 
 }  // namespace

@@ -53,9 +53,8 @@ TEST_F(AssetTable, ScalesTheSaucerOnceAfterAReload) {
   mesh_scale(&fresh, 0.1f);
   ASSERT_EQ(fresh.vertex_count, saucer_mesh.vertex_count);
   for (int32_t i = 0; i < fresh.vertex_count; ++i) {
-    EXPECT_EQ(saucer_mesh.vertices[i].x, fresh.vertices[i].x) << i;
-    EXPECT_EQ(saucer_mesh.vertices[i].y, fresh.vertices[i].y) << i;
-    EXPECT_EQ(saucer_mesh.vertices[i].z, fresh.vertices[i].z) << i;
+    const MeshVertex &a = saucer_mesh.vertices[i], &b = fresh.vertices[i];
+    EXPECT_TRUE(a.x == b.x && a.y == b.y && a.z == b.z) << i;
   }
   mesh_free(&fresh);
   EXPECT_EQ(saucer_mesh.pos.y, 10.0f);

@@ -34,45 +34,6 @@ TEST(Blur, OneWhitePixelAndFlatFrames) {
   EXPECT_TRUE(std::all_of(flat.begin(), flat.end(), [](Pixel p) { return p == pixel_rgba(90, 150, 30, 5); }));
 }
 
-TEST(Blur, SharpenOvershootsAndClampsAtAnEdge) {
-  std::vector<Pixel> f(FRAME_PIXELS);
-  for (int i = 0; i < FRAME_PIXELS; ++i) f[i] = (i % FRAME_W) < 120 ? pixel_rgba(0, 0, 0) : pixel_rgba(255, 255, 255);
-  fx_blur(f.data(), 0, 0, FRAME_W, FRAME_H, -6);
-  EXPECT_EQ(pixel_r(f[60 * FRAME_W + 119]), 0u);
-  EXPECT_EQ(pixel_r(f[60 * FRAME_W + 120]), 255u);
-  EXPECT_EQ(pixel_a(f[60 * FRAME_W + 120]), 255u);
-}
-
-TEST(Blur, RegionsAndIntegerValues) {
-  std::vector<Pixel> f = gradient();
-  const std::vector<Pixel> before = f;
-  fx_blur(f.data(), 10, 10, 20, 20, 3);
-  for (int y = 0; y < FRAME_H; ++y) {
-    for (int x = 0; x < FRAME_W; ++x) {
-      if (x < 10 || x >= 20 || y < 10 || y >= 20) {
-        ASSERT_EQ(f[y * FRAME_W + x], before[y * FRAME_W + x]);
-      }
-    }
-  }
-  // Row 12, column 10 of the region sees columns 10-13 only: mean of x.
-  EXPECT_EQ(pixel_a(f[12 * FRAME_W + 10]), 12u);  // alpha untouched
-
-  std::vector<int32_t> v(FRAME_PIXELS, 0);
-  v[0] = -7;
-  v[1] = 3000000000u & 0x7FFFFFFF;
-  v[2] = 5;
-  std::vector<int32_t> plain = v;
-  fx_blur_int(v.data(), 0, 0, 3, 1, 1);
-  EXPECT_EQ(v[0], static_cast<int32_t>((int64_t{-7} + plain[1]) / 2));
-  EXPECT_EQ(v[2], static_cast<int32_t>((int64_t{plain[1]} + 5) / 2));
-  v = {};
-  v.assign(FRAME_PIXELS, 0);
-  v[0] = -5;
-  fx_blur_int(v.data(), 0, 0, 2, 1, 1);
-  EXPECT_EQ(v[0], -2);  // -5 / 2 truncates toward zero
-  EXPECT_EQ(v[1], -2);
-}
-
 TEST(Levels, StretchThresholds) {
   std::vector<Pixel> f(FRAME_PIXELS, 0);
   f[0] = pixel_rgba(44, 45, 218, 3);
@@ -104,25 +65,9 @@ TEST(Noise, AmountOneIsIdentityAndNoiseIsGrey) {
   EXPECT_EQ(static_cast<int32_t>(pixel_r(g[0])), 100 + first);
 }
 
-TEST(Lens, IdentityAndHalfSize) {
-  std::vector<Pixel> f = gradient();
-  const std::vector<Pixel> before = f;
-  fx_lens(f.data(), 0, 0, 1);
-  int same = 0;
-  for (int y = 0; y < FRAME_H; ++y) {
-    for (int x = 0; x < FRAME_W; ++x) {
-      const Pixel p = f[y * FRAME_W + x];
-      const bool ok = p == before[y * FRAME_W + x] || (x > 0 && p == before[y * FRAME_W + x - 1]) ||
-                      (y > 0 && p == before[(y - 1) * FRAME_W + x]) ||
-                      (x > 0 && y > 0 && p == before[(y - 1) * FRAME_W + x - 1]);
-      ASSERT_TRUE(ok) << x << "," << y;
-      same += p == before[y * FRAME_W + x];
-    }
-  }
-  EXPECT_GT(same, FRAME_PIXELS / 5);
-  EXPECT_EQ(f[1], before[0]);  // column 1 of row 0 takes column 0
-
-  f = before;
+TEST(Lens, HalfSizeMagnifiesAboutTheCentre) {
+  const std::vector<Pixel> before = gradient();
+  std::vector<Pixel> f = before;
   fx_lens(f.data(), 0, 0, 0.5f);
   EXPECT_EQ(f[75 * FRAME_W + 120], before[75 * FRAME_W + 120]);
   EXPECT_EQ(f[75 * FRAME_W + 160], before[75 * FRAME_W + 200]);  // 120 + 40 / 0.5
@@ -150,22 +95,11 @@ TEST(Tear, NoEventsIsIdentityAndJumpsShiftRows) {
   fx_tear(f.data(), 1.0f, 1.0f, 0, 0);  // chances of 0 do not divide by zero
 }
 
-TEST(DepthShade, ClearBufferLeavesFrameAndFlatAreasKeepSevenEighths) {
-  std::vector<Pixel> f = gradient();
-  const std::vector<Pixel> before = f;
-  std::vector<int32_t> depth(FRAME_PIXELS, DEPTH_CLEAR);
-  fx_depth_shade(f.data(), depth.data(), 4 * 300 * 4096, 2 * 2 * 4096, 16.0f, 0.0625f);
-  EXPECT_EQ(f, before);
-
+TEST(DepthShade, FlatAreasKeepSevenEighths) {
   std::vector<Pixel> g(FRAME_PIXELS, pixel_rgba(200, 80, 8, 33));
-  depth.assign(FRAME_PIXELS, 1060000000);
+  std::vector<int32_t> depth(FRAME_PIXELS, 1060000000);
   fx_depth_shade(g.data(), depth.data(), 4 * 300 * 4096, 2 * 2 * 4096, 16.0f, 0.25f);
   EXPECT_EQ(g[70 * FRAME_W + 100], pixel_rgba(175, 70, 7, 33));
-  // A pit deeper than its neighbourhood darkens more.
-  depth[70 * FRAME_W + 100] = 1100000000;
-  g.assign(FRAME_PIXELS, pixel_rgba(200, 80, 8, 33));
-  fx_depth_shade(g.data(), depth.data(), 4 * 300 * 4096, 2 * 2 * 4096, 16.0f, 0.25f);
-  EXPECT_LT(pixel_r(g[70 * FRAME_W + 100]), 175u);
 }
 
 // The fast paths (running sums, reciprocals, tables) against the plain
@@ -222,6 +156,8 @@ std::vector<Pixel> plain_blur(std::vector<Pixel> f, int x0, int y0, int x1, int 
 
 }  // namespace
 
+// Radii past the 16-bit lanes over a large region, then every lane radius,
+// blur and sharpen, on strips long enough for full windows across and down.
 TEST(Blur, FastPathsMatchThePlainDefinition) {
   rand_seed(11);
   std::vector<int32_t> values(FRAME_PIXELS);
@@ -232,11 +168,19 @@ TEST(Blur, FastPathsMatchThePlainDefinition) {
     ASSERT_EQ(fast, plain_blur_int(values, 3, 0, 239, 149, r)) << "radius " << r;
   }
   std::vector<Pixel> frame(FRAME_PIXELS);
-  for (Pixel& p : frame) p = static_cast<Pixel>(rand_next()) * 131071u ^ static_cast<Pixel>(rand_next()) << 15;
-  for (int amount : {1, 3, -6, -1, 70, -128}) {
+  for (Pixel& p : frame) p = static_cast<Pixel>(rand_next()) << 17 ^ static_cast<Pixel>(rand_next()) << 3 ^ rand_next();
+  for (int amount : {70, -128}) {
     std::vector<Pixel> fast = frame;
     fx_blur(fast.data(), 7, 2, 200, 149, static_cast<int8_t>(amount));
     ASSERT_EQ(fast, plain_blur(frame, 7, 2, 200, 149, amount)) << "amount " << amount;
+  }
+  for (int amount = -63; amount <= 63; ++amount) {
+    if (amount == 0) continue;
+    std::vector<Pixel> across = frame, down = frame;
+    fx_blur(across.data(), 4, 10, 139, 17, static_cast<int8_t>(amount));
+    ASSERT_EQ(across, plain_blur(frame, 4, 10, 139, 17, amount)) << "amount " << amount;
+    fx_blur(down.data(), 100, 3, 107, 144, static_cast<int8_t>(amount));
+    ASSERT_EQ(down, plain_blur(frame, 100, 3, 107, 144, amount)) << "amount " << amount;
   }
 }
 
@@ -291,21 +235,5 @@ TEST(DepthShade, MatchesThePlainDefinition) {
       }
       ASSERT_EQ(fast[i], want) << i << " range " << range[0] << "-" << range[1];
     }
-  }
-}
-
-// Every radius of the 16-bit lane path, blur and sharpen, on strips long
-// enough for full windows across and down, odd widths included.
-TEST(Blur, EveryLaneRadiusMatchesThePlainDefinition) {
-  rand_seed(17);
-  std::vector<Pixel> frame(FRAME_PIXELS);
-  for (Pixel& p : frame) p = static_cast<Pixel>(rand_next()) << 17 ^ static_cast<Pixel>(rand_next()) << 3 ^ rand_next();
-  for (int amount = -63; amount <= 63; ++amount) {
-    if (amount == 0) continue;
-    std::vector<Pixel> across = frame, down = frame;
-    fx_blur(across.data(), 4, 10, 139, 17, static_cast<int8_t>(amount));
-    ASSERT_EQ(across, plain_blur(frame, 4, 10, 139, 17, amount)) << "amount " << amount;
-    fx_blur(down.data(), 100, 3, 107, 144, static_cast<int8_t>(amount));
-    ASSERT_EQ(down, plain_blur(frame, 100, 3, 107, 144, amount)) << "amount " << amount;
   }
 }

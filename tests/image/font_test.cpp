@@ -115,11 +115,7 @@ TEST_F(FontTest, ErrorScreenWithoutAFontPresentsTheFrameUnchanged) {
 }
 
 TEST_F(FontTest, DefaultFontLoadsAGlyphStrip) {
-  TgaHeaderFields h;
-  h.width = FONT_GLYPH_COUNT * 2;
-  h.height = 3;
-  h.depth = 32;
-  h.descriptor = 0x28;
+  TgaHeaderFields h{.width = FONT_GLYPH_COUNT * 2, .height = 3, .depth = 32, .descriptor = 0x28};
   TempFile good(tga_header_bytes(h) + std::vector<uint8_t>(size_t(h.width) * 3 * 4, 0xFF));
   ASSERT_TRUE(font_load_default(good.path()));
   ASSERT_NE(current_font, nullptr);

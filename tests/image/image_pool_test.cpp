@@ -8,8 +8,7 @@
 namespace {
 
 TEST(ImagePool, SixtyFifthLoadFailsAndFreedSlotsAreReused) {
-  TgaHeaderFields h;
-  TempFile file(tga_header_bytes(h) + std::vector<uint8_t>{1, 2, 3});
+  TempFile file(tga_header_bytes({}) + std::vector<uint8_t>{1, 2, 3});
   img_pool_free_all();
   for (int32_t i = 0; i < IMAGE_POOL_SIZE; ++i) ASSERT_EQ(img_pool_load(file.path()), i);
   EXPECT_EQ(img_pool_find_free(), -1);

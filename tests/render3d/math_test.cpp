@@ -23,17 +23,13 @@ TEST(FixedMath, RoundingOfMulDivAndConversions) {
   EXPECT_EQ(fix_mul(-1, 1), -1);  // floor, not truncation
   EXPECT_EQ(fix_div(-1, 8192), 0);  // truncation toward zero
   EXPECT_EQ(fix_div(FIX_ONE, 3 * FIX_ONE), 1365);
-  EXPECT_EQ(fix_mul(3 * FIX_ONE, -2 * FIX_ONE), -6 * FIX_ONE);
   // Low 32 bits of a product that does not fit.
   EXPECT_EQ(fix_mul(0x40000000, 0x40000000), 0);
   EXPECT_EQ(fix_from_float(-0.00001f), 0);
-  EXPECT_EQ(fix_from_float(1.0f), 4096);
   EXPECT_EQ(fix_from_float(0.99999f), 4095);
   EXPECT_EQ(fix_from_float(-0.5f), -2048);
   EXPECT_EQ(fix_to_int(-1), -1);
   EXPECT_EQ(fix_to_int(4095), 0);
-  EXPECT_EQ(fix_from_int(-3), -12288);
-  EXPECT_FLOAT_EQ(fix_to_float(6144), 1.5f);
   EXPECT_EQ(fix_int_times_float(32768, 0.5f), 16384);
   EXPECT_EQ(fix_int_times_float(32768, -0.00001f), 0);
 }
@@ -78,54 +74,28 @@ TEST(FixedMath, SquareRoots) {
   EXPECT_EQ(float_sqrt_coarse(1.0f), 1.0f);
 }
 
-TEST(FixedMath, Vectors) {
+TEST(FixedMath, NormalizeLeavesAZeroVectorAlone) {
   FixVec3 v = {0, 0, 0};
   vec_normalize(&v);
   EXPECT_EQ(v.x, 0);
   v = {8192, 0, 0};
   vec_normalize(&v);
   EXPECT_EQ(v.x, 4096);
-  EXPECT_EQ(v.y, 0);
   v = {4096, 4096, 4096};
   vec_normalize(&v);
   EXPECT_LE(vec_length_sq(v), 4096);
   EXPECT_GE(vec_length_sq(v), 4090);
-
-  FixVec3 c;
-  vec_cross(&c, {FIX_ONE, 0, 0}, {0, FIX_ONE, 0});
-  EXPECT_EQ(c.z, FIX_ONE);
-  EXPECT_EQ(c.x, 0);
-  vec_sub(&c, {5, 6, 7}, {1, 1, 1});
-  EXPECT_EQ(c.z, 6);
-  EXPECT_EQ(vec_length_sq({2 * FIX_ONE, 0, FIX_ONE}), 5 * FIX_ONE);
-
-  EXPECT_EQ(vec3f_length({3.0f, 4.0f, 0.0f}), 5.0f);
-  EXPECT_EQ(vec3f_length({0.0f, 0.0f, 0.0f}), 0.0f);
-  EXPECT_EQ(vec3f_length({0.0f, 1.0f, 0.0f}), 1.0f);
 }
 
-TEST(FixedMath, Matrices) {
-  FixMat4 rx, id, m, out;
-  mat_rotation_x(&rx, 0.0f);
-  mat_identity(&id);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(rx.m[i], id.m[i]);
-
-  mat_rotation_y(&m, static_cast<float>(M_PI / 2));
-  EXPECT_EQ(m.m[0], 0);
-  EXPECT_EQ(m.m[2], -4096);
-  EXPECT_EQ(m.m[8], 4096);
-  EXPECT_EQ(m.m[10], 0);
-
-  for (int i = 0; i < 16; ++i) m.m[i] = i * 1000 - 7000;
-  mat_mul(&out, &id, &m);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(out.m[i], m.m[i]);
-
-  // Translation then rotation: A x B applies A first.
+// A x B applies A first, in fixed and in float matrices; a quarter turn about
+// y takes +x to -z.
+TEST(FixedMath, MatrixProductOrderAndRotationSign) {
   FixMat4 t, ry, tr;
   mat_translation(&t, FIX_ONE, 0, 0);
   mat_rotation_y(&ry, static_cast<float>(M_PI / 2));
+  EXPECT_EQ(ry.m[0], 0);
+  EXPECT_EQ(ry.m[2], -4096);
   mat_mul(&tr, &t, &ry);
-  // (0,0,0,1) x T x Ry = (1,0,0) turned a quarter about y = (0, 0, -1).
   EXPECT_EQ(tr.m[12], 0);
   EXPECT_EQ(tr.m[14], -FIX_ONE);
 
@@ -135,5 +105,4 @@ TEST(FixedMath, Matrices) {
   mat4f_mul(&fo, &fa, &fb);
   EXPECT_FLOAT_EQ(fo.m[12], 1.0f * std::cos(0.5f) + 3.0f * std::sin(0.5f));
   EXPECT_FLOAT_EQ(fo.m[13], 2.0f);
-  EXPECT_FLOAT_EQ(fb.m[2], -static_cast<float>(std::sin(0.5)));
 }

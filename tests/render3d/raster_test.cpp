@@ -246,14 +246,15 @@ TEST(Raster, SharedEdgeLeavesNoSeamAndNoOverlap) {
   EXPECT_GT(once, 5000);
   for (int y = 30; y < 75; ++y) {  // no seam along the diagonal inside the quad
     for (int x = 40; x < 110; ++x) {
-      if (x > 25 + (y - 20) * 1.4 && x < 115) ASSERT_EQ(pixel_r(frame_buffer[y * FRAME_W + x]), 10u);
+      if (x > 25 + (y - 20) * 1.4 && x < 115) {
+        ASSERT_EQ(pixel_r(frame_buffer[y * FRAME_W + x]), 10u);
+      }
     }
   }
 }
 
 TEST(SpanFillers, CombineArithmetic) {
-  Pixel texel;
-  Pixel dest;
+  Pixel texel, dest;
   int32_t depth;
   SpanParams span = {};
   span.count = 1;
@@ -288,21 +289,10 @@ TEST(SpanFillers, TextureAddressingWraps) {
   Pixel dest[6] = {};
   int32_t depth[6];
   std::fill(depth, depth + 6, DEPTH_CLEAR);
-  SpanParams span = {};
-  span.count = 6;
-  span.u = 2 * FIX_ONE;
-  span.du = FIX_ONE;
-  span.v = 3 * FIX_ONE;  // row 3 wraps to row 1
-  span.z = Z;
-  span.dz = 1;
-  span.tex_width = 4;
-  span.tex_height = 2;
-  span.u_mask = 3;
-  span.v_mask = 1;
-  span.row_shift = 2;
-  span.texels = texels;
-  span.dest = dest;
-  span.depth = depth;
+  // Row 3 wraps to row 1.
+  const SpanParams span = {.count = 6, .u = 2 * FIX_ONE, .v = 3 * FIX_ONE, .du = FIX_ONE, .dv = 0, .z = Z, .dz = 1,
+                           .tex_width = 4, .tex_height = 2, .u_mask = 3, .v_mask = 1, .row_shift = 2,
+                           .texels = texels, .dest = dest, .depth = depth};
   span_opaque(&span);
   const Pixel expected[6] = {7, 8, 5, 6, 7, 8};
   for (int i = 0; i < 6; ++i) EXPECT_EQ(dest[i], expected[i]);
