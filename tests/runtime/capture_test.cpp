@@ -8,7 +8,6 @@
 #include <string>
 
 #include "runtime/capture.h"
-#include "runtime/options.h"
 #include "support/command_output.h"
 
 namespace {
@@ -39,30 +38,6 @@ class Capture : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST(CaptureOptions, ImplyHeadlessAtFiftyFramesAndCheckTheFont) {
-  auto parse = [](std::initializer_list<const char*> args, Options* o, std::string* error) {
-    std::vector<const char*> argv{"kolv17"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return options_parse(static_cast<int>(argv.size()), argv.data(), o, error);
-  };
-  Options o;
-  std::string error;
-  ASSERT_TRUE(parse({"--capture", "show.mp4", "--capture-font", "16"}, &o, &error)) << error;
-  EXPECT_TRUE(o.headless);
-  EXPECT_EQ(o.fps, 50);
-  EXPECT_EQ(o.capture_font, 16);
-  Options live;
-  ASSERT_TRUE(parse({"--cast", "show.cast"}, &live, &error)) << error;
-  EXPECT_FALSE(live.headless) << "a live run can be recorded";
-  for (auto args : {std::initializer_list<const char*>{"--capture", "a.mp4", "--fps", "25"},
-                    {"--capture", "a.mp4", "--capture-font", "12"},
-                    {"--capture-font", "16"}}) {
-    Options bad;
-    EXPECT_FALSE(parse(args, &bad, &error));
-    EXPECT_EQ(error.find('\n'), std::string::npos);
-  }
-}
 
 TEST_F(Capture, WithoutFfmpegSaysSoAndStartsNothing) {
   std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";

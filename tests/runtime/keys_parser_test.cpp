@@ -43,10 +43,9 @@ using Codes = std::vector<int>;
 const char ALL_KEYS[] = "\x1b[D\x1b[C\x1bOD\x1bOC\x1b[15~\x1b[[E";
 const Codes ALL_CODES = {224, 75, 224, 77, 224, 75, 224, 77, 0, 63, 0, 63};
 
-TEST(KeyParser, JoinedSequencesInOneRead) { EXPECT_EQ(Parse().feed(ALL_KEYS).codes(), ALL_CODES); }
-
-// Every byte in a read of its own, a few ms apart: still the same keys.
-TEST(KeyParser, SequencesSplitAcrossReads) {
+// In one read, or every byte in a read of its own a few ms apart: the same keys.
+TEST(KeyParser, SequencesJoinedOrSplitAcrossReads) {
+  EXPECT_EQ(Parse().feed(ALL_KEYS).codes(), ALL_CODES);
   EXPECT_EQ(Parse().feed_apart(ALL_KEYS, 5).codes(), ALL_CODES);
 }
 

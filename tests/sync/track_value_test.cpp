@@ -20,7 +20,7 @@ float between_10_and_12(int32_t kind, double row) {
 }  // namespace
 
 // Row 10.5 between keys at 10 (value 0) and 12 (value 4): t = 0.25.
-TEST(TrackValue, EachKindShapesTheTransition) {
+TEST(TrackValue, EachKindShapesTheTransitionAndUnknownKindsGiveZero) {
   EXPECT_EQ(between_10_and_12(INTERP_STEP, 10.5), 0.0f);
   EXPECT_EQ(between_10_and_12(INTERP_LINEAR, 10.5), 1.0f);
   EXPECT_EQ(between_10_and_12(INTERP_SMOOTH, 10.5), 0.625f);
@@ -29,9 +29,7 @@ TEST(TrackValue, EachKindShapesTheTransition) {
     EXPECT_EQ(between_10_and_12(kind, 10.0), 0.0f) << "kind " << kind << " on its own row";
     EXPECT_EQ(between_10_and_12(kind, 12.0), 4.0f) << "kind " << kind << " on the next key";
   }
-}
-
-TEST(TrackValue, UnknownKindsGiveZeroBetweenTheirKeys) {
+  // Unknown kinds give zero between their keys.
   EXPECT_EQ(between_10_and_12(4, 11.0), 0.0f);
   EXPECT_EQ(between_10_and_12(-1, 11.0), 0.0f);
   EXPECT_EQ(between_10_and_12(-128, 11.5), 0.0f);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 #include <numeric>
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -61,26 +62,32 @@ int find(std::vector<int>& parent, int i) {
   return i;
 }
 
-// Every welded part is closed or open only at its foot, and wound outward:
-// its volume measured from a point on its lowest plane is positive.
-void expect_outward(const Loaded& m, const std::vector<int>& group) {
-  const int groups = *std::max_element(group.begin(), group.end()) + 1;
-  std::vector<int> parent(groups);
+// Per vertex, the part (faces joined through welded vertices) it belongs to.
+std::vector<int> parts(const Loaded& m, const std::vector<int>& group) {
+  std::vector<int> parent(*std::max_element(group.begin(), group.end()) + 1);
   std::iota(parent.begin(), parent.end(), 0);
   for (int f = 0; f < m.face_count; ++f) {
     const MeshFace& face = m.faces[f];
     parent[find(parent, group[face.i0])] = find(parent, group[face.i1]);
     parent[find(parent, group[face.i1])] = find(parent, group[face.i2]);
   }
+  std::vector<int> part(m.vertex_count);
+  for (int i = 0; i < m.vertex_count; ++i) part[i] = find(parent, group[i]);
+  return part;
+}
+
+// Every welded part is closed or open only at its foot, and wound outward:
+// its volume measured from a point on its lowest plane is positive.
+void expect_outward(const Loaded& m, const std::vector<int>& group) {
+  const std::vector<int> part = parts(m, group);
   std::map<int, double> low, volume;
   for (int i = 0; i < m.vertex_count; ++i) {
-    const int c = find(parent, group[i]);
     const double y = m.vertices[i].y / 4096.0;
-    if (!low.count(c) || y < low[c]) low[c] = y;
+    if (!low.count(part[i]) || y < low[part[i]]) low[part[i]] = y;
   }
   for (int f = 0; f < m.face_count; ++f) {
     const MeshFace& face = m.faces[f];
-    const int c = find(parent, group[face.i0]);
+    const int c = part[face.i0];
     double p[3][3];
     const int idx[3] = {face.i0, face.i1, face.i2};
     for (int k = 0; k < 3; ++k) {
@@ -99,28 +106,18 @@ void expect_outward(const Loaded& m, const std::vector<int>& group) {
 // hangs on a pinned one through edges; a part with no pinned vertex would
 // fall away from the body.
 void expect_held_by_pins(const Loaded& m, const std::vector<int>& group) {
-  const int groups = *std::max_element(group.begin(), group.end()) + 1;
-  std::vector<int> parent(groups);
-  std::iota(parent.begin(), parent.end(), 0);
-  for (int f = 0; f < m.face_count; ++f) {
-    const MeshFace& face = m.faces[f];
-    parent[find(parent, group[face.i0])] = find(parent, group[face.i1]);
-    parent[find(parent, group[face.i1])] = find(parent, group[face.i2]);
-  }
-  std::vector<bool> pinned_part(groups, false);
+  const std::vector<int> part = parts(m, group);
+  std::set<int> pinned_parts;
   int free_count = 0;
   for (int i = 0; i < m.vertex_count; ++i) {
-    const Vec3f p = {fix_to_float(m.vertices[i].x), fix_to_float(m.vertices[i].y),
-                     fix_to_float(m.vertices[i].z)};
+    const Vec3f p = {fix_to_float(m.vertices[i].x), fix_to_float(m.vertices[i].y), fix_to_float(m.vertices[i].z)};
     if (vec3f_length(p) <= 1.0f) {
-      pinned_part[find(parent, group[i])] = true;
+      pinned_parts.insert(part[i]);
     } else {
       ++free_count;
     }
   }
-  for (int i = 0; i < m.vertex_count; ++i) {
-    EXPECT_TRUE(pinned_part[find(parent, group[i])]) << "vertex " << i << " is on a part with no pin";
-  }
+  for (int i = 0; i < m.vertex_count; ++i) EXPECT_TRUE(pinned_parts.count(part[i])) << "vertex " << i << " is on a part with no pin";
   EXPECT_GT(free_count, 20) << "nothing left to wobble";
 }
 
