@@ -137,10 +137,6 @@ TEST(MeshCull, AVertexOnTheCameraPlaneKeepsAnOffScreenMeshDrawn) {
   mesh_set_pose(&fan.mesh, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f);
   EXPECT_FALSE(draws_something(&fan.mesh));
   EXPECT_TRUE(mesh_outside_view(&fan.mesh, &bounds));
-}
-
-TEST(MeshCull, AMeshWithoutVerticesHasNoBox) {
   Mesh empty = {};
-  MeshBounds bounds;
-  EXPECT_FALSE(mesh_bounds(&empty, &bounds));
+  EXPECT_FALSE(mesh_bounds(&empty, &bounds));  // no vertices, no box
 }
