@@ -57,14 +57,11 @@ void load_tables_once() {
   else cell_load_tables();
 }
 
+// As the console does it: the whole frame, then into cells.
 void convert(const Frame& f, Cells* cells) {
-  for (int row = 0; row < CONSOLE_ROWS; ++row) {
-    for (int col = 0; col < CONSOLE_COLS; ++col) {
-      uint8_t ch = 0;
-      uint8_t attr = cell_convert(f.data(), col, row, &ch);
-      (*cells)[row * CONSOLE_COLS + col] = {ch, attr};
-    }
-  }
+  static uint8_t characters[CONSOLE_CELLS], attributes[CONSOLE_CELLS];
+  cell_convert_frame(f.data(), characters, attributes);
+  for (int i = 0; i < CONSOLE_CELLS; ++i) (*cells)[i] = {characters[i], attributes[i]};
 }
 
 std::vector<Frame> pictures(int which) {

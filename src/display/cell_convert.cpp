@@ -1,12 +1,11 @@
 #include "display/cell_convert.h"
 
-#include <emmintrin.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "display/lookup_tables.h"
+#include "display/nearest_candidates.h"
 
 const ColorSample CONSOLE_PALETTE[16] = {
     {0, 0, 0, 0},       {0, 0, 128, 1},     {0, 128, 0, 2},     {0, 128, 128, 3},
@@ -23,176 +22,10 @@ const uint8_t DENSITY_RAMP[DENSITY_RAMP_SIZE] = {
 
 namespace {
 
-// The palette as separate channel rows so the nearest-colour search runs
-// over all 16 entries at once in vector registers.
-alignas(64) const int32_t PAL_R[16] = {0, 0, 0, 0, 128, 128, 128, 192,
-                                       128, 0, 0, 0, 255, 255, 255, 255};
-alignas(64) const int32_t PAL_G[16] = {0, 0, 128, 128, 0, 0, 128, 192,
-                                       128, 0, 255, 255, 0, 0, 255, 255};
-alignas(64) const int32_t PAL_B[16] = {0, 128, 0, 128, 0, 128, 0, 192,
-                                       128, 255, 0, 255, 0, 255, 0, 255};
-// Low nibble of a search key: 15 - colour, so the smallest key prefers the
-// highest colour number among equal distances.
-alignas(64) const int32_t PAL_TIE[16] = {15, 14, 13, 12, 11, 10, 9, 8,
-                                         7, 6, 5, 4, 3, 2, 1, 0};
-
 constexpr int CONSOLE_COLS_MAX = FRAME_W / 3;
 constexpr int CONSOLE_ROWS_MAX = FRAME_H / 3;
 constexpr int32_t SCORE_START = 9 * 65536;
 constexpr int32_t SCORE_STEP = 65536;
-
-inline void block_pixels(const Pixel* frame, int col, int row, Pixel out[9]) {
-  const Pixel* p = frame + (row * 3) * FRAME_W + col * 3;
-  for (int y = 0; y < 3; ++y, p += FRAME_W) {
-    out[y * 3] = p[0];
-    out[y * 3 + 1] = p[1];
-    out[y * 3 + 2] = p[2];
-  }
-}
-
-// Nearest palette colour of each pixel as (distance << 4 | 15 - colour): the
-// same winner as cell_nearest_color. Channels are 0-255, so every divided
-// product is non-negative and the divisions by 2 and 256 are shifts.
-inline int32_t nearest_key(int32_t r, int32_t g, int32_t b) {
-  int32_t best = INT32_MAX;
-  for (int c = 0; c < 16; ++c) {
-    const int32_t rm = (r + PAL_R[c]) >> 1;
-    const int32_t dr = r - PAL_R[c], dg = g - PAL_G[c], db = b - PAL_B[c];
-    const int32_t d = (((512 + rm) * dr * dr) >> 8) + 4 * dg * dg + (((767 - rm) * db * db) >> 8);
-    const int32_t key = d << 4 | PAL_TIE[c];
-    best = key < best ? key : best;
-  }
-  return best;
-}
-
-// Colour with the smallest score, ties to the highest number; `skip` is left out.
-inline int32_t lowest_score(const int32_t score[16], int32_t skip) {
-  int32_t best = INT32_MAX;
-  for (int c = 0; c < 16; ++c) {
-    const int32_t key = c == skip ? INT32_MAX : score[c] << 4 | PAL_TIE[c];  // scores stay within 0..2^26
-    best = key < best ? key : best;
-  }
-  return 15 - (best & 15);
-}
-
-// Nearest keys of recently seen colours: drawn pictures use few colours, so
-// most pixels of busy frames are found here. A pure function's memo: results
-// are the same with or without it.
-constexpr int KEY_CACHE_BITS = 12;
-uint32_t key_cache_colour[1 << KEY_CACHE_BITS];
-int32_t key_cache_key[1 << KEY_CACHE_BITS];
-constexpr uint32_t KEY_CACHE_EMPTY = 0xFF000000u;  // no 24-bit colour looks like this
-bool key_cache_ready = false;
-
-__attribute__((target_clones("avx2", "default")))
-int32_t nearest_key_slow(int32_t r, int32_t g, int32_t b) { return nearest_key(r, g, b); }
-
-inline int32_t cached_nearest_key(Pixel p) {
-  const uint32_t colour = p & 0xFFFFFF;
-  const uint32_t slot = (colour * 2654435761u) >> (32 - KEY_CACHE_BITS);
-  if (key_cache_colour[slot] != colour) {
-    key_cache_colour[slot] = colour;
-    key_cache_key[slot] = nearest_key_slow(static_cast<int32_t>(pixel_r(p)), static_cast<int32_t>(pixel_g(p)),
-                                           static_cast<int32_t>(pixel_b(p)));
-  }
-  return key_cache_key[slot];
-}
-
-// The pattern path's colour pair.
-void pattern_pair(const Pixel px[9], int32_t* background, int32_t* foreground) {
-  if (!key_cache_ready) {
-    for (uint32_t& c : key_cache_colour) c = KEY_CACHE_EMPTY;
-    key_cache_ready = true;
-  }
-  int32_t score[16];
-  for (int32_t& s : score) s = SCORE_START;
-#pragma GCC unroll 9
-  for (int k = 0; k < 9; ++k) {
-    const int32_t key = cached_nearest_key(px[k]);
-    score[15 - (key & 15)] += (key >> 4) - SCORE_STEP;
-  }
-  *background = lowest_score(score, -1);
-  *foreground = lowest_score(score, *background);
-}
-
-// float(6 / (level + 1)) for each level.
-constexpr float LEVEL_SCALE[PATTERN_LEVELS] = {6.0f, 3.0f, 2.0f, 1.5f, static_cast<float>(6.0 / 5), 1.0f};
-constexpr int32_t POW3[9] = {1, 3, 9, 27, 81, 243, 729, 2187, 6561};
-
-// A pixel's pattern digit is min(2, trunc(share * 2.5 * scale)). The rounded
-// product never falls as the share grows, so the digit is the number of two
-// thresholds the share reaches: the smallest floats whose product is at
-// least 1 and at least 2, found with that same expression.
-struct DigitThresholds {
-  float at_least[PATTERN_LEVELS][2];
-  DigitThresholds() {
-    for (int level = 0; level < PATTERN_LEVELS; ++level) {
-      const double scale = LEVEL_SCALE[level];
-      for (int digit = 1; digit <= 2; ++digit) {
-        float t = static_cast<float>(digit / (2.5 * scale));
-        while (static_cast<int32_t>(t * 2.5 * scale) >= digit) t = std::nextafter(t, 0.0f);
-        while (static_cast<int32_t>(t * 2.5 * scale) < digit) t = std::nextafter(t, 2.0f);
-        at_least[level][digit - 1] = t;
-      }
-    }
-  }
-};
-const DigitThresholds digit_thresholds;
-
-// Foreground share of a pixel between palette colours c1 and c2. e1 and e2 are
-// distance / 256, exact in single precision (distances stay below 2^24), so
-// (e1 - e2) / T equals (d1 - d2) / (d1 + d2) bit for bit; T = 0 gives 0.
-float pixel_share(Pixel p, const ColorSample* c1, const ColorSample* c2) {
-  const int32_t r = static_cast<int32_t>(pixel_r(p)), g = static_cast<int32_t>(pixel_g(p));
-  const int32_t b = static_cast<int32_t>(pixel_b(p));
-  const int32_t rm1 = (c1->r + r) >> 1, rm2 = (c2->r + r) >> 1;
-  const int32_t dr1 = c1->r - r, dg1 = c1->g - g, db1 = c1->b - b;
-  const int32_t dr2 = c2->r - r, dg2 = c2->g - g, db2 = c2->b - b;
-  const int32_t d1 = (((512 + rm1) * dr1 * dr1) >> 8) + 4 * dg1 * dg1 + (((767 - rm1) * db1 * db1) >> 8);
-  const int32_t d2 = (((512 + rm2) * dr2 * dr2) >> 8) + 4 * dg2 * dg2 + (((767 - rm2) * db2 * db2) >> 8);
-  if (d1 + d2 == 0) return 0.0f;
-  const float v = static_cast<float>(static_cast<double>(d1 - d2) / (d1 + d2) + static_cast<double>(MIX_BIAS));
-  // Two selects rather than branches: shares fall on either side at random.
-  const float above_zero = v < 0.0f ? 0.0f : v;
-  return above_zero > 1.0f ? 1.0f : above_zero;
-}
-
-// Shares by colour and pair (a 32-bit tag, stored plus one so 0 means empty);
-// like the key cache, a memo of a pure function.
-constexpr int SHARE_CACHE_BITS = 12;
-uint64_t share_cache_tag[1 << SHARE_CACHE_BITS];
-float share_cache_value[1 << SHARE_CACHE_BITS];
-
-inline float cached_share(Pixel p, int32_t pair, const ColorSample* c1, const ColorSample* c2) {
-  const uint32_t tag = (p & 0xFFFFFF) | static_cast<uint32_t>(pair) << 24;
-  const uint32_t slot = (tag * 2654435761u) >> (32 - SHARE_CACHE_BITS);
-  if (share_cache_tag[slot] != tag + 1ull) {
-    share_cache_tag[slot] = tag + 1ull;
-    share_cache_value[slot] = pixel_share(p, c1, c2);
-  }
-  return share_cache_value[slot];
-}
-
-// The glyph picker's CharMap index.
-int32_t glyph_index(const Pixel px[9], int32_t bg, int32_t fg) {
-  const ColorSample* c1 = &CONSOLE_PALETTE[bg];
-  const ColorSample* c2 = &CONSOLE_PALETTE[fg];
-  const int32_t pair = bg << 4 | fg;
-  float share[9];
-  float m = 0.0f;
-#pragma GCC unroll 9
-  for (int k = 0; k < 9; ++k) {
-    share[k] = cached_share(px[k], pair, c1, c2);
-    m = share[k] > m ? share[k] : m;
-  }
-  int32_t level = static_cast<int32_t>(6.0 * m - 0.5);
-  level = level < 0 ? 0 : level > PATTERN_LEVELS - 1 ? PATTERN_LEVELS - 1 : level;
-  const float one = digit_thresholds.at_least[level][0], two = digit_thresholds.at_least[level][1];
-  int32_t code = 0;
-#pragma GCC unroll 9
-  for (int k = 0; k < 9; ++k) code += ((share[k] >= one) + (share[k] >= two)) * POW3[k];
-  return level * PATTERN_CODES + code;
-}
 
 // Unsigned arithmetic wraps like the int32 definition; the 15-bit masks drop
 // every bit where arithmetic and logical shifts differ, so this equals it and
@@ -229,6 +62,215 @@ inline int32_t trunc_i32(double x) {
   return INT32_MIN;
 }
 
+// A block in two halves of eight 32-bit lanes, four lanes per pixel row:
+// pixel (x, y) sits in lane 4y + x, counting on from the top half into the
+// bottom one. Lanes 3, 7 and 11 (the pixel right of the block) and 12-15 are
+// spare; every step below leaves them out. Eight lanes fit the registers of
+// AVX2 machines as well as AVX-512 ones.
+using Ints4 = int32_t __attribute__((vector_size(16)));
+using Ints8 = int32_t __attribute__((vector_size(32)));
+using Floats8 = float __attribute__((vector_size(32)));
+using Doubles8 = double __attribute__((vector_size(64)));
+
+constexpr int lane_of_pixel(int k) { return k + k / 3; }
+constexpr Ints8 IN_BLOCK[2] = {{-1, -1, -1, 0, -1, -1, -1, 0}, {-1, -1, -1, 0, 0, 0, 0, 0}};
+// Pattern digit weights 3^k by lane.
+constexpr Ints8 POW3[2] = {{1, 3, 9, 0, 27, 81, 243, 0}, {729, 2187, 6561, 0, 0, 0, 0, 0}};
+// Lane c (of both halves) holds 15 - c: ORed under a score or distance shifted
+// up by four, the smallest key prefers the highest colour number among equal values.
+constexpr Ints8 TIE[2] = {{15, 14, 13, 12, 11, 10, 9, 8}, {7, 6, 5, 4, 3, 2, 1, 0}};
+
+// The lane helpers are always inlined into the clones below, so the ABI of
+// passing vectors by value (which the compiler warns about) never applies.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+[[gnu::always_inline]] inline Ints4 load4(const Pixel* p) {
+  Ints4 v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+struct Channels {
+  Ints8 r[2], g[2], b[2];
+};
+
+// Straight from the frame, four pixels a row. The last column would read past
+// the frame's end, so it reads one pixel earlier and shifts.
+[[gnu::always_inline]] inline Channels load_block(const Pixel* frame, int col, int row) {
+  const Pixel* p = frame + (row * 3) * FRAME_W + col * 3;
+  Ints4 a, b, c;
+  if (col * 3 + 4 <= FRAME_W) {
+    a = load4(p), b = load4(p + FRAME_W), c = load4(p + 2 * FRAME_W);
+  } else {
+    a = load4(p - 1), b = load4(p + FRAME_W - 1), c = load4(p + 2 * FRAME_W - 1);
+    a = __builtin_shufflevector(a, a, 1, 2, 3, 3);
+    b = __builtin_shufflevector(b, b, 1, 2, 3, 3);
+    c = __builtin_shufflevector(c, c, 1, 2, 3, 3);
+  }
+  const Ints8 half[2] = {__builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7),
+                         __builtin_shufflevector(c, c - c, 0, 1, 2, 3, 4, 5, 6, 7)};
+  Channels out;
+  for (int h = 0; h < 2; ++h) {
+    out.r[h] = half[h] & 0xFF;
+    out.g[h] = (half[h] >> 8) & 0xFF;
+    out.b[h] = (half[h] >> 16) & 0xFF;
+  }
+  return out;
+}
+
+// Folds eight lanes into one with `pick`, halving the lanes each step.
+template <class V8, class Pick>
+[[gnu::always_inline]] inline auto fold8(V8 v, Pick pick) {
+  auto q = pick(__builtin_shufflevector(v, v, 0, 1, 2, 3), __builtin_shufflevector(v, v, 4, 5, 6, 7));
+  q = pick(q, __builtin_shufflevector(q, q, 2, 3, 0, 1));
+  q = pick(q, __builtin_shufflevector(q, q, 1, 0, 3, 2));
+  return q[0];
+}
+
+[[gnu::always_inline]] inline int32_t lane_sum(Ints8 v) {
+  return fold8(v, [](auto x, auto y) { return x + y; });
+}
+
+template <class V>
+[[gnu::always_inline]] inline V smaller(V x, V y) {
+  return x < y ? x : y;
+}
+
+[[gnu::always_inline]] inline int32_t lane_min(Ints8 v) {
+  return fold8(v, [](auto x, auto y) { return smaller(x, y); });
+}
+
+// Colour distance of every lane to one palette colour. Channels are 0-255, so
+// every divided product is non-negative and the divisions by 2 and 256 are shifts.
+[[gnu::always_inline]] inline Ints8 lane_distance(const Channels& p, int h, const ColorSample& c) {
+  const Ints8 rm = (p.r[h] + c.r) >> 1;
+  const Ints8 dr = p.r[h] - c.r, dg = p.g[h] - c.g, db = p.b[h] - c.b;
+  return (((512 + rm) * dr * dr) >> 8) + 4 * dg * dg + (((767 - rm) * db * db) >> 8);
+}
+
+// The flat test: sum (m - x)^2 = sum x^2 - 2 m sum x + 9 m^2, exact in
+// integers. Red and green sums share a lane (each stays below 9 * 255).
+struct Spread {
+  int32_t mean_r, mean_g, mean_b;
+  bool flat;
+};
+
+[[gnu::always_inline]] inline Spread block_spread(const Channels& p) {
+  Ints8 red_green = {}, blue = {}, squares = {};
+  for (int h = 0; h < 2; ++h) {
+    const Ints8 r = p.r[h] & IN_BLOCK[h], g = p.g[h] & IN_BLOCK[h], b = p.b[h] & IN_BLOCK[h];
+    red_green += r | g << 16;
+    blue += b;
+    squares += r * r + g * g + b * b;
+  }
+  const int32_t sums = lane_sum(red_green), sum_b = lane_sum(blue), sum_squares = lane_sum(squares);
+  const int32_t sum_r = sums & 0xFFFF, sum_g = sums >> 16;
+  const int32_t mean_r = sum_r / 9, mean_g = sum_g / 9, mean_b = sum_b / 9;
+  const int32_t spread = sum_squares - 2 * (mean_r * sum_r + mean_g * sum_g + mean_b * sum_b) +
+                         9 * (mean_r * mean_r + mean_g * mean_g + mean_b * mean_b);
+  return {mean_r, mean_g, mean_b, spread / 9 <= FLAT_SPREAD_LIMIT};
+}
+
+// The pattern path's colour pair. Each pixel's nearest colour is its smallest
+// (distance << 4 | 15 - colour), searched only among the colours that can be
+// nearest to one of the nine; then lane c of the scores belongs to colour c.
+[[gnu::always_inline]] inline void pattern_pair(const Channels& p, int32_t* background, int32_t* foreground) {
+  Ints8 best[2];
+  uint32_t candidates = 0;
+  for (int h = 0; h < 2; ++h) {
+    const Ints8 cube = (p.r[h] >> 3) << 10 | (p.g[h] >> 3) << 5 | (p.b[h] >> 3);
+    for (int x = 0; x < 3; ++x) candidates |= NEAREST_CANDIDATES.mask[cube[x]];
+    if (h == 0)
+      for (int x = 4; x < 7; ++x) candidates |= NEAREST_CANDIDATES.mask[cube[x]];
+    best[h] = cube - cube + INT32_MAX;
+  }
+  for (; candidates != 0; candidates &= candidates - 1) {
+    const int c = __builtin_ctz(candidates);
+    for (int h = 0; h < 2; ++h) best[h] = smaller(lane_distance(p, h, CONSOLE_PALETTE[c]) << 4 | (15 - c), best[h]);
+  }
+  Ints8 score[2] = {TIE[0] - TIE[0] + SCORE_START, TIE[0] - TIE[0] + SCORE_START};
+#pragma GCC unroll 9
+  for (int k = 0; k < 9; ++k) {
+    const int32_t key = best[lane_of_pixel(k) / 8][lane_of_pixel(k) % 8];
+    for (int h = 0; h < 2; ++h) score[h] += ((key & 15) == TIE[h]) & ((key >> 4) - SCORE_STEP);
+  }
+  const Ints8 keys[2] = {score[0] << 4 | TIE[0], score[1] << 4 | TIE[1]};  // scores stay within 0..2^26
+  const int32_t first = lane_min(smaller(keys[0], keys[1])) & 15;
+  *background = 15 - first;
+  const Ints8 taken = keys[0] - keys[0] + INT32_MAX;
+  *foreground = 15 - (lane_min(smaller(TIE[0] == first ? taken : keys[0], TIE[1] == first ? taken : keys[1])) & 15);
+}
+
+// float(6 / (level + 1)) for each level.
+constexpr float LEVEL_SCALE[PATTERN_LEVELS] = {6.0f, 3.0f, 2.0f, 1.5f, static_cast<float>(6.0 / 5), 1.0f};
+
+// A pixel's pattern digit is min(2, trunc(share * 2.5 * scale)). The rounded
+// product never falls as the share grows, so the digit is the number of two
+// thresholds the share reaches: the smallest floats whose product is at
+// least 1 and at least 2, found with that same expression.
+struct DigitThresholds {
+  float at_least[PATTERN_LEVELS][2];
+  DigitThresholds() {
+    for (int level = 0; level < PATTERN_LEVELS; ++level) {
+      const double scale = LEVEL_SCALE[level];
+      for (int digit = 1; digit <= 2; ++digit) {
+        float t = static_cast<float>(digit / (2.5 * scale));
+        while (static_cast<int32_t>(t * 2.5 * scale) >= digit) t = std::nextafter(t, 0.0f);
+        while (static_cast<int32_t>(t * 2.5 * scale) < digit) t = std::nextafter(t, 2.0f);
+        at_least[level][digit - 1] = t;
+      }
+    }
+  }
+};
+const DigitThresholds digit_thresholds;
+
+// Foreground share of each pixel between palette colours c1 and c2, eight
+// lanes at a time. e1 and e2 are distance / 256, exact in single precision
+// (distances stay below 2^24), so (e1 - e2) / T equals (d1 - d2) / (d1 + d2)
+// bit for bit; T = 0 gives 0, as do the spare lanes.
+[[gnu::always_inline]] inline Floats8 share_half(const Channels& p, int h, int32_t bg, int32_t fg) {
+  const Ints8 d1 = lane_distance(p, h, CONSOLE_PALETTE[bg]), d2 = lane_distance(p, h, CONSOLE_PALETTE[fg]);
+  const Ints8 total = d1 + d2;
+  const Floats8 quotient = __builtin_convertvector(
+      __builtin_convertvector(d1 - d2, Doubles8) / __builtin_convertvector(total, Doubles8) +
+          static_cast<double>(MIX_BIAS),
+      Floats8);
+  const Floats8 zero = {};  // not quotient - quotient: the 0 / 0 lanes are NaN
+  Floats8 share = ((total == 0) | (IN_BLOCK[h] == 0)) ? zero : quotient;
+  share = share < 0.0f ? zero : share;
+  return share > 1.0f ? zero + 1.0f : share;
+}
+
+// The glyph picker's CharMap index.
+[[gnu::always_inline]] inline int32_t glyph_index(const Channels& p, int32_t bg, int32_t fg) {
+  const Floats8 top = share_half(p, 0, bg, fg), bottom = share_half(p, 1, bg, fg);
+  const float m = fold8(top > bottom ? top : bottom, [](auto x, auto y) { return x > y ? x : y; });
+  int32_t level = static_cast<int32_t>(6.0 * m - 0.5);
+  level = level < 0 ? 0 : level > PATTERN_LEVELS - 1 ? PATTERN_LEVELS - 1 : level;
+  const float one = digit_thresholds.at_least[level][0], two = digit_thresholds.at_least[level][1];
+  const Ints8 digits_top = -((top >= one) + (top >= two)), digits_bottom = -((bottom >= one) + (bottom >= two));
+  return level * PATTERN_CODES + lane_sum(digits_top * POW3[0] + digits_bottom * POW3[1]);
+}
+
+// Colours of a block: the flat path's table entry, or the pattern pair with mix -1.
+struct BlockColours {
+  int32_t background, foreground;
+  float mix;
+};
+
+[[gnu::always_inline]] inline BlockColours block_colours(const Channels& p) {
+  const Spread s = block_spread(p);
+  BlockColours out;
+  if (s.flat) {
+    const int32_t i = color15(s.mean_r, s.mean_g, s.mean_b);
+    return {ColorPairMap[i] >> 4, ColorPairMap[i] & 0x0F, ColorMixMap[i]};
+  }
+  pattern_pair(p, &out.background, &out.foreground);
+  out.mix = -1.0f;
+  return out;
+}
+
+
 }  // namespace
 
 int32_t cell_color_distance(const ColorSample* c, const ColorSample* p) {
@@ -259,75 +301,87 @@ int32_t cell_dither_hash(int32_t a, int32_t b, int32_t mask) { return dither_has
 
 namespace {
 
-void analyse_block(const Pixel (&px)[9], ColorSample* background, ColorSample* foreground, float* mix) {
-  // One pass: sum (m - x)^2 = sum x^2 - 2 m sum x + 9 m^2, exact in integers.
-  // Channels in 16-bit lanes (alpha cleared), two pixels to a register: the
-  // sums stay below 9 * 255 and the squares are summed in 32-bit lanes.
-  const __m128i colour = _mm_set1_epi32(0x00FFFFFF), zero = _mm_setzero_si128();
-  const __m128i p0 = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(px)), colour);
-  const __m128i p1 = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(px + 4)), colour);
-  const __m128i p2 = _mm_cvtsi32_si128(static_cast<int>(px[8] & 0x00FFFFFF));
-  const __m128i a = _mm_unpacklo_epi8(p0, zero), b = _mm_unpackhi_epi8(p0, zero);
-  const __m128i c = _mm_unpacklo_epi8(p1, zero), d = _mm_unpackhi_epi8(p1, zero);
-  const __m128i e = _mm_unpacklo_epi8(p2, zero);
-  const __m128i sums = _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, d)), e);
-  __m128i squares = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(a, a), _mm_madd_epi16(b, b)),
-                                  _mm_add_epi32(_mm_madd_epi16(c, c), _mm_madd_epi16(d, d)));
-  squares = _mm_add_epi32(squares, _mm_madd_epi16(e, e));
-  squares = _mm_add_epi32(squares, _mm_shuffle_epi32(squares, 0x4E));
-  squares = _mm_add_epi32(squares, _mm_shuffle_epi32(squares, 0xB1));
-  const int32_t sum_r = _mm_extract_epi16(sums, 0) + _mm_extract_epi16(sums, 4);
-  const int32_t sum_g = _mm_extract_epi16(sums, 1) + _mm_extract_epi16(sums, 5);
-  const int32_t sum_b = _mm_extract_epi16(sums, 2) + _mm_extract_epi16(sums, 6);
-  const int32_t sum_squares = _mm_cvtsi128_si32(squares);
-  const int32_t mean_r = sum_r / 9, mean_g = sum_g / 9, mean_b = sum_b / 9;
-  const int32_t spread = sum_squares - 2 * (mean_r * sum_r + mean_g * sum_g + mean_b * sum_b) +
-                         9 * (mean_r * mean_r + mean_g * mean_g + mean_b * mean_b);
+// Each entry point below is compiled for AVX2 and plain x86-64 and
+// picked at load time; both give the same results.
+#define LANE_CLONES __attribute__((target_clones("avx2", "default")))
 
-  if (spread / 9 <= FLAT_SPREAD_LIMIT) {
-    const int32_t i = color15(mean_r, mean_g, mean_b);
-    background->index = ColorPairMap[i] >> 4;
-    foreground->index = ColorPairMap[i] & 0x0F;
-    *mix = ColorMixMap[i];
-    return;
+LANE_CLONES BlockColours analyse_at(const Pixel* frame, int col, int row) {
+  return block_colours(load_block(frame, col, row));
+}
+
+LANE_CLONES uint8_t glyph_at(const Pixel* frame, int col, int row, int32_t bg, int32_t fg) {
+  return CharMap[glyph_index(load_block(frame, col, row), bg, fg)];
+}
+
+// The flat path's character: the mix picks a ramp entry, dithered by position.
+inline uint8_t ramp_character(float mix, int col, int row) {
+  const int32_t j = trunc_i32(static_cast<double>(mix) * 2 * 37) ^ cell_dither(col, row);
+  return DENSITY_RAMP[static_cast<uint32_t>(j) > 36 ? 36 : j];
+}
+
+// One block from frame to cell: the character and the attribute byte.
+[[gnu::always_inline]] inline uint32_t convert_block(const Pixel* frame, int col, int row) {
+  const Channels p = load_block(frame, col, row);
+  const BlockColours colours = block_colours(p);
+  uint8_t character;
+  if (colours.mix < 0.0f) {
+    character = CharMap[glyph_index(p, colours.background, colours.foreground)];
+  } else {
+    character = ramp_character(colours.mix, col, row);
   }
-
-  pattern_pair(px, &background->index, &foreground->index);
-  *mix = -1.0f;
+  return static_cast<uint32_t>(colours.background << 4 | colours.foreground) << 8 | character;
 }
 
-// The glyph for a block already read, between its two palette colours.
-uint8_t block_glyph(const Pixel (&px)[9], const ColorSample* background, const ColorSample* foreground) {
-  return CharMap[glyph_index(px, background->index & 15, foreground->index & 15)];
+LANE_CLONES uint32_t convert_at(const Pixel* frame, int col, int row) { return convert_block(frame, col, row); }
+
+// A row at a time in two passes: colours for every cell, then glyphs for the
+// pattern cells, so neither pass waits on the other's long chains per block.
+LANE_CLONES void convert_all(const Pixel* frame, uint8_t* characters, uint8_t* attributes) {
+  for (int row = 0; row < CONSOLE_ROWS_MAX; ++row) {
+    uint8_t* row_characters = characters + row * CONSOLE_COLS_MAX;
+    uint8_t* row_attributes = attributes + row * CONSOLE_COLS_MAX;
+    uint8_t pattern_cols[CONSOLE_COLS_MAX];
+    int patterns = 0;
+    for (int col = 0; col < CONSOLE_COLS_MAX; ++col) {
+      const BlockColours colours = block_colours(load_block(frame, col, row));
+      row_attributes[col] = static_cast<uint8_t>(colours.background << 4 | colours.foreground);
+      if (colours.mix < 0.0f) {
+        pattern_cols[patterns++] = static_cast<uint8_t>(col);
+      } else {
+        row_characters[col] = ramp_character(colours.mix, col, row);
+      }
+    }
+    for (int i = 0; i < patterns; ++i) {
+      const int col = pattern_cols[i];
+      row_characters[col] =
+          CharMap[glyph_index(load_block(frame, col, row), row_attributes[col] >> 4, row_attributes[col] & 15)];
+    }
+  }
 }
+
+#undef LANE_CLONES
 
 }  // namespace
 
 void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
                   ColorSample* foreground, float* mix) {
-  Pixel px[9];
-  block_pixels(frame, col, row, px);
-  analyse_block(px, background, foreground, mix);
+  const BlockColours colours = analyse_at(frame, col, row);
+  background->index = colours.background;
+  foreground->index = colours.foreground;
+  *mix = colours.mix;
 }
 
 uint8_t cell_pick_glyph(const Pixel* frame, int col, int row, const ColorSample* background,
                         const ColorSample* foreground) {
-  Pixel px[9];
-  block_pixels(frame, col, row, px);
-  return block_glyph(px, background, foreground);
+  return glyph_at(frame, col, row, background->index & 15, foreground->index & 15);
 }
 
 uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character) {
-  ColorSample background, foreground;
-  float mix;
-  Pixel px[9];
-  block_pixels(frame, col, row, px);
-  analyse_block(px, &background, &foreground, &mix);
-  if (mix < 0.0f) {
-    *character = block_glyph(px, &background, &foreground);
-  } else {
-    const int32_t j = trunc_i32(static_cast<double>(mix) * 2 * 37) ^ cell_dither(col, row);
-    *character = DENSITY_RAMP[static_cast<uint32_t>(j) > 36 ? 36 : j];
-  }
-  return static_cast<uint8_t>(background.index << 4 | foreground.index);
+  const uint32_t cell = convert_at(frame, col, row);
+  *character = static_cast<uint8_t>(cell);
+  return static_cast<uint8_t>(cell >> 8);
+}
+
+void cell_convert_frame(const Pixel* frame, uint8_t* characters, uint8_t* attributes) {
+  convert_all(frame, characters, attributes);
 }

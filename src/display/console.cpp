@@ -27,6 +27,7 @@ constexpr char SYNC_BEGIN[] = "\x1b[?2026h";
 constexpr char SYNC_END[] = "\x1b[?2026l";
 constexpr size_t SYNC_LEN = sizeof SYNC_BEGIN - 1;
 char frame_bytes[ANSI_FRAME_MAX + 2 * SYNC_LEN];
+uint8_t converted_characters[CONSOLE_CELLS], converted_attributes[CONSOLE_CELLS];
 
 ConsoleFrameStats stats{};
 
@@ -83,13 +84,8 @@ void con_setup(int cols, int rows, int full_screen) {
 
 int con_present(const Pixel* frame) {
   uint64_t t0 = now_us();
-  for (int row = 0; row < CONSOLE_ROWS; ++row) {
-    for (int col = 0; col < CONSOLE_COLS; ++col) {
-      uint8_t character = 0;
-      uint8_t attribute = cell_convert(frame, col, row, &character);
-      CellBuffer[row * CONSOLE_COLS + col] = {character, attribute};
-    }
-  }
+  cell_convert_frame(frame, converted_characters, converted_attributes);
+  for (int i = 0; i < CONSOLE_CELLS; ++i) CellBuffer[i] = {converted_characters[i], converted_attributes[i]};
   uint64_t t1 = now_us();
 
   resolve_mode();

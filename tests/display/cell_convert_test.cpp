@@ -11,6 +11,7 @@
 #include <random>
 
 #include "display/lookup_tables.h"
+#include "display/nearest_candidates.h"
 
 namespace {
 
@@ -163,8 +164,9 @@ TEST_F(CellConvert, PatternPairFromScoresWithTies) {
   }
 }
 
-// The converter's pattern path is vectorised; it must agree with the plain
-// definition built from cell_nearest_color on arbitrary blocks.
+// The converter's pattern path is vectorised and searches only the candidate
+// colours of each pixel's cube; it must agree with the plain definition built
+// from cell_nearest_color on arbitrary blocks.
 TEST_F(CellConvert, PatternPairMatchesPlainScoringOnRandomBlocks) {
   std::mt19937 rng(17);
   for (int trial = 0; trial < 20000; ++trial) {
@@ -175,7 +177,9 @@ TEST_F(CellConvert, PatternPairMatchesPlainScoringOnRandomBlocks) {
       const uint32_t v = rng();
       p = trial % 2 ? v & 0xFFFFFF : pixel_rgba(LEVELS[v % 5], LEVELS[v / 5 % 5], LEVELS[v / 25 % 5]);
     }
-    set_block(7, 9, px);
+    // Every third block in the frame's last cell, which is read differently.
+    const int col = trial % 3 ? 7 : 79, row = trial % 3 ? 9 : 49;
+    set_block(col, row, px);
     int32_t score[16];
     for (int32_t& s : score) s = 589824;
     int32_t mean[3] = {0, 0, 0};
@@ -196,7 +200,7 @@ TEST_F(CellConvert, PatternPairMatchesPlainScoringOnRandomBlocks) {
     for (int c = 15; c >= 0; --c) if (c != want_bg && (want_fg < 0 || score[c] < score[want_fg])) want_fg = c;
     ColorSample bg, fg;
     float mix;
-    cell_analyse(frame, 7, 9, &bg, &fg, &mix);
+    cell_analyse(frame, col, row, &bg, &fg, &mix);
     ASSERT_EQ(bg.index, want_bg) << trial;
     ASSERT_EQ(fg.index, want_fg) << trial;
   }
@@ -239,8 +243,8 @@ TEST_F(CellConvert, GlyphWithEqualColoursSeparatesZeroTotalFromEqualDistances) {
   EXPECT_EQ(cell_pick_glyph(frame, 2, 2, &cyan, &cyan), 0x62);
 }
 
-// The glyph picker is optimised (memoised shares, shifts for divisions); it must
-// give the CharMap entry of the plain definition for any block and pair.
+// The glyph picker is vectorised (shifts for divisions, shares in lanes); it
+// must give the CharMap entry of the plain definition for any block and pair.
 TEST_F(CellConvert, GlyphMatchesPlainDefinitionOnRandomBlocks) {
   for (int i = 0; i < CHAR_MAP_SIZE; ++i) CharMap[i] = static_cast<uint8_t>(i * 131 + i / 255);
   std::mt19937 rng(5);
@@ -249,10 +253,11 @@ TEST_F(CellConvert, GlyphMatchesPlainDefinitionOnRandomBlocks) {
     const uint32_t shade = rng();
     for (Pixel& p : px) {
       const uint32_t v = rng();
-      // Mixes of fully random colours and a few repeated ones (hits in any memo).
+      // Mixes of fully random colours and a few repeated ones.
       p = v % 3 ? v & 0xFFFFFF : (shade >> (v % 8)) & 0xFFFFFF;
     }
-    set_block(11, 13, px);
+    const int col = trial % 3 ? 11 : 79, row = trial % 3 ? 13 : 49;
+    set_block(col, row, px);
     const ColorSample bg{0, 0, 0, static_cast<int32_t>(rng() % 16)};
     const ColorSample fg{0, 0, 0, trial % 10 ? static_cast<int32_t>(rng() % 16) : bg.index};
     const ColorSample& c1 = CONSOLE_PALETTE[bg.index];
@@ -271,8 +276,50 @@ TEST_F(CellConvert, GlyphMatchesPlainDefinitionOnRandomBlocks) {
     const float scale = static_cast<float>(6.0 / (level + 1));
     int32_t digits[9];
     for (int k = 0; k < 9; ++k) digits[k] = std::min(static_cast<int32_t>(r[k] * 2.5 * scale), 2);
-    ASSERT_EQ(cell_pick_glyph(frame, 11, 13, &bg, &fg), CharMap[level * PATTERN_CODES + cell_pattern_code(digits)])
+    ASSERT_EQ(cell_pick_glyph(frame, col, row, &bg, &fg), CharMap[level * PATTERN_CODES + cell_pattern_code(digits)])
         << trial;
+  }
+}
+
+// The nearest colour of every colour is among its cube's candidates: checked
+// at each cube's corners (where bounds are tight) and at random inner points.
+TEST(NearestCandidates, HoldTheNearestColourOfEveryCube) {
+  std::mt19937 rng(23);
+  for (int i = 0; i < COLOR_CODES; ++i) {
+    const int32_t r0 = (i >> 10) * 8, g0 = (i >> 5 & 31) * 8, b0 = (i & 31) * 8;
+    for (int k = 0; k < 10; ++k) {
+      const uint32_t v = rng();
+      ColorSample s = k < 8 ? ColorSample{r0 + (k & 1) * 7, g0 + (k >> 1 & 1) * 7, b0 + (k >> 2) * 7, -1}
+                            : ColorSample{r0 + int32_t(v & 7), g0 + int32_t(v >> 3 & 7), b0 + int32_t(v >> 6 & 7), -1};
+      cell_nearest_color(&s);
+      ASSERT_TRUE(NEAREST_CANDIDATES.mask[i] >> s.index & 1) << i << " " << k;
+    }
+  }
+}
+
+// The whole-frame conversion the console uses equals cell_convert cell by
+// cell, on noise, on drawn detail and at the last column and row.
+TEST_F(CellConvert, FrameConversionEqualsCellByCell) {
+  for (int i = 0; i < CHAR_MAP_SIZE; ++i) CharMap[i] = static_cast<uint8_t>(i * 7 + i / 251);
+  for (int i = 0; i < COLOR_CODES; ++i) {
+    ColorPairMap[i] = static_cast<uint8_t>(i * 13);
+    ColorMixMap[i] = static_cast<float>(i % 97) / 96.0f;
+  }
+  std::mt19937 rng(29);
+  for (int picture = 0; picture < 3; ++picture) {
+    for (int p = 0; p < FRAME_PIXELS; ++p) {
+      const int x = p % FRAME_W, y = p / FRAME_W;
+      frame[p] = picture == 0 ? rng() : picture == 1 ? pixel_rgba(x * 255 / FRAME_W, y, (x / 7 + y / 5) % 3 * 100)
+                                                     : pixel_rgba((x * 7 + y * 3) % 5 * 60, x, 200);
+    }
+    static uint8_t characters[80 * 50], attributes[80 * 50];
+    cell_convert_frame(frame, characters, attributes);
+    for (int row = 0; row < 50; ++row)
+      for (int col = 0; col < 80; ++col) {
+        uint8_t ch = 0;
+        ASSERT_EQ(attributes[row * 80 + col], cell_convert(frame, col, row, &ch)) << picture << " " << col << "," << row;
+        ASSERT_EQ(characters[row * 80 + col], ch) << picture << " " << col << "," << row;
+      }
   }
 }
 
