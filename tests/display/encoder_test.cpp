@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "display/ansi_encoder.h"
@@ -159,13 +159,9 @@ class Terminal {
   Rgb fg_ = DEFAULT_COLOR, bg_ = DEFAULT_COLOR;
 };
 
-Rgb palette_rgb(int color) {
-  return {CONSOLE_PALETTE[color].r, CONSOLE_PALETTE[color].g, CONSOLE_PALETTE[color].b};
-}
-
 // 256 colours only approximate the palette; 16 and true colour are exact.
 bool color_matches(Rgb shown, int color, ColorMode mode) {
-  Rgb want = palette_rgb(color);
+  const Rgb want{CONSOLE_PALETTE[color].r, CONSOLE_PALETTE[color].g, CONSOLE_PALETTE[color].b};
   if (mode != ColorMode::Ansi256) return shown == want;
   return std::abs(shown.r - want.r) <= 12 && std::abs(shown.g - want.g) <= 12 &&
          std::abs(shown.b - want.b) <= 12;
@@ -259,22 +255,12 @@ TEST_P(EncoderModes, TerminalReproducesEveryFrameAcrossResizes) {
 
 INSTANTIATE_TEST_SUITE_P(AllModes, EncoderModes,
                          ::testing::Values(ColorMode::Ansi16, ColorMode::Ansi256, ColorMode::TrueColor),
-                         [](const auto& info) {
-                           return info.param == ColorMode::Ansi16    ? std::string("Ansi16")
-                                  : info.param == ColorMode::Ansi256 ? std::string("Ansi256")
-                                                                     : std::string("TrueColor");
-                         });
+                         [](const auto& info) { return std::string(info.index == 0 ? "Ansi16" : info.index == 1 ? "Ansi256" : "TrueColor"); });
 
 TEST(Encoder, LayoutCentresOnLargerAndClipsOnSmallerTerminals) {
-  AnsiLayout big = ansi_layout(101, 57);
-  EXPECT_EQ(big.left, 10);
-  EXPECT_EQ(big.top, 3);
-  AnsiLayout small = ansi_layout(60, 20);
-  EXPECT_EQ(small.left, 0);
-  EXPECT_EQ(small.top, 0);
-  AnsiLayout unknown = ansi_layout(0, 0);
-  EXPECT_EQ(unknown.term_cols, 80);
-  EXPECT_EQ(unknown.term_rows, 50);
+  const AnsiLayout big = ansi_layout(101, 57), small = ansi_layout(60, 20), unknown = ansi_layout(0, 0);
+  EXPECT_EQ(std::tuple(big.left, big.top, small.left, small.top), std::tuple(10, 3, 0, 0));
+  EXPECT_EQ(std::tuple(unknown.term_cols, unknown.term_rows), std::tuple(80, 50));
 }
 
 // An unchanged frame costs nothing but is counted; a single change costs one
@@ -314,10 +300,8 @@ TEST(Encoder, SkipsChangesNobodyCanSee) {
 
 TEST(Encoder, RefusesABufferTooSmallForTheWorstFrame) {
   Frames f;
-  std::vector<char> small(ANSI_FRAME_MAX - 1);
-  EXPECT_EQ(ansi_encode(f.cells.data(), nullptr, ColorMode::TrueColor, ansi_layout(80, 50), small.data(),
-                        small.size(), nullptr),
-            0u);
+  EXPECT_EQ(ansi_encode(f.cells.data(), nullptr, ColorMode::TrueColor, ansi_layout(80, 50), buffer.data(),
+                        ANSI_FRAME_MAX - 1, nullptr), 0u);
 }
 
 // The replay checks colours only to within a step in 256-colour mode: each

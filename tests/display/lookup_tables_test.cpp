@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-
 #include <cstdio>
 #include <cstring>
 #include <string>

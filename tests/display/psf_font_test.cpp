@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "display/cp437.h"
@@ -22,19 +23,14 @@ std::string temp_path(const char* name) {
 void write_plain(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
-  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
 }
 
 void write_gz(const std::string& path, const std::vector<uint8_t>& bytes) {
   gzFile f = gzopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
   gzwrite(f, bytes.data(), static_cast<unsigned>(bytes.size()));
   gzclose(f);
-}
-
-void put32(std::vector<uint8_t>* v, uint32_t x) {
-  for (int i = 0; i < 4; ++i) v->push_back(static_cast<uint8_t>(x >> (8 * i)));
 }
 
 // A 10 x 4 PSF2 font of three glyphs: glyph 1 has its top-left and
@@ -42,14 +38,9 @@ void put32(std::vector<uint8_t>* v, uint32_t x) {
 // U+1F600 (four UTF-8 bytes) and then a sequence (ignored) to glyph 2.
 std::vector<uint8_t> small_psf2() {
   std::vector<uint8_t> v;
-  put32(&v, 0x864AB572u);
-  put32(&v, 0);      // version
-  put32(&v, 32);     // header size
-  put32(&v, 1);      // has a table
-  put32(&v, 3);      // glyphs
-  put32(&v, 8);      // bytes per glyph: 4 rows of 2
-  put32(&v, 4);      // height
-  put32(&v, 10);     // width
+  // Magic, version, header size, has a table, glyphs, bytes per glyph (4 rows of 2), height, width.
+  for (uint32_t field : {0x864AB572u, 0u, 32u, 1u, 3u, 8u, 4u, 10u})
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(field >> (8 * i)));
   v.insert(v.end(), 8, 0);
   const uint8_t g1[8] = {0x80, 0, 0, 0, 0, 0, 0, 0x40};  // (0,0) and (9,3)
   v.insert(v.end(), g1, g1 + 8);
@@ -67,10 +58,8 @@ TEST(PsfFont, VgaFontsAndLookAlikes) {
   for (int height : {8, 16}) {
     PsfFont font;
     ASSERT_TRUE(psf_load(psf_default_font_path(height), &font));
-    EXPECT_EQ(font.width, 8);
-    EXPECT_EQ(font.height, height);
-    EXPECT_EQ(font.glyph_count, 512);
-    EXPECT_EQ(font.bitmaps.size(), 512u * height);
+    EXPECT_EQ(std::tuple(font.width, font.height, font.glyph_count, font.bitmaps.size()),
+              std::tuple(8, height, 512, 512u * height));
   }
   PsfFont font;
   ASSERT_TRUE(psf_load(psf_default_font_path(8), &font));
@@ -87,9 +76,7 @@ TEST(PsfFont, Psf2PlainAndCompressedWithUtf8Table) {
     else write_plain(path, bytes);
     PsfFont font;
     ASSERT_TRUE(psf_load(path.c_str(), &font));
-    EXPECT_EQ(font.width, 10);
-    EXPECT_EQ(font.height, 4);
-    EXPECT_EQ(font.glyph_count, 3);
+    EXPECT_EQ(std::tuple(font.width, font.height, font.glyph_count), std::tuple(10, 4, 3));
     EXPECT_EQ(psf_glyph_for_unicode(font, 'A'), 1);
     EXPECT_EQ(psf_glyph_for_cp437(font, 0xB1), 1);  // U+2592
     EXPECT_EQ(psf_glyph_for_unicode(font, 'e'), -1);  // only part of a sequence
@@ -106,10 +93,7 @@ TEST(PsfFont, Psf2PlainAndCompressedWithUtf8Table) {
 
 TEST(PsfFont, Psf1WithoutTableIsInCodePageOrder) {
   std::vector<uint8_t> v = {0x36, 0x04, 0x00, 2};
-  for (int g = 0; g < 256; ++g) {
-    v.push_back(static_cast<uint8_t>(g));
-    v.push_back(0);
-  }
+  for (int g = 0; g < 256; ++g) v.insert(v.end(), {static_cast<uint8_t>(g), 0});
   const std::string path = temp_path("notable.psf");
   write_plain(path, v);
   PsfFont font;
@@ -141,9 +125,7 @@ TEST(PsfFont, BadFilesAreRejectedInOneLineAndLeaveTheFontEmpty) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find(path), std::string::npos) << i;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << i;
-    EXPECT_EQ(font.width, 0);
-    EXPECT_TRUE(font.bitmaps.empty());
-    EXPECT_TRUE(font.unicode_to_glyph.empty());
+    EXPECT_TRUE(font.width == 0 && font.bitmaps.empty() && font.unicode_to_glyph.empty()) << i;
     EXPECT_EQ(psf_glyph_for_cp437(font, 'A'), -1);
   }
   std::remove(path.c_str());

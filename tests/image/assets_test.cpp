@@ -22,10 +22,7 @@ void expect_slots_in_load_order() {
   // env for the robot and the saucer, paper and plite2 twice each, then the skins.
   EXPECT_EQ(robot_mesh.texture, 0);
   EXPECT_EQ(saucer_mesh.texture, 1);
-  EXPECT_EQ(building_meshes[0].texture, 2);
-  EXPECT_EQ(building_meshes[1].texture, 3);
-  EXPECT_EQ(building_meshes[2].texture, 4);
-  EXPECT_EQ(building_meshes[3].texture, 5);
+  for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(building_meshes[i].texture, 2 + i);
   for (int32_t i = 0; i < ROBOT_TEXTURE_COUNT; ++i) EXPECT_EQ(robot_textures[i], 6 + i);
   // The bare mesh row has no texture until the robot scene gives it a skin.
   EXPECT_EQ(robot_mesh_plain.texture, -1);
@@ -38,9 +35,8 @@ using AssetTable = ShowAssetsTest;
 
 TEST_F(AssetTable, FillsFourteenPoolSlotsTheSameWayAfterEveryReload) {
   expect_slots_in_load_order();
-  for (auto* picture : {&overlay_images[0], &overlay_images[21], &greets_image, &sky_image}) {
+  for (auto* picture : {&overlay_images[0], &overlay_images[21], &greets_image, &sky_image})
     EXPECT_NE(picture->pixels, nullptr);
-  }
   reload_like_f5();
   expect_slots_in_load_order();
 }
@@ -92,8 +88,7 @@ TEST(AssetTableRows, OnlyMeshRowsWithATexturePathAreSplit) {
   EXPECT_FALSE(asset_load_with_texture(&empty));
   EXPECT_FALSE(asset_load_with_texture(&image));
   // A bar beyond the 63 characters a path may hold is not seen.
-  std::string long_path(66, 'a');
-  long_path += "|data/env.tga";
+  const std::string long_path = std::string(66, 'a') + "|data/env.tga";
   const AssetEntry too_long{&mesh, long_path.c_str(), asset_load_mesh, asset_release_mesh};
   EXPECT_FALSE(asset_load_with_texture(&too_long));
   // Nothing was loaded into the targets.

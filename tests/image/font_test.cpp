@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "display/console.h"
@@ -37,9 +37,8 @@ class FontTest : public testing::Test {
   // Inked columns of row y, as a bit per column from left.
   static std::vector<int> inked_columns(int y) {
     std::vector<int> cols;
-    for (int x = 0; x < FRAME_W; ++x) {
+    for (int x = 0; x < FRAME_W; ++x)
       if (at(x, y) == INK) cols.push_back(x);
-    }
     return cols;
   }
 
@@ -49,17 +48,10 @@ class FontTest : public testing::Test {
 };
 
 TEST(FontGlyphIndex, CharsetPositions) {
-  EXPECT_EQ(font_glyph_index('a'), 0);
-  EXPECT_EQ(font_glyph_index('A'), 0);
-  EXPECT_EQ(font_glyph_index('Z'), 25);
-  EXPECT_EQ(font_glyph_index('0'), 26);
-  EXPECT_EQ(font_glyph_index('"'), 36);
-  EXPECT_EQ(font_glyph_index('\\'), 48);
-  EXPECT_EQ(font_glyph_index('&'), 59);
-  EXPECT_EQ(font_glyph_index(' '), FONT_NO_GLYPH);
-  EXPECT_EQ(font_glyph_index('\0'), FONT_NO_GLYPH);
-  EXPECT_EQ(font_glyph_index('#'), FONT_NO_GLYPH);
-  EXPECT_EQ(font_glyph_index(char(0xE1)), FONT_NO_GLYPH);
+  const std::pair<char, int> cases[] = {{'a', 0},  {'A', 0},  {'Z', 25},           {'0', 26},
+                                        {'"', 36}, {'\\', 48}, {'&', 59},           {' ', FONT_NO_GLYPH},
+                                        {'\0', FONT_NO_GLYPH}, {'#', FONT_NO_GLYPH}, {char(0xE1), FONT_NO_GLYPH}};
+  for (const auto& [c, index] : cases) EXPECT_EQ(font_glyph_index(c), index) << int(c);
 }
 
 TEST_F(FontTest, CursorAdvancesAndLineFeedReturnsToMargin) {
@@ -119,8 +111,7 @@ TEST_F(FontTest, DefaultFontLoadsAGlyphStrip) {
   TempFile good(tga_header_bytes(h) + std::vector<uint8_t>(size_t(h.width) * 3 * 4, 0xFF));
   ASSERT_TRUE(font_load_default(good.path()));
   ASSERT_NE(current_font, nullptr);
-  EXPECT_EQ(current_font->glyph_width, 2);
-  EXPECT_EQ(current_font->glyph_height, 3);
+  EXPECT_EQ(std::tuple(current_font->glyph_width, current_font->glyph_height), std::tuple(2, 3));
 
   h.width = 61;
   TempFile odd(tga_header_bytes(h) + std::vector<uint8_t>(size_t(h.width) * 3 * 4, 0xFF));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "image/image.h"
@@ -37,8 +38,7 @@ TEST(ImageTga, OrientationBitsAndAlpha) {
   Loaded bottom_up, top_down, mirrored, alpha;
   load(blue_then_red(0), &bottom_up);
   ASSERT_NE(bottom_up.image.pixels, nullptr);
-  EXPECT_EQ(bottom_up.image.width, 4);
-  EXPECT_EQ(bottom_up.image.height, 2);
+  EXPECT_EQ(std::tuple(bottom_up.image.width, bottom_up.image.height, bottom_up.image.width_log2), std::tuple(4, 2, 2));
   for (int x = 0; x < 4; ++x) {
     EXPECT_EQ(bottom_up.image.pixels[x], RED);  // flipped, and opaque
     EXPECT_EQ(bottom_up.image.pixels[4 + x], BLUE);
@@ -46,13 +46,11 @@ TEST(ImageTga, OrientationBitsAndAlpha) {
   load(blue_then_red(0x20), &top_down);
   EXPECT_EQ(top_down.image.pixels[0], BLUE);
   EXPECT_EQ(top_down.image.pixels[4], RED);
-  load(tga_header_bytes({.width = 3, .descriptor = 0x10}) + std::vector<uint8_t>{1, 0, 0, 2, 0, 0, 3, 0, 0},
-       &mirrored);
+  load(tga_header_bytes({.width = 3, .descriptor = 0x10}) + std::vector<uint8_t>{1, 0, 0, 2, 0, 0, 3, 0, 0}, &mirrored);
   EXPECT_EQ(mirrored.image.pixels[0], pixel_rgba(0, 0, 3));
   EXPECT_EQ(mirrored.image.pixels[2], pixel_rgba(0, 0, 1));
   // 32-bit keeps its alpha.
-  load(tga_header_bytes({.width = 2, .depth = 32, .descriptor = 0x28}) +
-           std::vector<uint8_t>{10, 20, 30, 0, 40, 50, 60, 128},
+  load(tga_header_bytes({.width = 2, .depth = 32, .descriptor = 0x28}) + std::vector<uint8_t>{10, 20, 30, 0, 40, 50, 60, 128},
        &alpha);
   EXPECT_EQ(alpha.image.pixels[0], pixel_rgba(30, 20, 10, 0));
   EXPECT_EQ(alpha.image.pixels[1], pixel_rgba(60, 50, 40, 128));
@@ -64,9 +62,7 @@ TEST(ImageTga, DepthThatDisagreesWithAlphaBitsIsRejected) {
   } cases[] = {{24, 8}, {32, 0}, {16, 1}, {8, 0}, {15, 0}};
   for (const Case& c : cases) {
     Loaded l;
-    load(tga_header_bytes({.width = 2, .height = 2, .depth = c.depth, .descriptor = c.descriptor}) +
-             std::vector<uint8_t>(16, 7),
-         &l);
+    load(tga_header_bytes({.width = 2, .height = 2, .depth = c.depth, .descriptor = c.descriptor}) + std::vector<uint8_t>(16, 7), &l);
     EXPECT_EQ(l.image.pixels, nullptr) << int(c.depth);
     EXPECT_EQ(l.image.width, 0);
     EXPECT_NE(l.errors.find("/tmp/kolv_image_test_"), std::string::npos) << l.errors;  // named
@@ -89,6 +85,10 @@ TEST(ImageTga, UnreadablePicturesLeaveTheImageEmpty) {
   load(bytes, &truncated);
   EXPECT_EQ(truncated.image.pixels, nullptr);
   EXPECT_EQ(truncated.image.height, 0);
+  Loaded freed;
+  load(blue_then_red(0), &freed);
+  img_free(&freed.image);
+  EXPECT_EQ(std::tuple(freed.image.pixels, freed.image.width, freed.image.height), std::tuple(nullptr, 0, 0));
 }
 
 TEST(ImageWidthLog2, Halvings) {
@@ -96,40 +96,26 @@ TEST(ImageWidthLog2, Halvings) {
   EXPECT_EQ(img_width_log2(255), 7);
   EXPECT_EQ(img_width_log2(1), 0);
   EXPECT_EQ(img_width_log2(0), 0);
-  Loaded l;
-  load(blue_then_red(0), &l);
-  EXPECT_EQ(l.image.width_log2, 2);
-  img_free(&l.image);
-  EXPECT_EQ(l.image.pixels, nullptr);
-  EXPECT_EQ(l.image.width, 0);
-  EXPECT_EQ(l.image.height, 0);
 }
 
-TEST(ImageNames, TgaSubstringTest) {
+// The name test is a plain substring match, case-exact.
+TEST(ImageNames, TgaSubstringAndRawSizeFromTheName) {
   EXPECT_TRUE(img_is_tga_name("data/PIC.TGA"));
   EXPECT_TRUE(img_is_tga_name("pic.tga.bak"));
   EXPECT_FALSE(img_is_tga_name("pic.Tga"));
   EXPECT_FALSE(img_is_tga_name("data/pic_64x32.raw"));
-}
-
-TEST(ImageNames, RawSizeFromTheName) {
   int32_t w = 0, h = 0;
   EXPECT_TRUE(img_parse_raw_size("data/pic_64x32.raw", &w, &h));
-  EXPECT_EQ(w, 64);
-  EXPECT_EQ(h, 32);
+  EXPECT_EQ(std::tuple(w, h), std::tuple(64, 32));
   EXPECT_TRUE(img_parse_raw_size("a_b/c_ 12x7.bin", &w, &h));  // leading blank, last "_"
-  EXPECT_EQ(w, 12);
-  EXPECT_EQ(h, 7);
+  EXPECT_EQ(std::tuple(w, h), std::tuple(12, 7));
   EXPECT_TRUE(img_parse_raw_size("v1.0/x_9999x1.raw", &w, &h));  // only the last "." counts
-  EXPECT_EQ(w, 9999);
+  EXPECT_EQ(std::tuple(w, h), std::tuple(9999, 1));
   w = h = -5;
   for (const char* bad : {"pic_64x32", "pic64x32.raw", "pic_64X32.raw", "pic_12345x2.raw", "pic_2x12345.raw",
-                          "pic_6ax2.raw", "pic_x2.raw", "pic_2x.raw", "pic_0x2.raw", "pic_-1x2.raw", ".raw",
-                          "", "_x."}) {
+                          "pic_6ax2.raw", "pic_x2.raw", "pic_2x.raw", "pic_0x2.raw", "pic_-1x2.raw", ".raw", "", "_x."})
     EXPECT_FALSE(img_parse_raw_size(bad, &w, &h)) << bad;
-  }
-  EXPECT_EQ(w, -5);
-  EXPECT_EQ(h, -5);
+  EXPECT_EQ(std::tuple(w, h), std::tuple(-5, -5));
 }
 
 TEST(ImageRaw, PixelsShortFilesAndMissingFiles) {
@@ -137,13 +123,9 @@ TEST(ImageRaw, PixelsShortFilesAndMissingFiles) {
   Loaded l;
   load(bytes, &l, "_2x2.raw");
   ASSERT_NE(l.image.pixels, nullptr);
-  EXPECT_EQ(l.image.width, 2);
-  EXPECT_EQ(l.image.height, 2);
-  EXPECT_EQ(l.image.width_log2, 1);
-  EXPECT_EQ(l.image.pixels[0], pixel_rgba(1, 2, 3, 4));
-  EXPECT_EQ(l.image.pixels[1], pixel_rgba(5, 6, 7, 8));
-  EXPECT_EQ(l.image.pixels[2], pixel_rgba(9, 0, 0, 0));
-  EXPECT_EQ(l.image.pixels[3], 0u);
+  EXPECT_EQ(std::tuple(l.image.width, l.image.height, l.image.width_log2), std::tuple(2, 2, 1));
+  EXPECT_EQ(std::vector<Pixel>(l.image.pixels, l.image.pixels + 4),
+            (std::vector<Pixel>{pixel_rgba(1, 2, 3, 4), pixel_rgba(5, 6, 7, 8), pixel_rgba(9, 0, 0, 0), 0}));
 
   Image missing = {};
   testing::internal::CaptureStdout();

@@ -16,21 +16,10 @@ struct TgaHeaderFields {
 };
 
 inline std::vector<uint8_t> tga_header_bytes(const TgaHeaderFields& h) {
-  return {h.id_length,
-          h.colormap_type,
-          h.image_type,
-          uint8_t(h.colormap_first),
-          uint8_t(h.colormap_first >> 8),
-          uint8_t(h.colormap_length),
-          uint8_t(h.colormap_length >> 8),
-          h.colormap_depth,
-          0, 0, 0, 0,
-          uint8_t(h.width),
-          uint8_t(h.width >> 8),
-          uint8_t(h.height),
-          uint8_t(h.height >> 8),
-          h.depth,
-          h.descriptor};
+  // Little-endian 16-bit fields; the x and y origin are left 0.
+  return {h.id_length, h.colormap_type, h.image_type, uint8_t(h.colormap_first), uint8_t(h.colormap_first >> 8),
+          uint8_t(h.colormap_length), uint8_t(h.colormap_length >> 8), h.colormap_depth, 0, 0, 0, 0,
+          uint8_t(h.width), uint8_t(h.width >> 8), uint8_t(h.height), uint8_t(h.height >> 8), h.depth, h.descriptor};
 }
 
 inline std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
@@ -44,8 +33,7 @@ class TempFile {
   explicit TempFile(const std::vector<uint8_t>& bytes, const std::string& suffix = ".tga") {
     static int serial = 0;
     path_ = "/tmp/kolv_image_test_" + std::to_string(getpid()) + "_" + std::to_string(serial++) + suffix;
-    FILE* f = fopen(path_.c_str(), "wb");
-    if (f) {
+    if (FILE* f = fopen(path_.c_str(), "wb")) {
       fwrite(bytes.data(), 1, bytes.size(), f);
       fclose(f);
     }

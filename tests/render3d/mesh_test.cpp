@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "render3d/mesh.h"
 #include "render3d/mesh_load.h"
@@ -37,42 +38,29 @@ struct LoadedMesh : Mesh {
 TEST(MeshLoad, SharedEdgeIndicesAndConversions) {
   LoadedMesh m;
   mesh_load(write_temp("quad.bof", QUAD).c_str(), &m);
-  ASSERT_EQ(m.vertex_count, 4);
-  ASSERT_EQ(m.face_count, 2);
-  EXPECT_EQ(m.frame_count, 1);
-  EXPECT_EQ(m.edge_count, 5);
+  ASSERT_EQ(std::tuple(m.vertex_count, m.face_count, m.frame_count, m.edge_count), std::tuple(4, 2, 1, 5));
   // The shared edge is one record although walked both ways.
   EXPECT_EQ(m.faces[0].e12, m.faces[1].e01);
-  EXPECT_EQ(m.edges[m.faces[0].e12].a, 1);
-  EXPECT_EQ(m.edges[m.faces[0].e12].b, 2);
+  EXPECT_EQ(std::tuple(m.edges[m.faces[0].e12].a, m.edges[m.faces[0].e12].b), std::tuple(1, 2));
   // The index leading each vertex entry (7, 3, 9) is ignored.
-  EXPECT_EQ(m.vertices[0].x, 6144);
-  EXPECT_EQ(m.vertices[0].y, -8192);
-  EXPECT_EQ(m.vertices[0].z, 1024);
-  EXPECT_EQ(m.vertices[0].u, 16384);
-  EXPECT_EQ(m.vertices[0].v, 32768);
+  const MeshVertex& v = m.vertices[0];
+  EXPECT_EQ(std::tuple(v.x, v.y, v.z, v.u, v.v), std::tuple(6144, -8192, 1024, 16384, 32768));
   EXPECT_EQ(m.vertices[1].x, 4096);
   EXPECT_EQ(m.faces[1].i0, 2);
   // The three floats after the counts have no effect.
-  EXPECT_EQ(m.pos.x, 0.0f);
-  EXPECT_EQ(m.pos.z, 0.0f);
-  EXPECT_EQ(m.yaw, 0.0f);
-  EXPECT_EQ(m.texture, -1);
-  EXPECT_EQ(m.frame, 0);
+  EXPECT_EQ(std::tuple(m.pos.x, m.pos.z, m.yaw, m.texture, m.frame), std::tuple(0.0f, 0.0f, 0.0f, -1, 0));
 }
 
 TEST(MeshLoad, FreeEmptiesTheMeshAndScaleUsesFixedPoint) {
   LoadedMesh m;
   mesh_load(write_temp("quad2.bof", QUAD).c_str(), &m);
   mesh_scale(&m, 0.1f);
-  EXPECT_EQ(m.vertices[0].x, (6144 * 409) >> 12);  // 409/4096, not exactly 0.1
-  EXPECT_EQ(m.vertices[0].y, (-8192 * 409) >> 12);
-  EXPECT_EQ(m.vertices[0].u, 16384);
+  // 409/4096, not exactly 0.1; texture coordinates stay.
+  EXPECT_EQ(std::tuple(m.vertices[0].x, m.vertices[0].y, m.vertices[0].u),
+            std::tuple((6144 * 409) >> 12, (-8192 * 409) >> 12, 16384));
   m.texture = 3;
   mesh_free(&m);
-  EXPECT_EQ(m.vertex_count, 0);
-  EXPECT_EQ(m.vertices, nullptr);
-  EXPECT_EQ(m.texture, -1);
+  EXPECT_EQ(std::tuple(m.vertex_count, m.vertices, m.texture), std::tuple(0, nullptr, -1));
 }
 
 TEST(MeshLoad, MultiFrameVariant) {
@@ -84,9 +72,7 @@ TEST(MeshLoad, MultiFrameVariant) {
                               "0 0 1 2\n")
                        .c_str(),
                    &m);
-  ASSERT_EQ(m.frame_count, 2);
-  EXPECT_EQ(m.vertex_count, 3);
-  EXPECT_EQ(m.edge_count, 3);
+  ASSERT_EQ(std::tuple(m.frame_count, m.vertex_count, m.edge_count), std::tuple(2, 3, 3));
   EXPECT_EQ(m.vertices[4].x, 2 * FIX_ONE);
   mesh_compute_normals(&m);
   // Both frames get normals: the second frame's triangle faces along z too.
@@ -110,10 +96,7 @@ TEST(MeshLoad, BadFilesLeaveTheMeshEmpty) {
     testing::internal::CaptureStderr();
     mesh_load(write_temp("bad.bof", text).c_str(), &m);
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(m.vertex_count, 0) << text;
-    EXPECT_EQ(m.face_count, 0) << text;
-    EXPECT_EQ(m.edge_count, 0) << text;
-    EXPECT_EQ(m.texture, -1) << text;
+    EXPECT_EQ(std::tuple(m.vertex_count, m.face_count, m.edge_count, m.texture), std::tuple(0, 0, 0, -1)) << text;
     EXPECT_NE(err.find("bad.bof"), std::string::npos) << text;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   }
@@ -148,9 +131,7 @@ TEST(MeshLoad, DistinctEdgesBeyondTheTableAreRefused) {
   testing::internal::CaptureStderr();
   mesh_load(write_temp("fan2.bof", fan_mesh(8192, false)).c_str(), &over);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("fan2.bof"), std::string::npos);
-  EXPECT_EQ(over.edge_count, 0);
-  EXPECT_EQ(over.face_count, 0);
-  EXPECT_EQ(over.edges, nullptr);
+  EXPECT_EQ(std::tuple(over.edge_count, over.face_count, over.edges), std::tuple(0, 0, nullptr));
 }
 
 TEST(MeshNormals, AreaWeightedAndUnitLength) {
@@ -164,11 +145,7 @@ TEST(MeshNormals, AreaWeightedAndUnitLength) {
   }
   // A vertex used by no face keeps a zero normal.
   LoadedMesh lone;
-  mesh_load(write_temp("lone.bof", "t 4 1 0 0 0 0 0 0 0 0 0 1 1 0 0 0 0 2 0 1 0 0 0 3 5 5 5 0 0 0 0 1 2")
-                .c_str(),
-            &lone);
+  mesh_load(write_temp("lone.bof", "t 4 1 0 0 0 0 0 0 0 0 0 1 1 0 0 0 0 2 0 1 0 0 0 3 5 5 5 0 0 0 0 1 2").c_str(), &lone);
   mesh_compute_normals(&lone);
-  EXPECT_EQ(lone.vertices[3].nx, 0);
-  EXPECT_EQ(lone.vertices[3].nz, 0);
-  EXPECT_EQ(lone.vertices[0].nz, FIX_ONE);
+  EXPECT_EQ(std::tuple(lone.vertices[3].nx, lone.vertices[3].nz, lone.vertices[0].nz), std::tuple(0, 0, FIX_ONE));
 }

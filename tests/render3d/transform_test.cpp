@@ -16,9 +16,7 @@ struct PointMesh {
     mesh.frame_count = 1;
     for (const FixVec3& p : points) {
       MeshVertex& v = vertices[mesh.vertex_count++];
-      v.x = p.x;
-      v.y = p.y;
-      v.z = p.z;
+      std::tie(v.x, v.y, v.z) = std::tuple(p.x, p.y, p.z);
     }
   }
 };
@@ -41,33 +39,20 @@ TEST(Transform, ProjectedPositionsDepthsAndClipCodes) {
   mesh_transform(&pm.mesh);
   const MeshVertex* v = pm.vertices;
   EXPECT_EQ(pm.mesh.transformed, 1);
-  EXPECT_EQ(v[0].tx, 552960);  // (135, 75) in pixels
-  EXPECT_EQ(v[0].ty, 307200);
-  EXPECT_EQ(v[0].tw, FIX_ONE);
-  EXPECT_EQ(v[0].behind, 0);
-  EXPECT_EQ(v[0].outcode & 0xFF, 0);
-
+  // (135, 75) in pixels.
+  EXPECT_EQ(std::tuple(v[0].tx, v[0].ty, v[0].tw, v[0].behind, v[0].outcode & 0xFF),
+            std::tuple(552960, 307200, FIX_ONE, 0, 0));
   EXPECT_EQ(v[1].tz, 1040187392);  // z_ndc 4096 at the near distance
   EXPECT_EQ(v[2].tz, 1100693504);  // z_ndc -3290
   EXPECT_EQ(v[3].tx, 120 * FIX_ONE);
   EXPECT_NEAR(v[3].ty / 4096.0, 60.0, 0.5);  // above the centre
-
-  EXPECT_EQ(v[4].behind, -1);
-  EXPECT_EQ(v[4].outcode & 0xFF, OUTCODE_FAR);
-
-  EXPECT_EQ(v[5].outcode & 0xFF, OUTCODE_NEAR);
+  EXPECT_EQ(std::tuple(v[4].behind, v[4].outcode & 0xFF), std::tuple(-1, OUTCODE_FAR));
+  EXPECT_EQ(std::tuple(v[5].behind, v[5].outcode & 0xFF), std::tuple(0, OUTCODE_NEAR));
   EXPECT_LT(v[5].tz, 1040187392);
-  EXPECT_EQ(v[5].behind, 0);
+  // w = 0: screen centre.
+  EXPECT_EQ(std::tuple(v[6].tx, v[6].ty, v[6].tz, v[6].behind), std::tuple(120 * FIX_ONE, 75 * FIX_ONE, 1073741824, 0));
 
-  EXPECT_EQ(v[6].tx, 120 * FIX_ONE);  // w = 0: screen centre
-  EXPECT_EQ(v[6].ty, 75 * FIX_ONE);
-  EXPECT_EQ(v[6].tz, 1073741824);
-  EXPECT_EQ(v[6].behind, 0);
-}
-
-// The mesh's own position moves its vertices in the world.
-TEST(Transform, MeshPoseMovesTheVertices) {
-  default_camera();
+  // The mesh's own position moves its vertices in the world.
   PointMesh moved({at(0, 0, 0)});
   mesh_set_pose(&moved.mesh, 10, 0, 100, 0, 0, 0);
   mesh_transform(&moved.mesh);

@@ -91,9 +91,8 @@ void expect_outward(const Loaded& m, const std::vector<int>& group) {
     double p[3][3];
     const int idx[3] = {face.i0, face.i1, face.i2};
     for (int k = 0; k < 3; ++k) {
-      p[k][0] = m.vertices[idx[k]].x / 4096.0;
-      p[k][1] = m.vertices[idx[k]].y / 4096.0 - low[c];
-      p[k][2] = m.vertices[idx[k]].z / 4096.0;
+      const FixVec3 v = m.at(idx[k]);
+      p[k][0] = v.x / 4096.0, p[k][1] = v.y / 4096.0 - low[c], p[k][2] = v.z / 4096.0;
     }
     volume[c] += p[0][0] * (p[1][1] * p[2][2] - p[1][2] * p[2][1]) -
                  p[0][1] * (p[1][0] * p[2][2] - p[1][2] * p[2][0]) +
@@ -111,11 +110,8 @@ void expect_held_by_pins(const Loaded& m, const std::vector<int>& group) {
   int free_count = 0;
   for (int i = 0; i < m.vertex_count; ++i) {
     const Vec3f p = {fix_to_float(m.vertices[i].x), fix_to_float(m.vertices[i].y), fix_to_float(m.vertices[i].z)};
-    if (vec3f_length(p) <= 1.0f) {
-      pinned_parts.insert(part[i]);
-    } else {
-      ++free_count;
-    }
+    if (vec3f_length(p) <= 1.0f) pinned_parts.insert(part[i]);
+    else ++free_count;
   }
   for (int i = 0; i < m.vertex_count; ++i) EXPECT_TRUE(pinned_parts.count(part[i])) << "vertex " << i << " is on a part with no pin";
   EXPECT_GT(free_count, 20) << "nothing left to wobble";

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/track_text.h"
@@ -52,16 +53,12 @@ TEST(TimelineText, ReadsBlocksCommentsAndInterpolations) {
       << error;
   const std::vector<Keyframe>& part = timeline.keys[timeline_track_index("part")];
   ASSERT_EQ(part.size(), 4u);
-  EXPECT_EQ(part[0].interpolation, INTERP_LINEAR);
-  EXPECT_EQ(part[1].value, 2.5f);
-  EXPECT_EQ(part[1].interpolation, INTERP_SMOOTH);
-  EXPECT_EQ(part[2].value, 1e-3f);
-  EXPECT_EQ(part[2].interpolation, INTERP_QUADRATIC);
-  EXPECT_EQ(part[3].interpolation, INTERP_STEP);
+  EXPECT_EQ(std::tuple(part[0].interpolation, part[1].interpolation, part[2].interpolation, part[3].interpolation),
+            std::tuple(INTERP_LINEAR, INTERP_SMOOTH, INTERP_QUADRATIC, INTERP_STEP));
+  EXPECT_EQ(std::tuple(part[1].value, part[2].value), std::tuple(2.5f, 1e-3f));
   const std::vector<Keyframe>& overlay = timeline.keys[timeline_track_index("overlay")];
   ASSERT_EQ(overlay.size(), 1u);
-  EXPECT_EQ(overlay[0].value, -1.0f);
-  EXPECT_EQ(overlay[0].interpolation, INTERP_STEP);  // the default
+  EXPECT_EQ(std::tuple(overlay[0].value, overlay[0].interpolation), std::tuple(-1.0f, INTERP_STEP));  // the default
   EXPECT_TRUE(timeline.keys[timeline_track_index("greet")].empty());
 }
 
@@ -106,11 +103,8 @@ TEST(TimelineText, PrintedTracksReadBackUnchanged) {
   std::string text = timeline_track_text("var", keys.data(), static_cast<int32_t>(keys.size()));
   std::vector<Keyframe> back = parse_keys(text, "var");
   ASSERT_EQ(back.size(), keys.size()) << text;
-  for (size_t i = 0; i < keys.size(); i++) {
-    EXPECT_EQ(back[i].row, keys[i].row) << text;
-    EXPECT_EQ(std::bit_cast<uint32_t>(back[i].value), std::bit_cast<uint32_t>(keys[i].value)) << text;
-    EXPECT_EQ(back[i].interpolation, keys[i].interpolation) << text;
-  }
+  auto bits = [](const Keyframe& k) { return std::tuple(k.row, std::bit_cast<uint32_t>(k.value), k.interpolation); };
+  for (size_t i = 0; i < keys.size(); i++) EXPECT_EQ(bits(back[i]), bits(keys[i])) << text;
   EXPECT_NE(text.find("0:00.250"), std::string::npos) << text;
   EXPECT_NE(text.find("r-8"), std::string::npos) << text;
   EXPECT_NE(text.find("r0, bar 1.1"), std::string::npos) << text;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include <unistd.h>
 
@@ -75,76 +76,49 @@ TEST(GmlReader, ReadsAWellFormedDrawingInEitherCase) {
   EXPECT_STREQ(d->spec, "1.0");
   const GmlStroke& s = d->strokes[0];
   ASSERT_EQ(s.point_count, 2);
-  EXPECT_FLOAT_EQ(s.points[0][0], 0.1f);
-  EXPECT_FLOAT_EQ(s.points[0][1], 0.2f);
-  EXPECT_FLOAT_EQ(s.points[0][2], 0.3f);
-  EXPECT_FLOAT_EQ(s.times[0], 0.5f);
-  EXPECT_FLOAT_EQ(s.points[1][0], 0.4f);
-  EXPECT_FLOAT_EQ(s.times[1], 1.5f);
+  EXPECT_EQ(std::tuple(s.points[0][0], s.points[0][1], s.points[0][2], s.times[0], s.points[1][0], s.times[1]),
+            std::tuple(0.1f, 0.2f, 0.3f, 0.5f, 0.4f, 1.5f));
   EXPECT_EQ(d->strokes[1].point_count, 1);
   // Capital tags, and either time closer for either opener.
   d = read_text("<STROKE><PT><X>0.25</X><T>3</T></PT><pt><time>4</t></pt><pt><t>5</time></pt></STROKE>");
-  ASSERT_EQ(d->strokes[0].point_count, 3);
-  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 0.25f);
-  EXPECT_FLOAT_EQ(d->strokes[0].times[0], 3.0f);
-  EXPECT_FLOAT_EQ(d->strokes[0].times[1], 4.0f);
-  EXPECT_FLOAT_EQ(d->strokes[0].times[2], 5.0f);
+  const GmlStroke& t = d->strokes[0];
+  ASSERT_EQ(t.point_count, 3);
+  EXPECT_EQ(std::tuple(t.points[0][0], t.times[0], t.times[1], t.times[2]), std::tuple(0.25f, 3.0f, 4.0f, 5.0f));
 }
 
-TEST(GmlReader, ValueElementsTakeEveryTokenAsANumber) {
-  // The last of several numbers wins.
-  auto d = read_text("<stroke><pt><x>1 2</x></pt></stroke>");
-  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 2.0f);
-  // An x left open before </pt> reads that </pt> as a number (0); only the
-  // second </pt> closes the point.
-  d = read_text("<stroke><pt><x>0.7 </pt></x></pt></stroke>");
-  ASSERT_EQ(d->stroke_count, 1);
-  EXPECT_EQ(d->strokes[0].point_count, 1);
-  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 0.0f);
-  // Carriage returns convert to 0 before the real number, which still wins.
-  d = read_text("<stroke>\r\n<pt>\r\n<x>\r\n0.3\r\n</x>\r\n</pt>\r\n</stroke>\r\n");
-  ASSERT_EQ(d->stroke_count, 1);
-  ASSERT_EQ(d->strokes[0].point_count, 1);
-  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 0.3f);
-  // Numbers follow the C conventions whatever the locale.
-  d = read_text("<stroke><pt><x> -1.5e-1junk</x><y>+.5</y></pt></stroke>");
-  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], -0.15f);
-  EXPECT_FLOAT_EQ(d->strokes[0].points[0][1], 0.5f);
-}
-
-TEST(GmlReader, UnclosedElementsAtTheEndAreNotCounted) {
-  auto d = read_text("<stroke><pt><x>0.5</x></pt><pt><x>0.6</x>");
-  EXPECT_EQ(d->stroke_count, 0);
-  EXPECT_EQ(d->strokes[0].point_count, 1);
+// Stroke count, points in the first stroke and the first point's x, per text.
+TEST(GmlReader, ValuesCommentsAndStrayTags) {
+  struct Case {
+    const char* text;
+    int strokes, points;
+    float x;
+  } cases[] = {
+      {"<stroke><pt><x>1 2</x></pt></stroke>", 1, 1, 2.0f},  // the last of several numbers wins
+      // An x left open before </pt> reads that </pt> as a number (0); only the second </pt> closes the point.
+      {"<stroke><pt><x>0.7 </pt></x></pt></stroke>", 1, 1, 0.0f},
+      // Carriage returns convert to 0 before the real number, which still wins.
+      {"<stroke>\r\n<pt>\r\n<x>\r\n0.3\r\n</x>\r\n</pt>\r\n</stroke>\r\n", 1, 1, 0.3f},
+      {"<stroke><pt><x> -1.5e-1junk</x></pt></stroke>", 1, 1, -0.15f},  // C conventions whatever the locale
+      {"<stroke><pt><x>0.5</x></pt><pt><x>0.6</x>", 0, 1, 0.5f},        // unclosed elements are not counted
+      {"<stroke><!--<pt><x>9</x></pt> --><pt><x>1</x></pt></stroke>", 1, 1, 1.0f},  // "<!--" then a tag: skipped
+      {"<stroke><!--note <pt><x>9</x></pt> --></stroke>", 1, 1, 9.0f},  // "<!--text" opens no comment
+      {"<stroke><pt></pt></stroke><!-- <stroke>", 1, 1, 0.0f},          // unterminated: ends quietly
+      // A <gml> without attributes is just an unknown tag; its content still counts.
+      {"<?xml version=\"1.0\"?><gml><header><name>x</name></header></pt></stroke><stroke><pt><x>0.5</x></pt></stroke></gml>",
+       1, 1, 0.5f},
+  };
+  for (const Case& c : cases) {
+    auto d = read_text(c.text);
+    EXPECT_EQ(d->stroke_count, c.strokes) << c.text;
+    EXPECT_EQ(d->strokes[0].point_count, c.points) << c.text;
+    EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], c.x) << c.text;
+    // Points that never get a z or time keep the zeroed record's values.
+    EXPECT_EQ(d->strokes[0].points[0][2], 0.0f) << c.text;
+    EXPECT_EQ(d->strokes[0].times[0], 0.0f) << c.text;
+  }
+  EXPECT_FLOAT_EQ(read_text("<stroke><pt><y>+.5</y></pt></stroke>")->strokes[0].points[0][1], 0.5f);
   // The open point's value is stored all the same.
-  EXPECT_FLOAT_EQ(d->strokes[0].points[1][0], 0.6f);
-}
-
-TEST(GmlReader, Comments) {
-  // "<!--" followed by a tag is a comment: its tags are skipped.
-  auto d = read_text("<stroke><!--<pt><x>9</x></pt> -->"
-                     "<pt><x>1</x></pt></stroke>");
-  ASSERT_EQ(d->strokes[0].point_count, 1);
-  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 1.0f);
-  // "<!--text" is not a comment opener: the tags inside take effect.
-  d = read_text("<stroke><!--note <pt><x>9</x></pt> --></stroke>");
-  ASSERT_EQ(d->stroke_count, 1);
-  ASSERT_EQ(d->strokes[0].point_count, 1);
-  EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], 9.0f);
-  // An unterminated comment ends the file quietly.
-  d = read_text("<stroke><pt></pt></stroke><!-- <stroke>");
-  EXPECT_EQ(d->stroke_count, 1);
-}
-
-TEST(GmlReader, UnknownAndStrayTagsAreSkipped) {
-  // A <gml> without attributes is just an unknown tag; its content still counts.
-  auto d = read_text("<?xml version=\"1.0\"?><gml><header><name>x</name></header>"
-                     "</pt></stroke><stroke><pt><x>0.5</x></pt></stroke></gml>");
-  EXPECT_EQ(d->stroke_count, 1);
-  EXPECT_EQ(d->strokes[0].point_count, 1);
-  // Points that never get a z or time keep the zeroed record's values.
-  EXPECT_EQ(d->strokes[0].points[0][2], 0.0f);
-  EXPECT_EQ(d->strokes[0].times[0], 0.0f);
+  EXPECT_FLOAT_EQ(read_text("<stroke><pt><x>0.5</x></pt><pt><x>0.6</x>")->strokes[0].points[1][0], 0.6f);
 }
 
 TEST(GmlReader, SurplusStrokesAndPointsAreIgnored) {
