@@ -3,9 +3,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <fstream>
 #include <thread>
+#include <tuple>
+#include <utility>
 
 #include "audio/decoder.h"
 #include "audio/music.h"
@@ -43,10 +44,8 @@ TEST(Probe, SineReadsItsFrequencyAtAboutFullScale) {
   float bins[MUSIC_BINS];
   ASSERT_TRUE(audio_probe_spectrum(stepped_tone_mp3().c_str(), 5500, bins));
   int peak = loudest_bin(bins);
-  EXPECT_GE(peak * HZ_PER_FFT_BIN, 990.0);
-  EXPECT_LE(peak * HZ_PER_FFT_BIN, 1035.0);
-  EXPECT_GT(bins[peak], 0.8f);
-  EXPECT_LT(bins[peak], 1.2f);
+  EXPECT_NEAR(peak * HZ_PER_FFT_BIN, 1012.5, 22.5);
+  EXPECT_NEAR(bins[peak], 1.0f, 0.2f);
   // The window ends at the asked time: just after a step it still holds the old tone.
   ASSERT_TRUE(audio_probe_spectrum(stepped_tone_mp3().c_str(), 7990, bins));
   EXPECT_NEAR(loudest_bin(bins) * HZ_PER_FFT_BIN, 1200.0, HZ_PER_FFT_BIN);
@@ -69,19 +68,6 @@ TEST(Probe, UnreadableFilesAreRefusedWithOneLineEach) {
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3) << err;
   EXPECT_NE(err.find("no/such/file.mp3: file not found"), std::string::npos) << err;
   EXPECT_NE(err.find(garbage + ": not a readable MP3 file"), std::string::npos) << err;
-}
-
-TEST_F(Playback, MissingFileGivesZeroAndSilence) {
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(music_start("no/such/file.mp3"), 0);
-  testing::internal::GetCapturedStderr();
-  EXPECT_EQ(music_stream, nullptr);
-  EXPECT_EQ(music_song, nullptr);
-  sleep_ms(100);
-  music_update_spectrum();
-  EXPECT_TRUE(spectrum_is_zero());
-  music_seek_forward();  // nothing open: nothing to do
-  EXPECT_EQ(music_position_ms(), 0);
 }
 
 TEST_F(Playback, PositionAdvancesAtRealSpeed) {
@@ -141,8 +127,7 @@ TEST_F(Playback, RestartReleasesTheOldMusic) {
   ASSERT_EQ(music_start(four_order_mod().c_str()), 1);
   EXPECT_NE(music_song, nullptr);
   ASSERT_EQ(music_start(stepped_tone_mp3().c_str()), 1);
-  EXPECT_EQ(music_song, nullptr);
-  EXPECT_NE(music_stream, nullptr);
+  EXPECT_TRUE(music_song == nullptr && music_stream != nullptr);
   sleep_ms(150);
   music_update_spectrum();
   EXPECT_NEAR(loudest_bin(music_spectrum) * HZ_PER_FFT_BIN, stepped_tone_hz(0), HZ_PER_FFT_BIN);
@@ -150,9 +135,11 @@ TEST_F(Playback, RestartReleasesTheOldMusic) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(music_start("no/such/song.xm"), 0);
   testing::internal::GetCapturedStderr();
-  EXPECT_EQ(music_stream, nullptr);
+  EXPECT_EQ(std::tuple(music_stream, music_song), std::tuple(nullptr, nullptr));
   music_update_spectrum();
   EXPECT_TRUE(spectrum_is_zero());
+  music_seek_forward();  // nothing open: nothing to do
+  EXPECT_EQ(music_position_ms(), 0);
 }
 
 TEST_F(Playback, ModuleOrdersMoveWithSeeking) {
@@ -163,15 +150,13 @@ TEST_F(Playback, ModuleOrdersMoveWithSeeking) {
   EXPECT_EQ(mod_order(music_song), 0);
   music_update_spectrum();
   EXPECT_GT(music_spectrum[loudest_bin(music_spectrum)], 0.05f);  // it plays
-  music_seek_forward();
-  EXPECT_EQ(mod_order(music_song), 1);
-  music_seek_forward();
-  EXPECT_EQ(mod_order(music_song), 2);
-  music_seek_back();
-  EXPECT_EQ(mod_order(music_song), 1);
-  music_seek_back();
-  music_seek_back();  // before the first order: stays at the start
-  EXPECT_EQ(mod_order(music_song), 0);
+  // Forward twice, back once, then back twice: before the first order it stays at the start.
+  using Seek = std::pair<void (*)(), int>;
+  for (const auto& [seek, order] : {Seek(music_seek_forward, 1), Seek(music_seek_forward, 2), Seek(music_seek_back, 1),
+                                    Seek(music_seek_back, 0), Seek(music_seek_back, 0)}) {
+    seek();
+    EXPECT_EQ(mod_order(music_song), order);
+  }
   EXPECT_LT(music_position_ms(), 25);
   for (int i = 0; i < 3; i++) music_seek_forward();
   EXPECT_EQ(mod_order(music_song), 3);

@@ -10,6 +10,7 @@
 
 #include "audio/music.h"
 #include "musicgen/mp3_writer.h"
+#include "support/files.h"
 
 namespace {
 // Per process, since the test runner runs several of these programs at
@@ -62,10 +63,7 @@ void write_four_order_mod(const std::string& p) {
   }
   size_t data = 1084 + orders * 1024;
   for (int i = 0; i < sample_len; i++) b[data + i] = i < sample_len / 2 ? 0x60 : 0xA0;
-  FILE* f = std::fopen(p.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fwrite(b.data(), 1, b.size(), f);
-  std::fclose(f);
+  ASSERT_TRUE(write_file(p, b));
 }
 }  // namespace
 

@@ -1,5 +1,6 @@
 // Table files: layouts, short and long files, missing files.
 #include "display/lookup_tables.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -30,12 +31,7 @@ class LookupTables : public ::testing::Test {
     std::memset(ColorPairMap, 0, sizeof ColorPairMap);
     std::memset(ColorMixMap, 0, sizeof ColorMixMap);
   }
-  static void write(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
+  static void write(const std::string& path, const std::vector<uint8_t>& bytes) { ASSERT_TRUE(write_file(path, bytes)); }
   std::string dir, charmap, colmap;
 };
 

@@ -12,19 +12,13 @@
 #include <vector>
 
 #include "display/cp437.h"
+#include "support/files.h"
 
 namespace {
 
 // Per process, so concurrent test runs (plain and sanitizer builds) never share a file.
 std::string temp_path(const char* name) {
   return "/tmp/kolv_psf_" + std::to_string(getpid()) + "_" + name;
-}
-
-void write_plain(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
 }
 
 void write_gz(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -73,7 +67,7 @@ TEST(PsfFont, Psf2PlainAndCompressedWithUtf8Table) {
   for (bool gz : {false, true}) {
     const std::string path = temp_path(gz ? "small.psf.gz" : "small.psf");
     if (gz) write_gz(path, bytes);
-    else write_plain(path, bytes);
+    else write_file(path, bytes);
     PsfFont font;
     ASSERT_TRUE(psf_load(path.c_str(), &font));
     EXPECT_EQ(std::tuple(font.width, font.height, font.glyph_count), std::tuple(10, 4, 3));
@@ -95,7 +89,7 @@ TEST(PsfFont, Psf1WithoutTableIsInCodePageOrder) {
   std::vector<uint8_t> v = {0x36, 0x04, 0x00, 2};
   for (int g = 0; g < 256; ++g) v.insert(v.end(), {static_cast<uint8_t>(g), 0});
   const std::string path = temp_path("notable.psf");
-  write_plain(path, v);
+  write_file(path, v);
   PsfFont font;
   ASSERT_TRUE(psf_load(path.c_str(), &font));
   EXPECT_EQ(psf_glyph_for_cp437(font, 0x41), 0x41);
@@ -117,7 +111,7 @@ TEST(PsfFont, BadFilesAreRejectedInOneLineAndLeaveTheFontEmpty) {
       bad_header, std::vector<uint8_t>(100, 0x41)};
   const std::string path = temp_path("bad.psf");
   for (size_t i = 0; i < cases.size(); ++i) {
-    write_plain(path, cases[i]);
+    write_file(path, cases[i]);
     PsfFont font;
     font.width = 99;
     testing::internal::CaptureStderr();

@@ -1,21 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <tuple>
 
 #include "render3d/mesh.h"
 #include "render3d/mesh_load.h"
+#include "support/files.h"
 
 namespace {
 
 std::string write_temp(const char* name, const std::string& text) {
-  const std::string path = testing::TempDir() + name;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
-  return path;
+  write_file(testing::TempDir() + name, text);
+  return testing::TempDir() + name;
 }
 
 // Two triangles sharing the edge 1-2, walked 1-2 in one and 2-1 in the other.

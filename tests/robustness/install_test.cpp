@@ -2,24 +2,17 @@
 
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 
 #include "robustness/show_run.h"
+#include "support/files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The build directory's name relative to the source tree, for BUILD=.
 std::string build_dir() { return fs::relative(KOLV_BINARY_DIR, fs::current_path()).string(); }

@@ -1,24 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "robustness/show_run.h"
+#include "support/files.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-}  // namespace
 
 // The short form of `make soak`: the whole show twice with the stream of
 // arrows and F5 reloads. Both runs end cleanly, report nothing and draw the

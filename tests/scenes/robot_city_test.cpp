@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "common/random.h"
@@ -48,11 +49,8 @@ TEST_F(RobotCity, TheCityTakesOneRandomValueAndIsTheSameInEveryFrame) {
 TEST_F(RobotCity, EveryCutPutsTheRobotOnItsMarkAndThenItOnlyApproaches) {
   scene_robot_city(0, 2, 0.0f, 0.0f);
   scene_robot_city(0, 1, 0.0f, 0.0f);
-  EXPECT_EQ(robot_body.pos.x, 0.0f);
-  EXPECT_EQ(robot_body.pos.y, 1.0f);
-  EXPECT_EQ(robot_body.pos.z, 0.0f);
-  EXPECT_EQ(robot_mesh.pos.x, 0.0f);
-  EXPECT_EQ(robot_mesh.yaw, 1.1f);
+  EXPECT_EQ(std::tuple(robot_body.pos.x, robot_body.pos.y, robot_body.pos.z), std::tuple(0.0f, 1.0f, 0.0f));
+  EXPECT_EQ(std::tuple(robot_mesh.pos.x, robot_mesh.yaw), std::tuple(0.0f, 1.1f));
 
   // Same shot: the robot walks toward (1, 1, 0) at the remaining distance per second.
   scene_robot_city(40, 1, 1.0f, 0.0f);
@@ -61,10 +59,8 @@ TEST_F(RobotCity, EveryCutPutsTheRobotOnItsMarkAndThenItOnlyApproaches) {
   EXPECT_NEAR(robot_mesh.pos.x, robot_body.pos.x, 1e-6f);
 
   scene_robot_city(40, 0, 1.0f, 0.0f);
-  EXPECT_EQ(robot_body.pos.x, 0.0f);
-  EXPECT_EQ(robot_body.pos.y, -0.1f);
-  EXPECT_EQ(robot_body.pos.z, 5.0f);
-  EXPECT_EQ(robot_mesh.yaw, std::sin(7.0f) - 1.0f);
+  EXPECT_EQ(std::tuple(robot_body.pos.x, robot_body.pos.y, robot_body.pos.z, robot_mesh.yaw),
+            std::tuple(0.0f, -0.1f, 5.0f, std::sin(7.0f) - 1.0f));
 }
 
 TEST_F(RobotCity, ShotTwoDrawsSevenSkinnedRobotsFromTheOneBody) {
@@ -72,8 +68,7 @@ TEST_F(RobotCity, ShotTwoDrawsSevenSkinnedRobotsFromTheOneBody) {
   scene_robot_city(0, 2, 0.5f, 0.0f);
   EXPECT_TRUE(took_then_reseeded(99, 7 + 1));
   // The copies are offsets of the one robot, which stays where the body put it.
-  EXPECT_EQ(robot_mesh.pos.x, 7.0f);
-  EXPECT_EQ(robot_mesh.pos.z, 0.5f - 11.0f);
+  EXPECT_EQ(std::tuple(robot_mesh.pos.x, robot_mesh.pos.z), std::tuple(7.0f, 0.5f - 11.0f));
 
   rand_seed(99);
   scene_robot_city(0, 0, 0.5f, 0.0f);

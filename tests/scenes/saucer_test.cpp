@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "scenes/scenes.h"
 #include "scenes/show_assets.h"
@@ -21,9 +22,8 @@ using SharedSaucer = ShowAssetsTest;
 TEST_F(SharedSaucer, IsPlacedByTheStarWarpAfterAShotWithoutIt) {
   scene_star_warp(20, STARS_ONLY, 0.0f, 1);
   scene_star_warp(20, WITH_SAUCER, 0.5f, 1);
-  EXPECT_EQ(saucer_body.pos.x, std::sin(5.0f) - 3.0f);
-  EXPECT_EQ(saucer_body.pos.y, 10.0f);
-  EXPECT_EQ(saucer_body.pos.z, 0.5f);
+  EXPECT_EQ(std::tuple(saucer_body.pos.x, saucer_body.pos.y, saucer_body.pos.z),
+            std::tuple(std::sin(5.0f) - 3.0f, 10.0f, 0.5f));
 
   // Shot 2 shows stars only and does not arm the placement.
   scene_saucer_city(20, 0, 0.5f, 0.0f);

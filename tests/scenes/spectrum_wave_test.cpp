@@ -12,10 +12,7 @@ namespace {
 // Without music started the spectrum is only what a test writes into it.
 void set_spectrum(float level) { std::fill(music_spectrum, music_spectrum + MUSIC_BINS, level); }
 
-void reset_wave(float freq, float level) {
-  wave_freq = freq;
-  wave_level = level;
-}
+void reset_wave(float freq, float level) { wave_freq = freq, wave_level = level; }
 
 // The frequency factor of the band the scan chose, from a fresh wave_freq of 0.
 float chosen_factor() { return 3.0f * wave_freq; }
@@ -28,8 +25,7 @@ TEST(SpectrumWave, BandsAreWholeRowsInColoursFromTheSharedSequence) {
   set_spectrum(0.0f);
   reset_wave(0.0f, 0.0f);
   rand_seed(2024);
-  int32_t colour = rand_next();
-  int32_t length = rand_next();
+  const int32_t colour = rand_next(), length = rand_next();
   rand_seed(2024);
   scene_spectrum_wave();
 
@@ -38,8 +34,7 @@ TEST(SpectrumWave, BandsAreWholeRowsInColoursFromTheSharedSequence) {
   EXPECT_EQ(band_buffer[first_rows * FRAME_W - 1], band_buffer[0]);
   EXPECT_NE(band_buffer[first_rows * FRAME_W], band_buffer[0]);
 
-  int32_t bands = 1;
-  int32_t rows_in_band = 0;
+  int32_t bands = 1, rows_in_band = 0;
   for (int32_t y = 0; y < FRAME_H; ++y) {
     const Pixel* row = band_buffer + y * FRAME_W;
     ASSERT_TRUE(std::all_of(row, row + FRAME_W, [&](Pixel p) { return p == row[0]; })) << y;

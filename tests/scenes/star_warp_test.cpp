@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "common/random.h"
@@ -49,12 +50,10 @@ TEST(StarWarp, StarsOnTheRightOrBottomEdgeAreRebornDark) {
   rand_seed(321);
   scene_star_warp(0, STARS_ONLY, 0.0f, 1);
 
-  EXPECT_EQ(stars[1].x, static_cast<float>(r[0] % 240 - 120));
-  EXPECT_EQ(stars[1].y, static_cast<float>(r[1] % 150 - 75));
-  EXPECT_EQ(stars[0].x, static_cast<float>(r[2] % 240 - 120));
-  EXPECT_EQ(stars[0].y, static_cast<float>(r[3] % 150 - 75));
-  EXPECT_EQ(stars[0].brightness, 0.0f);
-  EXPECT_EQ(stars[1].brightness, 0.0f);
+  EXPECT_EQ(std::tuple(stars[1].x, stars[1].y, stars[1].brightness),
+            std::tuple(static_cast<float>(r[0] % 240 - 120), static_cast<float>(r[1] % 150 - 75), 0.0f));
+  EXPECT_EQ(std::tuple(stars[0].x, stars[0].y, stars[0].brightness),
+            std::tuple(static_cast<float>(r[2] % 240 - 120), static_cast<float>(r[3] % 150 - 75), 0.0f));
   // The star on the left and top edges is still drawn, in the top-left corner.
   EXPECT_EQ(stars[2].brightness, 9.0f);
   EXPECT_EQ(at(0, 0), star_grey[9]);
@@ -68,11 +67,8 @@ TEST(StarWarp, TrailsStreakOutwardAndDropPointsOffTheFrame) {
   stars[2] = {-119.5f, -74.5f, 3.0f};  // -0.695 truncates to 0; further out is dropped
   scene_star_warp(0, STARS_ONLY, 0.0f, 5);
 
-  EXPECT_EQ(at(172, 96), star_grey[15]);
-  EXPECT_EQ(at(171, 95), star_grey[15]);
-  EXPECT_EQ(at(170, 95), star_grey[15]);
-  EXPECT_EQ(at(239, 149), star_grey[3]);
-  EXPECT_EQ(at(0, 0), star_grey[3]);
+  EXPECT_EQ(std::tuple(at(172, 96), at(171, 95), at(170, 95)), std::tuple(star_grey[15], star_grey[15], star_grey[15]));
+  EXPECT_EQ(std::tuple(at(239, 149), at(0, 0)), std::tuple(star_grey[3], star_grey[3]));
   EXPECT_EQ(lit_pixels(), 5);
 
   dark_field();
@@ -86,16 +82,13 @@ TEST(StarWarp, StarsMoveOutwardAndBrightenWithTimeAndBackWithASeek) {
   dark_field();
   stars[0] = {10.0f, -20.0f, 1.0f};
   scene_star_warp(500, STARS_ONLY, 0.0f, 1);
-  EXPECT_EQ(stars[0].x, 15.0f);
-  EXPECT_EQ(stars[0].y, -30.0f);
-  EXPECT_EQ(stars[0].brightness, 5.0f);
+  EXPECT_EQ(std::tuple(stars[0].x, stars[0].y, stars[0].brightness), std::tuple(15.0f, -30.0f, 5.0f));
   EXPECT_EQ(at(135, 45), star_grey[5]);
   // A backward seek pulls them in and draws them black.
   dark_field();
   stars[0] = {10.0f, 10.0f, 0.5f};
   scene_star_warp(-1000, STARS_ONLY, 0.0f, 1);
-  EXPECT_EQ(stars[0].x, 0.0f);
-  EXPECT_EQ(stars[0].brightness, -7.5f);
+  EXPECT_EQ(std::tuple(stars[0].x, stars[0].brightness), std::tuple(0.0f, -7.5f));
   EXPECT_EQ(lit_pixels(), 0);
 }
 
@@ -103,9 +96,7 @@ TEST(StarWarp, TheLensPinchesOnlyAfterTimeTwenty) {
   // A block of bright stars right of the centre.
   auto bright_block = [] {
     dark_field();
-    for (int32_t i = 0; i < 100; ++i) {
-      stars[i] = {static_cast<float>(40 + i % 10), static_cast<float>(i / 10), 15.0f};
-    }
+    for (int32_t i = 0; i < 100; ++i) stars[i] = {static_cast<float>(40 + i % 10), static_cast<float>(i / 10), 15.0f};
   };
   bright_block();
   scene_star_warp(0, STARS_ONLY, 20.0f, 1);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "softbody/softbody.h"
@@ -17,9 +18,7 @@ struct TestMesh {
   TestMesh(std::vector<Vec3f> points, std::vector<std::array<int, 3>> triangles) {
     for (const Vec3f& p : points) {
       MeshVertex v{};
-      v.x = static_cast<Fixed>(p.x * 4096.0f);
-      v.y = static_cast<Fixed>(p.y * 4096.0f);
-      v.z = static_cast<Fixed>(p.z * 4096.0f);
+      std::tie(v.x, v.y, v.z) = std::tuple(Fixed(p.x * 4096.0f), Fixed(p.y * 4096.0f), Fixed(p.z * 4096.0f));
       vertices.push_back(v);
     }
     for (const auto& t : triangles) faces.push_back({t[0], t[1], t[2], 0, 0, 0, 0, 0});
@@ -53,8 +52,7 @@ TEST_F(SoftBodyTest, WeldsVerticesCloserThanATenthAndMovesThemTogether) {
   EXPECT_NE(body.vertex_map[0], body.vertex_map[2]);
   for (int i = 0; i < 20; ++i) soft_step(&body, 0.002f);
   soft_write_back(&body);
-  EXPECT_EQ(m.vertices[0].x, m.vertices[1].x);
-  EXPECT_EQ(m.vertices[0].y, m.vertices[1].y);
+  EXPECT_EQ(std::tuple(m.vertices[0].x, m.vertices[0].y), std::tuple(m.vertices[1].x, m.vertices[1].y));
   EXPECT_NE(m.vertices[0].y, static_cast<Fixed>(3 * 4096));  // it fell
 }
 
@@ -74,17 +72,14 @@ TEST_F(SoftBodyTest, OneSpringPerDistinctParticlePair) {
 TEST_F(SoftBodyTest, PinnedParticlesFollowTheRigidMotionExactly) {
   TestMesh m({{0.5f, 0.5f, 0}, {0.25f, 0.5f, 0.25f}, {3, 2, 0}}, {{0, 1, 2}});
   build(m);
-  ASSERT_EQ(body.particles[0].mass, 0.0f);
-  ASSERT_EQ(body.particles[1].mass, 0.0f);
-  ASSERT_EQ(body.particles[2].mass, 0.05f);
+  ASSERT_EQ(std::tuple(body.particles[0].mass, body.particles[1].mass, body.particles[2].mass),
+            std::tuple(0.0f, 0.0f, 0.05f));
   const Vec3f velocity = {1.0f, 0.5f, -2.0f};
   const Vec3f spin = {0.7f, 0.0f, 0.0f};
   soft_set_motion(&body, &velocity, &spin);
   for (int i = 0; i < 50; ++i) soft_step(&body, 0.002f);
   soft_write_back(&body);
-  EXPECT_EQ(m.vertices[0].x, 2048);
-  EXPECT_EQ(m.vertices[0].y, 2048);
-  EXPECT_EQ(m.vertices[1].z, 1024);
+  EXPECT_EQ(std::tuple(m.vertices[0].x, m.vertices[0].y, m.vertices[1].z), std::tuple(2048, 2048, 1024));
   EXPECT_EQ(body.particles[0].vel.x, 0.0f);
   EXPECT_NEAR(m.mesh.pos.x, 0.1f, 1e-5f);
   EXPECT_NEAR(m.mesh.pos.z, -0.2f, 1e-5f);
@@ -115,9 +110,7 @@ TEST_F(SoftBodyTest, RigidBodyIsKeptOnTheGround) {
   const Vec3f falling = {1.0f, -5.0f, 0.0f};
   soft_set_motion(&body, &falling, nullptr);
   soft_step(&body, 0.1f);
-  EXPECT_EQ(body.pos.y, 0.0f);
-  EXPECT_EQ(body.vel.y, 0.0f);
-  EXPECT_EQ(body.vel.x, 1.0f);
+  EXPECT_EQ(std::tuple(body.pos.y, body.vel.y, body.vel.x), std::tuple(0.0f, 0.0f, 1.0f));
   // The mesh moved by what the body really moved.
   EXPECT_NEAR(m.mesh.pos.y, -0.1f, 1e-6f);
   EXPECT_NEAR(m.mesh.pos.x, 0.1f, 1e-6f);
@@ -146,8 +139,7 @@ TEST_F(SoftBodyTest, FaultsHoldTheBodyInsteadOfSpreadingNaN) {
   const SoftParticle held = body.particles[1];
   soft_step(&body, 0.002f);
   EXPECT_EQ(body.active, 0);
-  EXPECT_EQ(body.particles[1].pos.x, held.pos.x);
-  EXPECT_EQ(body.particles[1].pos.y, held.pos.y);
+  EXPECT_EQ(std::tuple(body.particles[1].pos.x, body.particles[1].pos.y), std::tuple(held.pos.x, held.pos.y));
   soft_free(&body);
 
   build(m);

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "sync/track.h"
 
@@ -62,11 +62,9 @@ TEST_F(TrackFileTest, ReadsKeysAndWidensTheInterpolationWithItsSign) {
   EXPECT_EQ(load(path, &track, &result), "");
   ASSERT_EQ(result, TRACK_LOAD_OK);
   ASSERT_EQ(track.count, 3);
-  EXPECT_EQ(track.keys[0].row, -4);
-  EXPECT_EQ(track.keys[0].value, 0.1f);
-  EXPECT_EQ(track.keys[0].interpolation, INTERP_LINEAR);
-  EXPECT_EQ(track.keys[1].interpolation, -128);
-  EXPECT_EQ(track.keys[2].interpolation, -1);
+  EXPECT_EQ(std::tuple(track.keys[0].row, track.keys[0].value), std::tuple(-4, 0.1f));
+  EXPECT_EQ(std::tuple(track.keys[0].interpolation, track.keys[1].interpolation, track.keys[2].interpolation),
+            std::tuple(INTERP_LINEAR, -128, -1));
   EXPECT_EQ(track_value(&track, 30.0), 0.0f);  // a negative kind reads 0 until the next key
   track_clear(&track);
 }
@@ -76,12 +74,10 @@ TEST_F(TrackFileTest, MissingOrEmptyFilesGiveEmptyTracks) {
   KeyTrack track{};
   int result;
   EXPECT_EQ(load((dir_ / "absent.track").string(), &track, &result), "");
-  EXPECT_EQ(result, TRACK_LOAD_MISSING);
-  EXPECT_EQ(track.count, 0);
+  EXPECT_EQ(std::tuple(result, track.count), std::tuple(TRACK_LOAD_MISSING, 0));
   for (const std::string& bytes : {std::string(), bytes_of(0, {})}) {
     EXPECT_EQ(load(write("empty.track", bytes), &track, &result), "");
-    EXPECT_EQ(result, TRACK_LOAD_OK);
-    EXPECT_EQ(track.count, 0);
+    EXPECT_EQ(std::tuple(result, track.count), std::tuple(TRACK_LOAD_OK, 0));
     EXPECT_EQ(track_value(&track, 5.0), 0.0f);
   }
 }
@@ -110,9 +106,7 @@ TEST_F(TrackFileTest, RejectsDamagedFilesWithOneLine) {
     ASSERT_EQ(track.count, 2);
     std::string path = write("bad.track", c.bytes);
     std::string message = load(path, &track, &result);
-    EXPECT_EQ(result, TRACK_LOAD_REJECTED) << c.what;
-    EXPECT_EQ(track.count, 0) << c.what;
-    EXPECT_EQ(track.keys, nullptr) << c.what;
+    EXPECT_EQ(std::tuple(result, track.count, track.keys), std::tuple(TRACK_LOAD_REJECTED, 0, nullptr)) << c.what;
     EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << c.what << ": " << message;
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << c.what << ": " << message;
   }
@@ -137,10 +131,9 @@ TEST_F(TrackFileTest, StoreReadsEachTrackOnceAndMatchesNamesExactly) {
 
   KeyTrack* part = track_get(store, "part");  // no file: empty, still stored
   EXPECT_EQ(part->count, 0);
-  EXPECT_EQ(track_find(store, "scene"), 0);
-  EXPECT_EQ(track_find(store, "Scene"), 1);
-  EXPECT_EQ(track_find(store, "part"), 2);
-  EXPECT_EQ(track_find(store, "PART"), -1);
+  EXPECT_EQ(std::tuple(track_find(store, "scene"), track_find(store, "Scene"), track_find(store, "part"),
+                       track_find(store, "PART")),
+            std::tuple(0, 1, 2, -1));
   EXPECT_EQ(store->count, 3);
   track_store_free(store);
 }

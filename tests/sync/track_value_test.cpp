@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "sync/track.h"
@@ -30,9 +31,7 @@ TEST(TrackValue, EachKindShapesTheTransitionAndUnknownKindsGiveZero) {
     EXPECT_EQ(between_10_and_12(kind, 12.0), 4.0f) << "kind " << kind << " on the next key";
   }
   // Unknown kinds give zero between their keys.
-  EXPECT_EQ(between_10_and_12(4, 11.0), 0.0f);
-  EXPECT_EQ(between_10_and_12(-1, 11.0), 0.0f);
-  EXPECT_EQ(between_10_and_12(-128, 11.5), 0.0f);
+  for (int32_t kind : {4, -1, -128}) EXPECT_EQ(between_10_and_12(kind, 11.5), 0.0f) << kind;
   // Past the last key the last value holds, whatever its kind.
   std::vector<Keyframe> keys = {{0, 1.0f, INTERP_LINEAR}, {4, 7.0f, 4}};
   KeyTrack track = make_track(keys);
@@ -54,8 +53,7 @@ TEST(TrackValue, UsesTheUnflooredRowAndRoundsOnce) {
 
 TEST(TrackValue, HoldsTheEndValuesOutsideTheKeys) {
   KeyTrack empty{};
-  EXPECT_EQ(track_value(&empty, 0.0), 0.0f);
-  EXPECT_EQ(track_value(&empty, -3.5), 0.0f);
+  for (double row : {0.0, -3.5}) EXPECT_EQ(track_value(&empty, row), 0.0f);
 
   std::vector<Keyframe> one = {{8, 5.5f, INTERP_LINEAR}};
   KeyTrack single = make_track(one);
@@ -81,11 +79,8 @@ TEST(TrackValue, FarApartKeysStillInterpolate) {
 TEST(TrackLocateRow, FindsKeysOrTheirInsertionPlace) {
   std::vector<Keyframe> keys = {{-4, 0, 0}, {0, 0, 0}, {10, 0, 0}, {12, 0, 0}};
   KeyTrack track = make_track(keys);
-  EXPECT_EQ(track_locate_row(&track, -4), 0);
-  EXPECT_EQ(track_locate_row(&track, 12), 3);
-  EXPECT_EQ(track_locate_row(&track, -5), -1);
-  EXPECT_EQ(track_locate_row(&track, 11), -1 - 3);
-  EXPECT_EQ(track_locate_row(&track, 13), -1 - 4);
+  const std::pair<int32_t, int32_t> rows[] = {{-4, 0}, {12, 3}, {-5, -1}, {11, -1 - 3}, {13, -1 - 4}};
+  for (const auto& [row, at] : rows) EXPECT_EQ(track_locate_row(&track, row), at) << row;
   KeyTrack empty{};
   EXPECT_EQ(track_locate_row(&empty, 0), -1);
 }

@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "display/cell_convert.h"
@@ -50,19 +50,15 @@ int code_of(const int digits[9]) {
 
 TEST(LutGlyphs, MeasuredInkOverNineRegions) {
   const Built& b = built();
-  const GlyphShape space = lut_measure_glyph(b.font, 0x20), empty = lut_measure_glyph(b.font, 0);
   const GlyphShape full = lut_measure_glyph(b.font, 0xDB), upper = lut_measure_glyph(b.font, 0xDF);
-  EXPECT_EQ(space.coverage, 0.0f);
-  EXPECT_EQ(empty.coverage, 0.0f);
-  EXPECT_EQ(full.coverage, 1.0f);
+  EXPECT_EQ(std::tuple(lut_measure_glyph(b.font, 0x20).coverage, lut_measure_glyph(b.font, 0).coverage, full.coverage),
+            std::tuple(0.0f, 0.0f, 1.0f));
   for (int k = 0; k < 9; ++k) {
     EXPECT_FLOAT_EQ(full.region_ink[k], 1.0f);
     // Upper half block: rows 0-3 of 8, the middle band (rows 2.67-5.33) half inked.
     EXPECT_FLOAT_EQ(upper.region_ink[k], k < 3 ? 1.0f : k < 6 ? 0.5f : 0.0f);
   }
-  EXPECT_FLOAT_EQ(b.ramp[16], 0.25f);  // light shade
-  EXPECT_FLOAT_EQ(b.ramp[32], 0.5f);   // medium shade
-  EXPECT_EQ(b.ramp[36], 0.0f);
+  EXPECT_EQ(std::tuple(b.ramp[16], b.ramp[32], b.ramp[36]), std::tuple(0.25f, 0.5f, 0.0f));  // light, medium shade, end
   // Controls (emoji forms), the second blank and the codes without own shapes stay out.
   for (int code : {0x01, 0x03, 0x10, 0x1F, 0x7F, 0x9E, 0xEC, 0xFF}) EXPECT_FALSE(lut_is_candidate(code)) << code;
   for (const GlyphShape& g : b.candidates) EXPECT_TRUE(lut_is_candidate(g.code));
@@ -138,17 +134,15 @@ TEST(LutColorTables, GreyRampBrightensMonotonically) {
 TEST(LutCharMap, SimpleShapesGetTheirGlyphs) {
   const Built& b = built();
   for (int level = 0; level < PATTERN_LEVELS; ++level) EXPECT_EQ(b.chars[level * PATTERN_CODES], 0x20);
-  const int full[9] = {2, 2, 2, 2, 2, 2, 2, 2, 2};
-  const int middle_row[9] = {0, 0, 0, 2, 2, 2, 0, 0, 0};
-  const int middle_column[9] = {0, 2, 0, 0, 2, 0, 0, 2, 0};
-  const int bottom_row[9] = {0, 0, 0, 0, 0, 0, 2, 2, 2};
-  const int upper_two[9] = {2, 2, 2, 2, 2, 2, 0, 0, 0};
   const int top = 5 * PATTERN_CODES;
-  EXPECT_EQ(b.chars[top + code_of(full)], 0xDB);
-  EXPECT_EQ(b.chars[top + code_of(middle_row)], 0xC4);
-  EXPECT_EQ(b.chars[top + code_of(middle_column)], 0xB3);
-  EXPECT_EQ(b.chars[top + code_of(bottom_row)], '_');
-  EXPECT_EQ(b.chars[top + code_of(upper_two)], 0xDF);
+  // Full, middle row, middle column, bottom row, upper two rows.
+  const struct {
+    int digits[9];
+    uint8_t glyph;
+  } shapes[] = {{{2, 2, 2, 2, 2, 2, 2, 2, 2}, 0xDB}, {{0, 0, 0, 2, 2, 2, 0, 0, 0}, 0xC4}, {{0, 2, 0, 0, 2, 0, 0, 2, 0}, 0xB3},
+                {{0, 0, 0, 0, 0, 0, 2, 2, 2}, '_'},  {{2, 2, 2, 2, 2, 2, 0, 0, 0}, 0xDF}};
+  for (const auto& shape : shapes) EXPECT_EQ(b.chars[top + code_of(shape.digits)], shape.glyph) << int(shape.glyph);
+  const int full[9] = {2, 2, 2, 2, 2, 2, 2, 2, 2};
   for (int i = 0; i < CHAR_MAP_SIZE; ++i) ASSERT_TRUE(lut_is_candidate(b.chars[i])) << i;
   // Weaker levels show less ink for the same pattern.
   EXPECT_LT(lut_measure_glyph(b.font, b.chars[0 * PATTERN_CODES + code_of(full)]).coverage,

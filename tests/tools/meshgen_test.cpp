@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <numeric>
 #include <set>
@@ -13,16 +12,14 @@
 #include "render3d/mesh.h"
 #include "render3d/mesh_load.h"
 #include "render3d/vec.h"
+#include "support/files.h"
 
 namespace {
 
 struct Loaded : Mesh {
   Loaded(const char* name, const BofMesh& bof, float scale = 1.0f) : Mesh{} {
     const std::string path = testing::TempDir() + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    const std::string text = bof_format("test", bof);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    write_file(path, bof_format("test", bof));
     mesh_load(path.c_str(), this);
     if (scale != 1.0f) mesh_scale(this, scale);
   }

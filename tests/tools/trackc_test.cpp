@@ -5,25 +5,17 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <set>
 #include <string>
 
 #include "common/track_text.h"
 #include "common/track_write.h"
 #include "sync/track.h"
+#include "support/files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 class TrackTools : public ::testing::Test {
  protected:
@@ -46,7 +38,7 @@ class TrackTools : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   std::string write_text(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
+    write_file(dir_ / name, text);
     return (dir_ / name).string();
   }
 

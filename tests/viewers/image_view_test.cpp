@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "runtime/keys.h"
 #include "viewers/image_view.h"
 #include "viewers/viewer_keys.h"
+#include "support/files.h"
 
 namespace {
 
@@ -20,9 +20,7 @@ std::string write_raw_picture(int width, int height) {
   std::vector<Pixel> pixels;
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) pixels.push_back(pixel_rgba(x & 0xFF, y & 0xFF, 99, 255));
-  FILE* f = fopen(path.c_str(), "wb");
-  fwrite(pixels.data(), sizeof(Pixel), pixels.size(), f);
-  fclose(f);
+  write_file(path, pixels);
   return path;
 }
 
