@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <tuple>
@@ -99,12 +100,10 @@ class Terminal {
 
   void command(char f, const std::vector<int>& v) {
     if (f == 'H') {
-      y_ = param(v, 0, 1) - 1;
-      x_ = param(v, 1, 1) - 1;
+      y_ = param(v, 0, 1) - 1, x_ = param(v, 1, 1) - 1;
       wrap_pending_ = false;
     } else if (f == 'C') {
-      x_ += param(v, 0, 1);
-      if (x_ >= cols_) x_ = cols_ - 1;
+      x_ = std::min(x_ + param(v, 0, 1), cols_ - 1);
       wrap_pending_ = false;
     } else if (f == 'J') {
       EXPECT_EQ(param(v, 0, 0), 2);
@@ -120,25 +119,18 @@ class Terminal {
     if (v.empty()) v.push_back(0);
     for (size_t k = 0; k < v.size(); ++k) {
       int a = param(v, k, 0);
-      if (a == 0) {
-        fg_ = bg_ = DEFAULT_COLOR;
-      } else if (a >= 30 && a <= 37) {
-        fg_ = ANSI_RGB[a - 30];
-      } else if (a >= 90 && a <= 97) {
-        fg_ = ANSI_RGB[a - 90 + 8];
-      } else if (a >= 40 && a <= 47) {
-        bg_ = ANSI_RGB[a - 40];
-      } else if (a >= 100 && a <= 107) {
-        bg_ = ANSI_RGB[a - 100 + 8];
-      } else if ((a == 38 || a == 48) && param(v, k + 1, 0) == 5) {
+      if (a == 0) fg_ = bg_ = DEFAULT_COLOR;
+      else if (a >= 30 && a <= 37) fg_ = ANSI_RGB[a - 30];
+      else if (a >= 90 && a <= 97) fg_ = ANSI_RGB[a - 90 + 8];
+      else if (a >= 40 && a <= 47) bg_ = ANSI_RGB[a - 40];
+      else if (a >= 100 && a <= 107) bg_ = ANSI_RGB[a - 100 + 8];
+      else if ((a == 38 || a == 48) && param(v, k + 1, 0) == 5) {
         (a == 38 ? fg_ : bg_) = xterm_rgb(param(v, k + 2, 0));
         k += 2;
       } else if ((a == 38 || a == 48) && param(v, k + 1, 0) == 2) {
         (a == 38 ? fg_ : bg_) = {param(v, k + 2, 0), param(v, k + 3, 0), param(v, k + 4, 0)};
         k += 4;
-      } else {
-        ADD_FAILURE() << "unexpected SGR " << a;
-      }
+      } else ADD_FAILURE() << "unexpected SGR " << a;
     }
   }
 

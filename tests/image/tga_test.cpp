@@ -52,9 +52,8 @@ TEST(TgaOpen, MissingFileReportsWithSourceAndLineAndOddCodesReadAsError) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(tga_reader_open("/nonexistent/dir/none.tga", "rb"), nullptr);
   std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(err.rfind("Tga:", 0), 0u) << err;
-  EXPECT_NE(err.find("tga.cpp:"), std::string::npos) << err;
-  EXPECT_NE(err.find(": Failed to open file\n"), std::string::npos) << err;
+  EXPECT_TRUE(err.starts_with("Tga:") && err.find("tga.cpp:") != std::string::npos &&
+              err.ends_with(": Failed to open file\n")) << err;
   tga_reader_close(nullptr);  // ignored
 }
 
@@ -63,9 +62,8 @@ TEST(TgaUncompressed, SwapGivesRgbAndKeepsAlpha) {
   ReadResult swapped, plain, alpha;
   read_tga(tga_header_bytes({.width = 2}) + body, LOAD, 6, &swapped);
   read_tga(tga_header_bytes({.width = 2}) + body, TGA_READ_PIXELS, 6, &plain);
-  EXPECT_EQ(swapped.pixels, (std::vector<uint8_t>{30, 20, 10, 60, 50, 40}));
-  EXPECT_EQ(plain.pixels, body);
-  EXPECT_EQ(swapped.header.last_status, TGA_OK);
+  EXPECT_EQ(std::tuple(swapped.pixels, plain.pixels, swapped.header.last_status),
+            std::tuple(std::vector<uint8_t>{30, 20, 10, 60, 50, 40}, body, TGA_OK));
   read_tga(tga_header_bytes({.width = 2, .depth = 32, .descriptor = 8}) + std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8},
            LOAD, 8, &alpha);
   EXPECT_EQ(alpha.pixels, (std::vector<uint8_t>{3, 2, 1, 4, 7, 6, 5, 8}));
@@ -85,9 +83,8 @@ TEST(TgaHeader, FieldsAndOrientationBits) {
 TEST(TgaHeader, ValidationOrderAndShortFile) {
   ReadResult a, b, c, d;
   read_tga(tga_header_bytes({.colormap_type = 1}), LOAD, 0, &a);
-  EXPECT_EQ(a.header.last_status, TGA_UNKNOWN_SUB_FORMAT);
-  EXPECT_EQ(a.picture.flags & TGA_READ_PIXELS, 0u);
-  EXPECT_EQ(a.picture.pixels, nullptr);
+  EXPECT_EQ(std::tuple(a.header.last_status, a.picture.flags & TGA_READ_PIXELS, a.picture.pixels),
+            std::tuple(TGA_UNKNOWN_SUB_FORMAT, 0u, nullptr));
   // The report is written twice: by the header and again by the picture read.
   EXPECT_EQ(count_of(a.errors, "Unknown sub-format"), 2);
 
@@ -100,8 +97,7 @@ TEST(TgaHeader, ValidationOrderAndShortFile) {
   auto header = tga_header_bytes({});
   header.resize(17);
   read_tga(header, LOAD, 0, &d);
-  EXPECT_EQ(d.header.last_status, TGA_READ_FAILED);
-  EXPECT_EQ(d.picture.pixels, nullptr);
+  EXPECT_EQ(std::tuple(d.header.last_status, d.picture.pixels), std::tuple(TGA_READ_FAILED, nullptr));
   EXPECT_NE(d.errors.find("Read failed"), std::string::npos);
 }
 
@@ -113,9 +109,8 @@ TEST(TgaUncompressed, ShortPixelDataFailsAndClearsThePixelFlag) {
   for (const TgaHeaderFields& h : cases) {
     ReadResult r;
     read_tga(tga_header_bytes(h) + std::vector<uint8_t>(h.width == 2 ? 9 : 64, 0xFF), LOAD, 0, &r);
-    EXPECT_EQ(r.picture.pixels, nullptr) << h.width;
-    EXPECT_EQ(r.picture.flags & TGA_READ_PIXELS, 0u);
-    EXPECT_EQ(r.header.last_status, TGA_READ_FAILED);
+    EXPECT_EQ(std::tuple(r.picture.pixels, r.picture.flags & TGA_READ_PIXELS, r.header.last_status),
+              std::tuple(nullptr, 0u, TGA_READ_FAILED)) << h.width;
   }
 }
 
@@ -137,10 +132,8 @@ TEST(TgaRle, RunsAndLiteralsOfFullLength) {
   ReadResult r;
   read_tga(tga_header_bytes(h) + data, LOAD, 256 * 3, &r);
   ASSERT_EQ(r.pixels.size(), 256u * 3);
-  for (int i = 0; i < 128; ++i) EXPECT_EQ(r.pixels[i * 3], 3) << i;
-  for (int i = 0; i < 128; ++i) EXPECT_EQ(r.pixels[(128 + i) * 3 + 2], i) << i;
-  EXPECT_EQ(r.header.image_type, 2);  // lowered by 8 after decoding
-  EXPECT_EQ(r.header.last_status, TGA_OK);
+  for (int i = 0; i < 128; ++i) EXPECT_TRUE(r.pixels[i * 3] == 3 && r.pixels[(128 + i) * 3 + 2] == i) << i;
+  EXPECT_EQ(std::tuple(r.header.image_type, r.header.last_status), std::tuple(2, TGA_OK));  // type lowered by 8
 }
 
 TEST(TgaRle, PacketsAreCutAtTheEndOfEachScanline) {
@@ -173,8 +166,8 @@ TEST(TgaRle, FooterAfterTheDataChangesNothingButTruncationFails) {
 
   data.pop_back();
   read_tga(tga_header_bytes(h) + data, LOAD, 18, &truncated);
-  EXPECT_EQ(truncated.picture.flags & TGA_READ_PIXELS, 0u);
-  EXPECT_EQ(truncated.header.last_status, TGA_READ_FAILED);
+  EXPECT_EQ(std::tuple(truncated.picture.flags & TGA_READ_PIXELS, truncated.header.last_status),
+            std::tuple(0u, TGA_READ_FAILED));
   EXPECT_NE(truncated.errors.find("Read failed"), std::string::npos);
 }
 
@@ -194,8 +187,8 @@ TEST(TgaColormap, ReadSwappedAndIndicesKept) {
   h.colormap_length = 0;
   ReadResult empty;
   read_tga(tga_header_bytes(h) + std::vector<uint8_t>{1, 0, 1}, LOAD, 3, &empty);
-  EXPECT_EQ(empty.picture.flags & (TGA_HAS_COLORMAP | TGA_READ_PIXELS), 0u);
-  EXPECT_EQ(empty.header.last_status, TGA_UNKNOWN_SUB_FORMAT);
+  EXPECT_EQ(std::tuple(empty.picture.flags & (TGA_HAS_COLORMAP | TGA_READ_PIXELS), empty.header.last_status),
+            std::tuple(0u, TGA_UNKNOWN_SUB_FORMAT));
   EXPECT_EQ(empty.errors.find("Success"), std::string::npos);
 }
 

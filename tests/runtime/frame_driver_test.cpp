@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "common/random.h"
@@ -25,12 +26,8 @@ struct TrackSet {
   ConstantTrack scene, part, time, var, overlay, greet;
   TrackSet(float s, float p, float t, float v, float o, float g)
       : scene(s), part(p), time(t), var(v), overlay(o), greet(g) {
-    scene_track = &scene.track;
-    part_track = &part.track;
-    time_track = &time.track;
-    var_track = &var.track;
-    overlay_track = &overlay.track;
-    greet_track = &greet.track;
+    std::tie(scene_track, part_track, time_track, var_track, overlay_track, greet_track) =
+        std::tuple(&scene.track, &part.track, &time.track, &var.track, &overlay.track, &greet.track);
   }
 };
 
@@ -55,22 +52,20 @@ TEST(FrameDriver, OverlayThenGreetEachTakeOneDrawPerFrame) {
     EXPECT_EQ(v.overlay, static_cast<int>(4.5f + r1 / FLICKER_DIVISOR) != 4 ? -1 : 4);
     EXPECT_EQ(v.greet, static_cast<int>(1.95f + r2 / FLICKER_DIVISOR) != 1 ? -1 : 1);
   }
-  TrackSet whole(0, 0, 0, 0, 3.0f, 2.0f);
-  FrameValues v = demo_evaluate_tracks(0.0f);
-  EXPECT_EQ(v.overlay, 3);
-  EXPECT_EQ(v.greet, 2);
 }
 
-TEST(FrameDriver, NegativeFractionsShowPictureZeroAndMinusOneHides) {
-  TrackSet shows(2, 0, 0, 0, -0.01f, -0.5f);
+// Whole numbers show their picture; negative fractions show picture 0 and -1 hides.
+TEST(FrameDriver, WholeNumbersAndNegativeFractionsShowAPictureAndMinusOneHides) {
+  const struct {
+    float overlay, greet;
+    int shown_overlay, shown_greet;
+  } cases[] = {{3.0f, 2.0f, 3, 2}, {-0.01f, -0.5f, 0, 0}, {-1.0f, -1.0f, -1, -1}};
   rand_seed(1);
-  FrameValues v = demo_evaluate_tracks(0.0f);
-  EXPECT_EQ(v.overlay, 0);
-  EXPECT_EQ(v.greet, 0);
-  TrackSet hides(2, 0, 0, 0, -1.0f, -1.0f);
-  v = demo_evaluate_tracks(0.0f);
-  EXPECT_EQ(v.overlay, -1);
-  EXPECT_EQ(v.greet, -1);
+  for (const auto& c : cases) {
+    TrackSet tracks(2, 0, 0, 0, c.overlay, c.greet);
+    const FrameValues v = demo_evaluate_tracks(0.0f);
+    EXPECT_EQ(std::tuple(v.overlay, v.greet), std::tuple(c.shown_overlay, c.shown_greet)) << c.overlay;
+  }
 }
 
 TEST(FrameDriver, EndSceneEndsTheShowOnlyWithPartMinusOne) {
