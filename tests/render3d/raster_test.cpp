@@ -249,7 +249,8 @@ TEST(Raster, SharedEdgeLeavesNoSeamAndNoOverlap) {
 TEST(SpanFillers, CombineArithmetic) {
   Pixel texel, dest;
   int32_t depth;
-  const SpanParams span = {.count = 1, .z = Z, .texels = &texel, .dest = &dest, .depth = &depth};
+  SpanParams span = {};
+  span.count = 1, span.z = Z, span.texels = &texel, span.dest = &dest, span.depth = &depth;
   auto run = [&](SpanFiller filler, Pixel t, Pixel d) {
     texel = t;
     dest = d;
