@@ -26,8 +26,8 @@ struct TrackSet {
   ConstantTrack scene, part, time, var, overlay, greet;
   TrackSet(float s, float p, float t, float v, float o, float g)
       : scene(s), part(p), time(t), var(v), overlay(o), greet(g) {
-    std::tie(scene_track, part_track, time_track, var_track, overlay_track, greet_track) =
-        std::tuple(&scene.track, &part.track, &time.track, &var.track, &overlay.track, &greet.track);
+    scene_track = &scene.track, part_track = &part.track, time_track = &time.track;
+    var_track = &var.track, overlay_track = &overlay.track, greet_track = &greet.track;
   }
 };
 
