@@ -29,6 +29,8 @@ struct TrackSet {
     scene_track = &scene.track, part_track = &part.track, time_track = &time.track;
     var_track = &var.track, overlay_track = &overlay.track, greet_track = &greet.track;
   }
+  // The frame driver's tracks must not point here once the set is gone.
+  ~TrackSet() { scene_track = part_track = time_track = var_track = overlay_track = greet_track = nullptr; }
 };
 
 }  // namespace
