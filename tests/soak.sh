@@ -3,14 +3,25 @@
 # in a row under AddressSanitizer, UndefinedBehaviorSanitizer and
 # LeakSanitizer. Fails on any sanitizer report, on an exit status other than
 # 0, or when a run needs more memory at its peak than the first one did.
-# Usage: tests/soak.sh PROGRAM [RUNS]
+# Usage: tests/soak.sh PROGRAM [RUNS], or tests/soak.sh --keys for the stream.
 set -euo pipefail
+
+# Per 2 s: right, left, right, then F5, so the show moves on 1 s faster than
+# it plays, until its last seconds.
+key_stream() {
+  for t in $(seq 1000 2000 179000); do
+    printf '%d right\n%d left\n%d right\n%d f5\n' "$t" $((t + 500)) $((t + 1000)) $((t + 1500))
+  done | awk '$1 <= 179500'
+}
+if [ "${1:-}" = --keys ]; then key_stream; exit 0; fi
+
 program=${1:?usage: tests/soak.sh PROGRAM [RUNS]}
 runs=${2:-20}
 cd "$(dirname "$0")/.."
-keys=tests/robustness/soak.keys
 log=$(mktemp -d /tmp/kolv17-soak-XXXXXX)
 trap 'rm -rf "$log"' EXIT
+keys=$log/keys
+key_stream > "$keys"
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 first_peak=0

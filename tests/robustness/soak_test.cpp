@@ -8,16 +8,18 @@
 
 namespace fs = std::filesystem;
 
-// The short form of `make soak`: the whole show twice with the stream of
+// The short form of `make soak`: the whole show twice with its stream of
 // arrows and F5 reloads. Both runs end cleanly, report nothing and draw the
 // same frames: nothing carries over or reads memory it never wrote.
 TEST(Soak, TwoRunsWithSeeksAndReloadsDrawTheSameFrames) {
   if (!fs::exists("data/charmap.lut")) GTEST_SKIP() << "no data/: run make data";
   std::string root = show_temp_dir("soak");
   ASSERT_FALSE(root.empty());
+  const std::string keys = root + "/keys";
+  ASSERT_TRUE(show_command("tests/soak.sh --keys > " + show_quote(keys)).status == 0);
   const char* times = "20000,45000,70000,95000";
   for (const char* run_name : {"a", "b"}) {
-    ShowRun run = show_run({"--headless", "--fps", "10", "--keys", "tests/robustness/soak.keys",
+    ShowRun run = show_run({"--headless", "--fps", "10", "--keys", keys,
                             "--render", times, "--out", root + "/" + run_name});
     ASSERT_TRUE(run.exited) << "crashed:\n" << run.output;
     EXPECT_EQ(run.status, 0) << run.output;
