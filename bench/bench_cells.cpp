@@ -3,7 +3,6 @@
 
 #include <random>
 
-#include "display/cell_convert.h"
 #include "display/console.h"
 #include "display/lookup_tables.h"
 #include "runtime/test_card.h"
@@ -19,16 +18,10 @@ void load_tables_once() {
   loaded = true;
 }
 
-// As the console does it: the whole frame, then into cells.
-void convert_frame(const Pixel* f) {
-  static uint8_t characters[CONSOLE_CELLS], attributes[CONSOLE_CELLS];
-  cell_convert_frame(f, characters, attributes);
-  for (int i = 0; i < CONSOLE_CELLS; ++i) cells[i] = {characters[i], attributes[i]};
-}
 
 void run(benchmark::State& state) {
   for (auto _ : state) {
-    convert_frame(frame);
+    con_convert(frame, cells);
     benchmark::DoNotOptimize(cells);
   }
   state.SetItemsProcessed(state.iterations() * CONSOLE_CELLS);

@@ -57,12 +57,7 @@ void load_tables_once() {
   else cell_load_tables();
 }
 
-// As the console does it: the whole frame, then into cells.
-void convert(const Frame& f, Cells* cells) {
-  static uint8_t characters[CONSOLE_CELLS], attributes[CONSOLE_CELLS];
-  cell_convert_frame(f.data(), characters, attributes);
-  for (int i = 0; i < CONSOLE_CELLS; ++i) (*cells)[i] = {characters[i], attributes[i]};
-}
+void convert(const Frame& f, Cells* cells) { con_convert(f.data(), cells->data()); }
 
 std::vector<Frame> pictures(int which) {
   std::vector<Frame> frames;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/numeric.h"
 #include "display/lookup_tables.h"
 #include "display/nearest_candidates.h"
 
@@ -53,13 +54,6 @@ inline int32_t cell_dither(int col, int row) {
   if (static_cast<unsigned>(col) < CONSOLE_COLS_MAX && static_cast<unsigned>(row) < CONSOLE_ROWS_MAX)
     return DITHER.value[row][col];
   return dither_hash(col, row, 3);
-}
-
-// trunc of a double as the console build did it: values outside int32
-// (and NaN, from a damaged table) give INT32_MIN instead of undefined behaviour.
-inline int32_t trunc_i32(double x) {
-  if (x > -2147483649.0 && x < 2147483648.0) return static_cast<int32_t>(x);
-  return INT32_MIN;
 }
 
 // A block in two halves of eight 32-bit lanes, four lanes per pixel row:
@@ -175,20 +169,19 @@ struct Spread {
 // (distance << 4 | 15 - colour), searched only among the colours that can be
 // nearest to one of the nine; then lane c of the scores belongs to colour c.
 [[gnu::always_inline]] inline void pattern_pair(const Channels& p, int32_t* background, int32_t* foreground) {
-  Ints8 best[2];
-  uint32_t candidates = 0;
+  Ints8 cube[2], best[2];
   for (int h = 0; h < 2; ++h) {
-    const Ints8 cube = (p.r[h] >> 3) << 10 | (p.g[h] >> 3) << 5 | (p.b[h] >> 3);
-    for (int x = 0; x < 3; ++x) candidates |= NEAREST_CANDIDATES.mask[cube[x]];
-    if (h == 0)
-      for (int x = 4; x < 7; ++x) candidates |= NEAREST_CANDIDATES.mask[cube[x]];
-    best[h] = cube - cube + INT32_MAX;
+    cube[h] = (p.r[h] >> 3) << 10 | (p.g[h] >> 3) << 5 | (p.b[h] >> 3);
+    best[h] = Ints8{} + INT32_MAX;
   }
+  uint32_t candidates = 0;
+#pragma GCC unroll 9
+  for (int k = 0; k < 9; ++k) candidates |= NEAREST_CANDIDATES.mask[cube[lane_of_pixel(k) / 8][lane_of_pixel(k) % 8]];
   for (; candidates != 0; candidates &= candidates - 1) {
     const int c = __builtin_ctz(candidates);
     for (int h = 0; h < 2; ++h) best[h] = smaller(lane_distance(p, h, CONSOLE_PALETTE[c]) << 4 | (15 - c), best[h]);
   }
-  Ints8 score[2] = {TIE[0] - TIE[0] + SCORE_START, TIE[0] - TIE[0] + SCORE_START};
+  Ints8 score[2] = {Ints8{} + SCORE_START, Ints8{} + SCORE_START};
 #pragma GCC unroll 9
   for (int k = 0; k < 9; ++k) {
     const int32_t key = best[lane_of_pixel(k) / 8][lane_of_pixel(k) % 8];
@@ -197,7 +190,7 @@ struct Spread {
   const Ints8 keys[2] = {score[0] << 4 | TIE[0], score[1] << 4 | TIE[1]};  // scores stay within 0..2^26
   const int32_t first = lane_min(smaller(keys[0], keys[1])) & 15;
   *background = 15 - first;
-  const Ints8 taken = keys[0] - keys[0] + INT32_MAX;
+  const Ints8 taken = Ints8{} + INT32_MAX;
   *foreground = 15 - (lane_min(smaller(TIE[0] == first ? taken : keys[0], TIE[1] == first ? taken : keys[1])) & 15);
 }
 
@@ -315,7 +308,7 @@ LANE_CLONES uint8_t glyph_at(const Pixel* frame, int col, int row, int32_t bg, i
 
 // The flat path's character: the mix picks a ramp entry, dithered by position.
 inline uint8_t ramp_character(float mix, int col, int row) {
-  const int32_t j = trunc_i32(static_cast<double>(mix) * 2 * 37) ^ cell_dither(col, row);
+  const int32_t j = trunc_to_i32(static_cast<double>(mix) * 2 * 37) ^ cell_dither(col, row);
   return DENSITY_RAMP[static_cast<uint32_t>(j) > 36 ? 36 : j];
 }
 

@@ -27,7 +27,6 @@ constexpr char SYNC_BEGIN[] = "\x1b[?2026h";
 constexpr char SYNC_END[] = "\x1b[?2026l";
 constexpr size_t SYNC_LEN = sizeof SYNC_BEGIN - 1;
 char frame_bytes[ANSI_FRAME_MAX + 2 * SYNC_LEN];
-uint8_t converted_characters[CONSOLE_CELLS], converted_attributes[CONSOLE_CELLS];
 
 ConsoleFrameStats stats{};
 
@@ -82,10 +81,15 @@ void con_setup(int cols, int rows, int full_screen) {
   refresh_layout();
 }
 
+void con_convert(const Pixel* frame, ConsoleCell* cells) {
+  static uint8_t characters[CONSOLE_CELLS], attributes[CONSOLE_CELLS];
+  cell_convert_frame(frame, characters, attributes);
+  for (int i = 0; i < CONSOLE_CELLS; ++i) cells[i] = {characters[i], attributes[i]};
+}
+
 int con_present(const Pixel* frame) {
   uint64_t t0 = now_us();
-  cell_convert_frame(frame, converted_characters, converted_attributes);
-  for (int i = 0; i < CONSOLE_CELLS; ++i) CellBuffer[i] = {converted_characters[i], converted_attributes[i]};
+  con_convert(frame, CellBuffer);
   uint64_t t1 = now_us();
 
   resolve_mode();

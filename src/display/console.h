@@ -23,6 +23,8 @@ void con_acquire_output();
 void con_setup(int cols, int rows, int full_screen);
 // Converts the frame into CellBuffer and writes it to the console.
 int con_present(const Pixel* frame);
+// The conversion alone: the frame's 80 x 50 cells into `cells`.
+void con_convert(const Pixel* frame, ConsoleCell* cells);
 
 // Called at the end of every con_present with the frame and its cells; the
 // runtime uses it for the headless clock, renders and captures.
