@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 #include "robustness/show_run.h"
@@ -59,38 +58,18 @@ TEST(MaxFps, LiveRunDrawsNoMoreFramesThanTheCap) {
   EXPECT_GT(free_frames, 21) << "the default stays uncapped";
 }
 
-// Both recordings from the program itself: a second of the show as a
-// video with sound, and as a cast whose last event is at its last frame.
-TEST(Recordings, CaptureAndCastOfTheShow) {
+// The --cast option reaches the recorder: the file starts with the cast
+// header. (Its events and the video capture are checked in tests/runtime.)
+TEST(Recordings, CastOptionWritesACast) {
   if (!fs::exists("data/charmap.lut")) GTEST_SKIP() << "no data/: run make data";
   std::string root = show_temp_dir("recordings");
   ASSERT_FALSE(root.empty());
   ShowRun cast = show_run({"--headless", "--until", "1000", "--cast", root + "/show.cast"});
   ASSERT_TRUE(cast.exited && cast.status == 0) << cast.output;
   std::ifstream in(root + "/show.cast");
-  std::string header, line, last;
+  std::string header, event;
   std::getline(in, header);
-  int events = 0;
-  while (std::getline(in, line)) {
-    last = line;
-    ++events;
-  }
   EXPECT_EQ(header.rfind("{\"version\": 2, \"width\": 80, \"height\": 50", 0), 0u) << header;
-  EXPECT_GE(events, 1);
-  EXPECT_LE(events, 50);
-  if (events == 50) {
-    EXPECT_EQ(last.rfind("[0.980, \"o\", \"", 0), 0u) << last.substr(0, 40);
-  }
-
-  if (have("ffmpeg") && have("ffprobe")) {
-    std::string video = root + "/show.mp4";
-    ShowRun capture = show_run({"--until", "1000", "--capture", video});
-    ASSERT_TRUE(capture.exited && capture.status == 0) << capture.output;
-    EXPECT_NE(capture.output.find("captured " + video), std::string::npos) << capture.output;
-    ShowRun streams = show_command("ffprobe -v error -count_frames -show_entries "
-                                   "stream=codec_name,nb_read_frames -of csv=p=0 " + show_quote(video));
-    EXPECT_EQ(streams.output.substr(0, 8), "h264,50\n") << streams.output;
-    EXPECT_NE(streams.output.find("aac"), std::string::npos) << streams.output;
-  }
+  EXPECT_TRUE(std::getline(in, event)) << "no frame recorded";
   show_remove_tree(root);
 }
