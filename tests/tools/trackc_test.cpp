@@ -1,5 +1,4 @@
-// The two programs end to end: what trackc writes, what it refuses to write,
-// and that trackdump's text compiles back to the same bytes.
+// trackc and trackdump end to end: what is written, what is refused, and round trips.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -27,8 +26,7 @@ class TrackTools : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // Runs a tool from the build directory; its exit status, stdout in *out and
-  // stderr in *err.
+  // Runs a tool from the build directory: exit status, stdout and stderr.
   int run(const std::string& command, std::string* out, std::string* err) {
     std::string full = std::string(KOLV_BINARY_DIR) + "/" + command + " >" +
                        (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
@@ -69,7 +67,7 @@ TEST_F(TrackTools, CompilesEveryTrackAndDumpsItBack) {
         << name;
 }
 
-TEST_F(TrackTools, ErrorsWriteNothing) {
+TEST_F(TrackTools, BadInputIsRefusedAndWritesNothing) {
   std::string source = write_text("bad.txt", "track scene\n  r8 1\n  r4 2\n");
   std::string out, err;
   EXPECT_EQ(run("trackc " + source + " " + (dir_ / "sync").string(), &out, &err), 1);
@@ -79,21 +77,17 @@ TEST_F(TrackTools, ErrorsWriteNothing) {
 
   EXPECT_EQ(run("trackc " + source, &out, &err), 2);
   EXPECT_EQ(run("trackc " + (dir_ / "absent.txt").string() + " x", &out, &err), 1);
-}
 
-TEST_F(TrackTools, DumpReportsDamagedFiles) {
   std::string bytes = track_file_bytes(nullptr, 0);
   bytes[0] = 5;  // five keys promised, none present
   write_text("sync_var.track", bytes);
-  std::string out, err;
   EXPECT_EQ(run("trackdump " + (dir_ / "sync_var.track").string(), &out, &err), 1);
   EXPECT_NE(err.find("sync_var.track: bad track file"), std::string::npos) << err;
   EXPECT_NE(out.find("track var"), std::string::npos) << out;
 }
 
-// The finished show: 2.5 to 3.5 minutes, ending by itself, every scene, shot,
-// title and greetings panel used, cuts on bar lines.
-TEST(ShippedTimeline, UsesEveryShotAndPictureAndEndsByItself) {
+// The finished show: 2.5 to 3.5 minutes, ends by itself, uses every shot, cuts on bar lines.
+TEST(ShippedTimeline, UsesEveryShotAndEndsByItself) {
   std::string text = read_file("assets/timeline.txt");
   Timeline timeline;
   std::string error;
@@ -102,33 +96,25 @@ TEST(ShippedTimeline, UsesEveryShotAndPictureAndEndsByItself) {
     std::vector<Keyframe>& keys = timeline.keys[timeline_track_index(name)];
     return KeyTrack{nullptr, keys.data(), static_cast<int32_t>(keys.size())};
   };
-  KeyTrack scene = track("scene"), part = track("part"), overlay = track("overlay"),
-           greet = track("greet");
+  KeyTrack scene = track("scene"), part = track("part");
   ASSERT_GT(scene.count, 0);
   int32_t end = scene.keys[scene.count - 1].row;
-  EXPECT_GE(end * 250, 150000);
-  EXPECT_LE(end * 250, 210000);
-  EXPECT_EQ(track_value(&scene, end), -1.0f);
-  EXPECT_EQ(track_value(&part, end), -1.0f);
+  EXPECT_TRUE(end * 250 >= 150000 && end * 250 <= 210000) << end;
+  EXPECT_EQ(std::pair(track_value(&scene, end), track_value(&part, end)), std::pair(-1.0f, -1.0f));
 
   std::set<std::pair<int, int>> shots;
-  std::set<int> overlays, panels;
   for (int32_t row = 0; row < end; ++row) {
     int s = static_cast<int>(track_value(&scene, row));
     int p = static_cast<int>(track_value(&part, row));
     EXPECT_FALSE(s == -1 && p == -1) << "ends early at row " << row;
     EXPECT_TRUE((s != 0 && s != 3) || (p >= 0 && p <= (s == 0 ? 2 : 1))) << row;  // shots of scenes 0 and 3
     shots.insert({s, (s == 0 || s == 1 || s == 3) ? p : 0});
-    overlays.insert(static_cast<int>(track_value(&overlay, row)));
-    panels.insert(static_cast<int>(track_value(&greet, row)));
   }
   std::set<std::pair<int, int>> all_shots = {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1},
                                              {2, 0}, {3, 0}, {3, 1}, {4, 0}, {-1, 0}};
   EXPECT_EQ(shots, all_shots);
-  for (int n = 0; n <= 21; ++n) EXPECT_TRUE(overlays.count(n)) << "overlay " << n;
-  for (int n = 0; n <= 7; ++n) EXPECT_TRUE(panels.count(n)) << "panel " << n;
-  for (int32_t i = 0; i < scene.count; ++i) EXPECT_EQ(scene.keys[i].row % 8, 0) << "cut off the bar line";
-  for (int32_t i = 0; i < part.count; ++i) EXPECT_EQ(part.keys[i].row % 8, 0) << "cut off the bar line";
+  for (const KeyTrack* t : {&scene, &part})
+    for (int32_t i = 0; i < t->count; ++i) EXPECT_EQ(t->keys[i].row % 8, 0) << "cut off the bar line";
 }
 
 }  // namespace
