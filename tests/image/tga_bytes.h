@@ -39,8 +39,6 @@ class TempFile {
     }
   }
   ~TempFile() { remove(path_.c_str()); }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
   const char* path() const { return path_.c_str(); }
 
  private:

@@ -17,8 +17,7 @@ bool have_convert() { return system("command -v convert > /dev/null 2>&1") == 0;
 
 bool run(const std::string& command) { return system((command + " 2> /dev/null").c_str()) == 0; }
 
-// ImageMagick's own decoding of a file as 8-bit R,G,B,A, top row first (it
-// keeps file order unless asked to apply the orientation bits).
+// ImageMagick's own decoding as 8-bit R,G,B,A, orientation applied.
 std::vector<uint8_t> reference_rgba(const std::string& path) {
   std::vector<uint8_t> bytes;
   FILE* p = popen(("convert '" + path + "' -auto-orient -depth 8 rgba:-").c_str(), "r");
@@ -34,17 +33,13 @@ TEST(TgaInterop, MatchesImageMagickPixelForPixel) {
   const std::string dir = "/tmp/kolv_tga_interop_" + std::to_string(getpid());
   ASSERT_TRUE(run("mkdir -p " + dir));
   // A deterministic colour field, and a varying alpha for the 32-bit files.
-  const std::string colour = "-size 13x7 -seed 17 plasma:fractal";
   const std::string alpha = "-alpha set -channel A -fx '(i*19+j*7)%256/255' +channel";
-  int checked = 0;
   for (const char* size : {"13x7", "1x1"}) {
     for (bool with_alpha : {false, true}) {
       for (const char* compress : {"None", "RLE"}) {
         for (const char* orient : {"TopLeft", "BottomLeft", "TopRight", "BottomRight"}) {
           std::string path = dir + "/p_" + size + (with_alpha ? "_a_" : "_") + compress + "_" + orient + ".tga";
-          std::string source = colour;
-          source.replace(source.find("13x7"), 4, size);
-          ASSERT_TRUE(run("convert " + source + (with_alpha ? " " + alpha : " -alpha off -type TrueColor") +
+          ASSERT_TRUE(run(std::string("convert -size ") + size + " -seed 17 plasma:fractal" + (with_alpha ? " " + alpha : " -alpha off -type TrueColor") +
                           " -orient " + orient + " -compress " + compress + " '" + path + "'"))
               << path;
           std::vector<uint8_t> expected = reference_rgba(path);
@@ -58,12 +53,10 @@ TEST(TgaInterop, MatchesImageMagickPixelForPixel) {
             ASSERT_EQ(image.pixels[i], want) << path << " pixel " << i;
           }
           img_free(&image);
-          ++checked;
         }
       }
     }
   }
-  EXPECT_EQ(checked, 32);
   run("rm -rf " + dir);
 }
 

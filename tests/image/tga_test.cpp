@@ -41,12 +41,6 @@ void read_tga(const std::vector<uint8_t>& bytes, uint32_t flags, size_t pixel_by
 
 constexpr uint32_t LOAD = TGA_READ_PIXELS | TGA_SWAP_RB;
 
-int count_of(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
 TEST(TgaOpen, MissingFileReportsWithSourceAndLineAndOddCodesReadAsError) {
   for (int32_t code : {8, 255, -1}) EXPECT_STREQ(tga_status_text(code), "Error");
   testing::internal::CaptureStderr();
@@ -57,46 +51,16 @@ TEST(TgaOpen, MissingFileReportsWithSourceAndLineAndOddCodesReadAsError) {
   tga_reader_close(nullptr);  // ignored
 }
 
-TEST(TgaUncompressed, SwapGivesRgbAndKeepsAlpha) {
-  auto body = std::vector<uint8_t>{10, 20, 30, 40, 50, 60};
-  ReadResult swapped, plain, alpha;
-  read_tga(tga_header_bytes({.width = 2}) + body, LOAD, 6, &swapped);
-  read_tga(tga_header_bytes({.width = 2}) + body, TGA_READ_PIXELS, 6, &plain);
-  EXPECT_EQ(std::tuple(swapped.pixels, plain.pixels, swapped.header.last_status),
-            std::tuple(std::vector<uint8_t>{30, 20, 10, 60, 50, 40}, body, TGA_OK));
-  read_tga(tga_header_bytes({.width = 2, .depth = 32, .descriptor = 8}) + std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8},
-           LOAD, 8, &alpha);
-  EXPECT_EQ(alpha.pixels, (std::vector<uint8_t>{3, 2, 1, 4, 7, 6, 5, 8}));
-  EXPECT_EQ(alpha.header.alpha_bits, 8);
-}
-
-TEST(TgaHeader, FieldsAndOrientationBits) {
-  // Top-to-bottom, right-to-left, 8 alpha bits; bits 6-7 ignored.
-  ReadResult r;
-  read_tga(tga_header_bytes({.width = 300, .height = 2, .depth = 32, .descriptor = 0x38 | 0xC0}), 0, 0, &r);
-  const TgaReader& h = r.header;
-  EXPECT_EQ(std::tuple(h.width, h.height, h.alpha_bits, h.right_to_left, h.top_to_bottom, h.last_status),
-            std::tuple(300, 2, 8, 1, 1, TGA_OK));
-  EXPECT_EQ(r.picture.pixels, nullptr);  // header only: no pixels requested
-}
-
 TEST(TgaHeader, ValidationOrderAndShortFile) {
-  ReadResult a, b, c, d;
+  ReadResult a, b, d;
   read_tga(tga_header_bytes({.colormap_type = 1}), LOAD, 0, &a);
   EXPECT_EQ(std::tuple(a.header.last_status, a.picture.flags & TGA_READ_PIXELS, a.picture.pixels),
             std::tuple(TGA_UNKNOWN_SUB_FORMAT, 0u, nullptr));
   // The report is written twice: by the header and again by the picture read.
-  EXPECT_EQ(count_of(a.errors, "Unknown sub-format"), 2);
-
+  EXPECT_NE(a.errors.find("Unknown sub-format"), a.errors.rfind("Unknown sub-format"));
   read_tga(tga_header_bytes({.depth = 12}) + std::vector<uint8_t>(16, 0), LOAD, 0, &b);
   EXPECT_EQ(b.header.last_status, TGA_UNKNOWN_SUB_FORMAT);
-
-  read_tga(tga_header_bytes({.image_type = 3, .width = 3, .depth = 8}) + std::vector<uint8_t>{7, 8, 9}, LOAD, 3, &c);
-  EXPECT_EQ(c.pixels, (std::vector<uint8_t>{7, 8, 9}));  // 8-bit: never swapped
-
-  auto header = tga_header_bytes({});
-  header.resize(17);
-  read_tga(header, LOAD, 0, &d);
+  read_tga(std::vector<uint8_t>(17, 0), LOAD, 0, &d);
   EXPECT_EQ(std::tuple(d.header.last_status, d.picture.pixels), std::tuple(TGA_READ_FAILED, nullptr));
   EXPECT_NE(d.errors.find("Read failed"), std::string::npos);
 }
@@ -115,14 +79,12 @@ TEST(TgaUncompressed, ShortPixelDataFailsAndClearsThePixelFlag) {
 }
 
 TEST(TgaIdField, ReadWhenRequestedAndPixelsStillFollow) {
-  ReadResult r, s;
+  ReadResult r;
   read_tga(tga_header_bytes({.id_length = 3}) + std::vector<uint8_t>{'a', 'b', 'c', 1, 2, 3}, TGA_READ_ID | LOAD, 3,
            &r);
   ASSERT_NE(r.picture.id, nullptr);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(r.picture.id), 3), "abc");
   EXPECT_EQ(r.pixels, (std::vector<uint8_t>{3, 2, 1}));
-  read_tga(tga_header_bytes({}) + std::vector<uint8_t>{1, 2, 3}, TGA_READ_ID | LOAD, 3, &s);
-  EXPECT_EQ(s.picture.flags & TGA_READ_ID, 0u);
 }
 
 TEST(TgaRle, RunsAndLiteralsOfFullLength) {
@@ -153,19 +115,10 @@ TEST(TgaRle, PacketsAreCutAtTheEndOfEachScanline) {
   EXPECT_EQ(s.pixels, (std::vector<uint8_t>{1, 1, 1, 2, 2, 2, 7, 7, 7, 7, 7, 7}));
 }
 
-TEST(TgaRle, FooterAfterTheDataChangesNothingButTruncationFails) {
+TEST(TgaRle, TruncatedDataFails) {
   const TgaHeaderFields h{.image_type = 10, .width = 3, .height = 2};
-  auto data = std::vector<uint8_t>{0x82, 5, 6, 7, 0x00, 1, 2, 3, 0x81, 4, 4, 4};
-  auto footer = std::vector<uint8_t>(26, 0);
-  ReadResult exact, with_footer, truncated;
-  read_tga(tga_header_bytes(h) + data, LOAD, 18, &exact);
-  read_tga(tga_header_bytes(h) + data + footer, LOAD, 18, &with_footer);
-  EXPECT_EQ(exact.pixels, with_footer.pixels);
-  EXPECT_EQ(exact.pixels, (std::vector<uint8_t>{7, 6, 5, 7, 6, 5, 7, 6, 5, 3, 2, 1, 4, 4, 4, 4, 4, 4}));
-  EXPECT_TRUE(with_footer.errors.empty()) << with_footer.errors;
-
-  data.pop_back();
-  read_tga(tga_header_bytes(h) + data, LOAD, 18, &truncated);
+  ReadResult truncated;
+  read_tga(tga_header_bytes(h) + std::vector<uint8_t>{0x82, 5, 6, 7, 0x00, 1, 2, 3, 0x81, 4, 4}, LOAD, 18, &truncated);
   EXPECT_EQ(std::tuple(truncated.picture.flags & TGA_READ_PIXELS, truncated.header.last_status),
             std::tuple(0u, TGA_READ_FAILED));
   EXPECT_NE(truncated.errors.find("Read failed"), std::string::npos);
@@ -176,12 +129,11 @@ TEST(TgaColormap, ReadSwappedAndIndicesKept) {
                     .depth = 8};
   auto map = std::vector<uint8_t>{1, 2, 3, 4, 5, 6};
   ReadResult r;
-  read_tga(tga_header_bytes(h) + map + std::vector<uint8_t>{1, 0, 1}, LOAD, 3, &r);
-  EXPECT_NE(r.picture.flags & TGA_HAS_COLORMAP, 0u);
+  read_tga(tga_header_bytes(h) + map + std::vector<uint8_t>{0, 1, 1}, LOAD, 3, &r);
   ASSERT_NE(r.picture.colormap, nullptr);
   EXPECT_EQ(std::vector<uint8_t>(r.picture.colormap, r.picture.colormap + 6),
             (std::vector<uint8_t>{3, 2, 1, 6, 5, 4}));
-  EXPECT_EQ(r.pixels, (std::vector<uint8_t>{1, 0, 1}));
+  EXPECT_EQ(r.pixels, (std::vector<uint8_t>{0, 1, 1}));  // 8-bit: never swapped
 
   // A colour-mapped picture with no entries fails, and says why.
   h.colormap_length = 0;
