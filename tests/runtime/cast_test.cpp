@@ -78,7 +78,6 @@ TEST_F(Cast, EventsCarryTheEncoderBytesOfEachChangedFrame) {
   cast_frame(a, 20);
   cast_frame(b, 61005);
   ASSERT_TRUE(cast_close());
-  EXPECT_FALSE(cast_is_open());
 
   std::vector<std::string> lines = lines_of(path_);
   ASSERT_EQ(lines.size(), 3u);
@@ -87,8 +86,7 @@ TEST_F(Cast, EventsCarryTheEncoderBytesOfEachChangedFrame) {
   EXPECT_NE(header.find("\"title\": \"say \\\"hi\\\"\""), std::string::npos) << header;
   EXPECT_NE(header.find("\"TERM\": \"xterm-256color\""), std::string::npos) << header;
 
-  EXPECT_EQ(event_time(lines[1]), "0.000");
-  EXPECT_EQ(event_time(lines[2]), "61.005");
+  EXPECT_EQ(event_time(lines[1]) + " " + event_time(lines[2]), "0.000 61.005");
   EXPECT_EQ(event_data(lines[1]), "\x1b[?25l" + encoded(a, nullptr, ColorMode::Ansi256));
   EXPECT_EQ(event_data(lines[2]), encoded(b, a, ColorMode::Ansi256));
 }
