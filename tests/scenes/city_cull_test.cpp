@@ -2,7 +2,6 @@
 // must be exactly those of drawing every block.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "common/random.h"

@@ -1,13 +1,11 @@
 #pragma once
-// Checks on how many values of the shared random sequence a scene took. Each
-// reads the generator's next value first, then replays the sequence.
+// How many values of the shared random sequence a scene took, found by replaying it.
 #include <cstdint>
 
 #include "common/random.h"
 
-// The generator, seeded with `seed` before the call under test, now stands
-// where `draws` values followed by a reseed with the last of them leave it
-// (as the city does).
+// Seeded with `seed` before the call, the generator stands where `draws` values
+// and a reseed with the last of them leave it (as the city does).
 inline bool took_then_reseeded(uint32_t seed, int32_t draws) {
   int32_t observed = rand_next();
   rand_seed(seed);
@@ -17,8 +15,7 @@ inline bool took_then_reseeded(uint32_t seed, int32_t draws) {
   return observed == rand_next();
 }
 
-// The generator, seeded with `seed` before the call under test, now stands
-// where `draws` plain values leave it.
+// Seeded with `seed` before the call, the generator stands after `draws` values.
 inline bool took(uint32_t seed, int32_t draws) {
   int32_t observed = rand_next();
   rand_seed(seed);

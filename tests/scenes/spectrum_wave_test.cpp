@@ -29,28 +29,17 @@ TEST(SpectrumWave, BandsAreWholeRowsInColoursFromTheSharedSequence) {
   rand_seed(2024);
   scene_spectrum_wave();
 
+  // The first band: the first draw's colour, (second draw & 15) + 8 rows of three.
+  const int32_t first_rows = ((length & 15) + 8) * 3;
   EXPECT_EQ(band_buffer[0], static_cast<Pixel>(colour) << 8);
-  int32_t first_rows = ((length & 15) + 8) * 3;
   EXPECT_EQ(band_buffer[first_rows * FRAME_W - 1], band_buffer[0]);
   EXPECT_NE(band_buffer[first_rows * FRAME_W], band_buffer[0]);
-
-  int32_t bands = 1, rows_in_band = 0;
   for (int32_t y = 0; y < FRAME_H; ++y) {
     const Pixel* row = band_buffer + y * FRAME_W;
     ASSERT_TRUE(std::all_of(row, row + FRAME_W, [&](Pixel p) { return p == row[0]; })) << y;
     EXPECT_EQ(row[0] & 0xFF0000FFu, 0u) << "no red, no alpha";
-    if (y > 0 && row[0] != row[-FRAME_W]) {
-      EXPECT_EQ(rows_in_band % 3, 0);
-      EXPECT_GE(rows_in_band, 24);
-      EXPECT_LE(rows_in_band, 69);
-      ++bands;
-      rows_in_band = 0;
-    }
-    ++rows_in_band;
+    EXPECT_TRUE(y % 3 == 0 || row[0] == row[-FRAME_W]) << "a band ends inside a group of three rows at " << y;
   }
-  EXPECT_EQ(rows_in_band % 3, 0);
-  EXPECT_GE(bands, 3);
-  EXPECT_LE(bands, 6);
 }
 
 TEST(SpectrumWave, InSilenceTheWaveFlattensAndTheBandsShowUndisturbed) {
