@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "common/random.h"
@@ -32,13 +33,9 @@ struct TestMesh {
     image_pool[SLOT] = {};
   }
   void vertex(float x, float y, float z) {
-    MeshVertex v = {};
-    v.x = fix_from_float(x);
-    v.y = fix_from_float(y);
-    v.z = fix_from_float(z);
-    v.u = v.x * 8;
-    v.v = v.y * 8;
-    vertices.push_back(v);
+    MeshVertex& v = vertices.emplace_back();
+    std::tie(v.x, v.y, v.z) = std::tuple(fix_from_float(x), fix_from_float(y), fix_from_float(z));
+    std::tie(v.u, v.v) = std::tuple(v.x * 8, v.y * 8);
   }
   // Both windings, so a face is drawn whichever way it turns to the camera.
   void face(int a, int b, int c) {
@@ -113,8 +110,7 @@ TEST(MeshCull, AMeshProvedHiddenNeverDrawsAndMostHiddenOnesAreFound) {
     straddling_hidden += proved && behind && front;
   }
   // Conservative, but not uselessly so.
-  EXPECT_GT(hidden, empty * 3 / 4);
-  EXPECT_GT(straddling_hidden, 50);
+  EXPECT_TRUE(hidden > empty * 3 / 4 && straddling_hidden > 50) << hidden << " " << empty << " " << straddling_hidden;
 }
 
 TEST(MeshCull, AVertexOnTheCameraPlaneKeepsAnOffScreenMeshDrawn) {
@@ -135,8 +131,7 @@ TEST(MeshCull, AVertexOnTheCameraPlaneKeepsAnOffScreenMeshDrawn) {
 
   // Moved a little in front of the camera plane, the same mesh is provably off screen.
   mesh_set_pose(&fan.mesh, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f);
-  EXPECT_FALSE(draws_something(&fan.mesh));
-  EXPECT_TRUE(mesh_outside_view(&fan.mesh, &bounds));
+  EXPECT_TRUE(!draws_something(&fan.mesh) && mesh_outside_view(&fan.mesh, &bounds));
   Mesh empty = {};
   EXPECT_FALSE(mesh_bounds(&empty, &bounds));  // no vertices, no box
 }

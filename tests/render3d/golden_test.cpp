@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "display/png_write.h"
@@ -86,8 +87,7 @@ bool read_png(const char* path, std::vector<Pixel>* pixels, int* w, int* h) {
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_file(&image, path)) return false;
   image.format = PNG_FORMAT_RGBA;
-  *w = static_cast<int>(image.width);
-  *h = static_cast<int>(image.height);
+  std::tie(*w, *h) = std::tuple(static_cast<int>(image.width), static_cast<int>(image.height));
   pixels->resize(image.width * image.height);
   return png_image_finish_read(&image, nullptr, pixels->data(), 0, nullptr) != 0;
 }
@@ -103,8 +103,7 @@ TEST(Golden, TorusThroughEveryFiller) {
   std::vector<Pixel> golden;
   int w = 0, h = 0;
   ASSERT_TRUE(read_png(GOLDEN, &golden, &w, &h)) << "missing " << GOLDEN << " (run from the repository root)";
-  ASSERT_EQ(w, 3 * FRAME_W);
-  ASSERT_EQ(h, 4 * FRAME_H);
+  ASSERT_EQ(std::tuple(w, h), std::tuple(3 * FRAME_W, 4 * FRAME_H));
   size_t differ = 0;
   for (size_t i = 0; i < sheet.size(); ++i) differ += sheet[i] != golden[i];
   if (differ) png_write_rgba("render3d_fillers.actual.png", w, h, sheet.data());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "render3d/camera.h"
 #include "render3d/span_fill_avx2.h"
@@ -45,9 +46,8 @@ TEST(SpanFillAvx2, MatchesThePlainLoops) {
     span.texels = texels;
     Pixel dest[2][ROW];
     int32_t depth[2][ROW];
-    for (int i = 0; i < ROW; ++i) {
+    for (int i = 0; i < ROW; ++i) {  // depths near the span's, with ties
       dest[0][i] = dest[1][i] = static_cast<Pixel>(rng());
-      // Depths near the span's, with ties.
       depth[0][i] = depth[1][i] = static_cast<int32_t>(rng() % 6000);
     }
     const int start = static_cast<int>(rng() % (ROW - span.count + 1));
@@ -58,10 +58,8 @@ TEST(SpanFillAvx2, MatchesThePlainLoops) {
       reached[k] = k == 0 ? fill_plain(filler, &span) : fill_avx2(filler, &span);
     }
     ASSERT_EQ(reached[0], reached[1]) << trial;
-    for (int i = 0; i < ROW; ++i) {
-      ASSERT_EQ(dest[0][i], dest[1][i]) << trial << " pixel " << i;
-      ASSERT_EQ(depth[0][i], depth[1][i]) << trial << " pixel " << i;
-    }
+    for (int i = 0; i < ROW; ++i)
+      ASSERT_EQ(std::tuple(dest[0][i], depth[0][i]), std::tuple(dest[1][i], depth[1][i])) << trial << " pixel " << i;
   }
   camera.near = saved_near;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "render3d/camera.h"
@@ -38,13 +39,10 @@ TEST(Transform, ProjectedPositionsDepthsAndClipCodes) {
                 at(0, 0, 5), at(0, 0, 0)});
   mesh_transform(&pm.mesh);
   const MeshVertex* v = pm.vertices;
-  EXPECT_EQ(pm.mesh.transformed, 1);
-  // (135, 75) in pixels.
-  EXPECT_EQ(std::tuple(v[0].tx, v[0].ty, v[0].tw, v[0].behind, v[0].outcode & 0xFF),
-            std::tuple(552960, 307200, FIX_ONE, 0, 0));
-  EXPECT_EQ(v[1].tz, 1040187392);  // z_ndc 4096 at the near distance
-  EXPECT_EQ(v[2].tz, 1100693504);  // z_ndc -3290
-  EXPECT_EQ(v[3].tx, 120 * FIX_ONE);
+  // (135, 75) in pixels; depth z_ndc 4096 at the near distance and -3290 at 100.
+  EXPECT_EQ(std::tuple(pm.mesh.transformed, v[0].tx, v[0].ty, v[0].tw, v[0].behind, v[0].outcode & 0xFF),
+            std::tuple(1, 552960, 307200, FIX_ONE, 0, 0));
+  EXPECT_EQ(std::tuple(v[1].tz, v[2].tz, v[3].tx), std::tuple(1040187392, 1100693504, 120 * FIX_ONE));
   EXPECT_NEAR(v[3].ty / 4096.0, 60.0, 0.5);  // above the centre
   EXPECT_EQ(std::tuple(v[4].behind, v[4].outcode & 0xFF), std::tuple(-1, OUTCODE_FAR));
   EXPECT_EQ(std::tuple(v[5].behind, v[5].outcode & 0xFF), std::tuple(0, OUTCODE_NEAR));
@@ -64,9 +62,8 @@ TEST(Transform, NearEqualToFarIsRefused) {
   const FixMat4 before = camera.view_proj;
   const CameraParams flat = {5, 5, 5, 10, 10, 0, 30, 30, 100};
   cam_apply(&flat);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(camera.view_proj.m[i], before.m[i]);
-  EXPECT_EQ(camera.near, 10 * FIX_ONE);
-  EXPECT_EQ(camera.depth_range, 4990 * FIX_ONE);
+  EXPECT_TRUE(std::equal(before.m, before.m + 16, camera.view_proj.m));
+  EXPECT_EQ(std::tuple(camera.near, camera.depth_range), std::tuple(10 * FIX_ONE, 4990 * FIX_ONE));
   cam_set_lens(&camera, 7, 7, 1.0f);
   EXPECT_EQ(camera.far, 5000 * FIX_ONE);
 }

@@ -6,8 +6,7 @@
 #include <string>
 #include <tuple>
 
-#include <unistd.h>
-
+#include "support/files.h"
 #include "viewers/gml_reader.h"
 #include "viewers/viewer_keys.h"
 
@@ -28,13 +27,7 @@ std::string tokens_of(const std::string& text) {
   FILE* stream = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
   std::string out;
   char token[GML_TOKEN_SIZE];
-  for (;;) {
-    gml_next_token(stream, token);
-    if (token[0] == '\0') break;
-    out += '[';
-    out += token;
-    out += ']';
-  }
+  for (gml_next_token(stream, token); token[0] != '\0'; gml_next_token(stream, token)) out += std::string("[") + token + "]";
   fclose(stream);
   return out;
 }
@@ -45,24 +38,18 @@ TEST(GmlTokens, SplitAtBlanksAndTagsAndLowercase) {
   EXPECT_EQ(tokens_of("<X>0.5</X>"), "[<x>][0.5][</x>]");
   EXPECT_EQ(tokens_of("  <gml spec=\"a\">"), "[<gml][spec=\"a\">]");
   // A carriage return is not a blank: it stays in the token it touches.
-  EXPECT_EQ(tokens_of("<pt>\r\n<x>1</x>"), "[<pt>][\r][<x>][1][</x>]");
-  EXPECT_EQ(tokens_of("a\tb c"), "[a][b][c]");
+  EXPECT_EQ(tokens_of("<pt>\r\n<x>1</x>\tb"), "[<pt>][\r][<x>][1][</x>][b]");
   // Long tokens are cut, the rest of them consumed.
   EXPECT_EQ(tokens_of(std::string(200, 'A') + " <x>"),
             "[" + std::string(GML_TOKEN_SIZE - 1, 'a') + "][<x>]");
 }
 
 TEST(GmlAttributes, QuotedUnquotedAndCut) {
-  auto d = read_text("<gml spec='kolv 1.0\" x=\"y\">");
-  EXPECT_STREQ(d->spec, "kolv 1.0");
-  // An unquoted value drops its first character and leaves spec empty.
-  d = read_text("<gml spec=abc>");
-  EXPECT_STREQ(d->spec, "");
-  d = read_text("<gml spec=\"" + std::string(100, 'v') + "\">");
-  EXPECT_EQ(std::strlen(d->spec), static_cast<size_t>(GML_SPEC_SIZE - 1));
-  // The name match is case-exact.
-  d = read_text("<gml SPEC=\"no\">");
-  EXPECT_STREQ(d->spec, "");
+  EXPECT_STREQ(read_text("<gml spec='kolv 1.0\" x=\"y\">")->spec, "kolv 1.0");
+  // An unquoted value drops its first character and leaves spec empty; the name match is case-exact.
+  EXPECT_STREQ(read_text("<gml spec=abc>")->spec, "");
+  EXPECT_STREQ(read_text("<gml SPEC=\"no\">")->spec, "");
+  EXPECT_EQ(std::strlen(read_text("<gml spec=\"" + std::string(100, 'v') + "\">")->spec), size_t{GML_SPEC_SIZE - 1});
 }
 
 TEST(GmlReader, ReadsAWellFormedDrawingInEitherCase) {
@@ -109,12 +96,10 @@ TEST(GmlReader, ValuesCommentsAndStrayTags) {
   };
   for (const Case& c : cases) {
     auto d = read_text(c.text);
-    EXPECT_EQ(d->stroke_count, c.strokes) << c.text;
-    EXPECT_EQ(d->strokes[0].point_count, c.points) << c.text;
-    EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], c.x) << c.text;
     // Points that never get a z or time keep the zeroed record's values.
-    EXPECT_EQ(d->strokes[0].points[0][2], 0.0f) << c.text;
-    EXPECT_EQ(d->strokes[0].times[0], 0.0f) << c.text;
+    EXPECT_EQ(std::tuple(d->stroke_count, d->strokes[0].point_count, d->strokes[0].points[0][2], d->strokes[0].times[0]),
+              std::tuple(c.strokes, c.points, 0.0f, 0.0f)) << c.text;
+    EXPECT_FLOAT_EQ(d->strokes[0].points[0][0], c.x) << c.text;
   }
   EXPECT_FLOAT_EQ(read_text("<stroke><pt><y>+.5</y></pt></stroke>")->strokes[0].points[0][1], 0.5f);
   // The open point's value is stored all the same.
@@ -131,11 +116,10 @@ TEST(GmlReader, SurplusStrokesAndPointsAreIgnored) {
     many += "</stroke>";
   }
   auto d = read_text(many);
-  EXPECT_EQ(d->stroke_count, GML_MAX_STROKES);
-  EXPECT_EQ(d->strokes[0].point_count, GML_MAX_POINTS);
-  EXPECT_FLOAT_EQ(d->strokes[0].times[GML_MAX_POINTS - 1], GML_MAX_POINTS - 1.0f);
-  // The surplus strokes did not overwrite the last one kept.
-  EXPECT_FLOAT_EQ(d->strokes[GML_MAX_STROKES - 1].points[0][0], GML_MAX_STROKES - 1.0f);
+  // The surplus did not overwrite the last point or stroke kept.
+  EXPECT_EQ(std::tuple(d->stroke_count, d->strokes[0].point_count, d->strokes[0].times[GML_MAX_POINTS - 1],
+                       d->strokes[GML_MAX_STROKES - 1].points[0][0]),
+            std::tuple(GML_MAX_STROKES, GML_MAX_POINTS, GML_MAX_POINTS - 1.0f, GML_MAX_STROKES - 1.0f));
 }
 
 TEST(GmlReader, DeepNestingDoesNotExhaustTheStack) {
@@ -147,18 +131,12 @@ TEST(GmlReader, DeepNestingDoesNotExhaustTheStack) {
 }
 
 TEST(GmlReader, LoadsFilesAndReportsMissingOnes) {
-  char path[] = "/tmp/gml_reader_testXXXXXX";
-  int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  const char text[] = "<gml spec=\"t\">\r\n<stroke>\r\n<pt><y>0.25</y></pt>\r\n</stroke></gml>";
-  ASSERT_EQ(write(fd, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
-  close(fd);
+  const std::string path = testing::TempDir() + "gml_reader_test.gml";
+  ASSERT_TRUE(write_file(path, std::string("<gml spec=\"t\">\r\n<stroke>\r\n<pt><y>0.25</y></pt>\r\n</stroke></gml>")));
   auto d = read_text("");
-  gml_load(path, d.get());
-  unlink(path);
-  EXPECT_STREQ(d->spec, "t");
-  ASSERT_EQ(d->stroke_count, 1);
-  EXPECT_FLOAT_EQ(d->strokes[0].points[0][1], 0.25f);
+  gml_load(path.c_str(), d.get());
+  std::remove(path.c_str());
+  EXPECT_EQ(std::tuple(std::string(d->spec), d->stroke_count, d->strokes[0].points[0][1]), std::tuple("t", 1, 0.25f));
 
   viewer_headless = true;  // no key to wait for
   testing::internal::CaptureStdout();
