@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -48,11 +49,7 @@ TEST(Blit, Clipping) {
 // odd pixels at a clipped row's end, against the per-channel formula.
 TEST(Blit, EveryPixelMatchesTheChannelFormula) {
   Picture pic(7, FRAME_H, 0);
-  uint32_t seed = 12345;
-  auto next = [&seed] {
-    seed = seed * 1664525u + 1013904223u;
-    return seed;
-  };
+  std::mt19937 next(12345);
   for (int x0 : {0, 3, -2, 236}) {
     for (Pixel& p : pic.pixels) {
       const uint32_t r = next();

@@ -65,22 +65,19 @@ TEST_F(Draw, PointsAndLinesOffTheFrameChangeNothing) {
 
 TEST_F(Draw, BrushDiscShapes) {
   // Size -> side of the square around the centre, and whether its corners are cut.
-  struct Shape {
-    int size, side;
-    bool corners;
-  };
-  for (const Shape& s : {Shape{2, 1, true}, Shape{3, 1, true}, Shape{4, 3, true}, Shape{5, 3, true},
-                         Shape{6, 5, true}, Shape{7, 5, true}, Shape{8, 7, false}, Shape{9, 7, false}}) {
+  const std::tuple<int, int, bool> shapes[] = {{2, 1, true}, {3, 1, true}, {4, 3, true}, {5, 3, true},
+                                               {6, 5, true}, {7, 5, true}, {8, 7, false}, {9, 7, false}};
+  for (const auto& [size, side, corners] : shapes) {
     draw_clear(0);
-    draw_set_brush(s.size);
+    draw_set_brush(size);
     ASSERT_EQ(plot_op, &draw_plot_disc);
     draw_plot_disc(100, 70, 9);
-    const int half = s.side / 2;
+    const int half = side / 2;
     for (int dy = -5; dy <= 5; ++dy) {
       for (int dx = -5; dx <= 5; ++dx) {
         const bool corner = std::abs(dx) == half && std::abs(dy) == half && half > 0;
-        const bool inside = std::abs(dx) <= half && std::abs(dy) <= half && (s.corners || !corner);
-        EXPECT_EQ(at(100 + dx, 70 + dy), inside ? 9u : 0u) << s.size << " " << dx << "," << dy;
+        const bool inside = std::abs(dx) <= half && std::abs(dy) <= half && (corners || !corner);
+        EXPECT_EQ(at(100 + dx, 70 + dy), inside ? 9u : 0u) << size << " " << dx << "," << dy;
       }
     }
   }

@@ -71,8 +71,7 @@ TEST(Tear, NoEventsIsIdentityAndJumpsShiftRows) {
   rand_seed(3);
   int32_t pos = 0;
   for (int y = 0; y < 3; ++y) {
-    rand_next();  // settle test
-    rand_next();  // jump test
+    rand_next(), rand_next();  // the settle and jump tests
     pos += rand_next() % 16 - 7;
     const int32_t src = std::clamp(pos, 0, FRAME_PIXELS - 1);
     EXPECT_EQ(f[y * FRAME_W], before[src]) << y;
