@@ -13,8 +13,7 @@
 #include "support/files.h"
 
 namespace {
-// Per process, since the test runner runs several of these programs at
-// once, and removed when the program ends.
+// Per process (the runner runs several test programs at once), removed at exit.
 struct TempFile {
   std::string path;
   TempFile(const char* name, void (*write)(const std::string&))
@@ -47,7 +46,6 @@ void write_four_order_mod(const std::string& p) {
   size_t s = 20;  // sample 1: a looping square wave at full volume
   put16be(b, s + 22, sample_len / 2);
   b[s + 25] = 64;
-  put16be(b, s + 26, 0);
   put16be(b, s + 28, sample_len / 2);
   for (int i = 1; i < 31; i++) put16be(b, 20 + i * 30 + 28, 1);  // unused samples: no loop
   b[950] = orders;
