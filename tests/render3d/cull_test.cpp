@@ -43,12 +43,9 @@ struct TestMesh {
     faces.push_back({a, c, b, 0, 0, 0, 0, 0});
   }
   void finish() {
-    mesh.vertex_count = static_cast<int32_t>(vertices.size());
-    mesh.face_count = static_cast<int32_t>(faces.size());
-    mesh.frame_count = 1;
-    mesh.vertices = vertices.data();
-    mesh.faces = faces.data();
-    mesh.texture = SLOT;
+    std::tie(mesh.vertex_count, mesh.face_count, mesh.frame_count, mesh.texture) =
+        std::tuple(static_cast<int32_t>(vertices.size()), static_cast<int32_t>(faces.size()), 1, SLOT);
+    std::tie(mesh.vertices, mesh.faces) = std::tuple(vertices.data(), faces.data());
     ASSERT_TRUE(mesh_build_edges(&mesh));
   }
 };

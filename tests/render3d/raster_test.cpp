@@ -38,13 +38,9 @@ struct ScreenMesh {
           std::tuple(static_cast<Fixed>(p[0] * 4096), static_cast<Fixed>(p[1] * 4096), z, FIX_ONE);
     }
     for (const auto& t : tris) faces.push_back({t[0], t[1], t[2], 0, 0, 0, 0, 0});
-    mesh.vertex_count = static_cast<int32_t>(vertices.size());
-    mesh.face_count = static_cast<int32_t>(faces.size());
-    mesh.frame_count = 1;
-    mesh.vertices = vertices.data();
-    mesh.faces = faces.data();
-    mesh.texture = SLOT;
-    mesh.transformed = 1;
+    std::tie(mesh.vertex_count, mesh.face_count, mesh.frame_count, mesh.texture, mesh.transformed) =
+        std::tuple(static_cast<int32_t>(vertices.size()), static_cast<int32_t>(faces.size()), 1, SLOT, 1);
+    std::tie(mesh.vertices, mesh.faces) = std::tuple(vertices.data(), faces.data());
     mesh_build_edges(&mesh);
   }
   ~ScreenMesh() { std::free(mesh.edges); }
