@@ -24,7 +24,7 @@ void fx_depth_shade(Pixel* buffer, const int32_t* depth, int32_t depth_far, int3
   const float k = (strength * 256.0f) / (static_cast<float>(depth_far - depth_near) / 4096.0f);
   for (int i = 0; i < FRAME_PIXELS; ++i) blurred[i] = depth[i] >> 7;
   // The last column and row are left out of the blur.
-  fx_blur_int(blurred, 0, 0, FRAME_W - 1, FRAME_H - 1, static_cast<uint8_t>(trunc_i32(radius)));
+  fx_blur_int(blurred, 0, 0, FRAME_W - 1, FRAME_H - 1, static_cast<uint8_t>(trunc_to_i32(radius)));
   const Floats4 zero = {}, one = zero + 1.0f;
   for (int i = 0; i < FRAME_PIXELS; i += 4) {
     Ints4 d, b, p;

@@ -28,7 +28,7 @@ void fx_levels(Pixel* buffer, int16_t x0, int16_t y0, int16_t x1, int16_t y1, in
   // The result depends on the byte alone: one table per call.
   uint32_t table[256];
   for (int c = 0; c < 256; ++c) {
-    const int16_t v = static_cast<int16_t>(trunc_i32(static_cast<float>(c) * scale - low));
+    const int16_t v = static_cast<int16_t>(trunc_to_i32(static_cast<float>(c) * scale - low));
     table[c] = fx_clamp_byte(v);
   }
   for (int y = reg.y0; y < reg.y1; ++y) {

@@ -46,7 +46,7 @@ void fx_lens(Pixel* buffer, float a, float b, float c) {
     for (int k = 0; k <= 16; ++k) {
       const float m = k < 16 ? lens_table.magnification[k] : 1.0f;
       const float su = static_cast<float>(u * (static_cast<double>(a) * m + 1.0 - a));
-      src_x[k][x] = static_cast<int16_t>(clamp(trunc_i32(su * 120.0 + 120.0), 0, FRAME_W - 1));
+      src_x[k][x] = static_cast<int16_t>(clamp(trunc_to_i32(su * 120.0 + 120.0), 0, FRAME_W - 1));
     }
   }
   for (int y = 0; y < FRAME_H; ++y) {
@@ -55,13 +55,13 @@ void fx_lens(Pixel* buffer, float a, float b, float c) {
     for (int k = 0; k <= 16; ++k) {
       const float m = k < 16 ? lens_table.magnification[k] : 1.0f;
       const float sv = static_cast<float>(v * (static_cast<double>(b) * m + 1.0 - b));
-      src_y[k][y] = static_cast<int16_t>(clamp(trunc_i32(sv * 120.0 + 75.0), 0, FRAME_H - 1));
+      src_y[k][y] = static_cast<int16_t>(clamp(trunc_to_i32(sv * 120.0 + 75.0), 0, FRAME_H - 1));
     }
   }
   for (int y = 0; y < FRAME_H; ++y) {
     for (int x = 0; x < FRAME_W; ++x) {
       // n = trunc((u^2 + v^2) * 256); d = int_sqrt(n) / 16 is below 1 only for n < 256.
-      const int32_t n = trunc_i32(static_cast<float>(u_sq[x] + v_sq[y]) * 256.0f);
+      const int32_t n = trunc_to_i32(static_cast<float>(u_sq[x] + v_sq[y]) * 256.0f);
       const int k = n >= 256 ? 16 : (n < 0 ? 0 : lens_table.sqrt_step[n]);
       scratch[y * FRAME_W + x] = buf[src_y[k][y] * FRAME_W + src_x[k][x]];
     }
@@ -80,7 +80,7 @@ void fx_tear(Pixel* buffer, float jump_scale, float settle_scale, int32_t jump_c
   for (int y = 0; y < FRAME_H; ++y) {
     if (rand_next() % settle_chance == 0) {
       const int32_t t = rand_next() % 16 - 7;
-      int32_t n = trunc_i32(static_cast<float>(t) * settle_scale);
+      int32_t n = trunc_to_i32(static_cast<float>(t) * settle_scale);
       if (cur != 0) {
         if (cur < 0 && n < cur) n = cur;
         if (cur > 0 && n > cur) n = cur;
@@ -90,7 +90,7 @@ void fx_tear(Pixel* buffer, float jump_scale, float settle_scale, int32_t jump_c
     }
     if (rand_next() % jump_chance == 0) {
       const int32_t t = rand_next() % 16 - 7;
-      cur = trunc_i32(static_cast<float>(t) * jump_scale);
+      cur = trunc_to_i32(static_cast<float>(t) * jump_scale);
       pos += cur;
     }
     if (pos >= FRAME_PIXELS) pos = FRAME_PIXELS - 1;

@@ -50,8 +50,8 @@ void cam_build_matrices(Camera* cam) {
 }
 
 void cam_apply(const CameraParams* params) {
-  const int32_t near = trunc_i32(params->near);
-  const int32_t far = trunc_i32(params->far);
+  const int32_t near = trunc_to_i32(params->near);
+  const int32_t far = trunc_to_i32(params->far);
   if (fix_from_int(far - near) == 0) return;
   cam_set_pose(params->x, params->y, params->z, params->yaw, params->pitch, params->roll);
   cam_set_lens(&camera, near, far, params->zoom);

@@ -14,5 +14,5 @@ int32_t int_sqrt(int32_t n) {
 }
 
 float float_sqrt_coarse(float x) {
-  return static_cast<float>(int_sqrt(trunc_i32(x * 256.0f))) * 0.0625f;
+  return static_cast<float>(int_sqrt(trunc_to_i32(x * 256.0f))) * 0.0625f;
 }

@@ -3,21 +3,14 @@
 // All arithmetic wraps; nothing saturates.
 #include <cstdint>
 
+#include "common/numeric.h"
+
 using Fixed = int32_t;
 
 constexpr Fixed FIX_ONE = 4096;
 
-// Float or double to int32 truncating toward zero. Values that do not fit
-// (and NaN) give INT32_MIN, as the x86 conversion instruction does, so odd
-// input data stays defined behaviour.
-inline int32_t trunc_i32(double value) {
-  // Written as a range test that NaN fails, so the cast is always defined.
-  if (!(value > -2147483649.0 && value < 2147483648.0)) return INT32_MIN;
-  return static_cast<int32_t>(value);
-}
-
 // f * 4096, truncated toward zero.
-inline Fixed fix_from_float(float f) { return trunc_i32(f * 4096.0f); }
+inline Fixed fix_from_float(float f) { return trunc_to_i32(f * 4096.0f); }
 // a / 4096.
 inline float fix_to_float(Fixed a) { return static_cast<float>(a * (1.0 / 4096.0)); }
 // n << 12, wrapping.
@@ -39,7 +32,7 @@ inline Fixed fix_div(Fixed a, Fixed b) {
 }
 
 // n * f truncated toward zero; turns a float texture coordinate into 1/32768 units.
-inline int32_t fix_int_times_float(int32_t n, float f) { return trunc_i32(static_cast<float>(n) * f); }
+inline int32_t fix_int_times_float(int32_t n, float f) { return trunc_to_i32(static_cast<float>(n) * f); }
 
 // floor(sqrt(n)) for n >= 0, 0 for negative n; bit by bit, no division.
 int32_t int_sqrt(int32_t n);

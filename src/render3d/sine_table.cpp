@@ -48,8 +48,8 @@ constexpr float TABLE_STEPS_PER_RADIAN = 40.743664f;  // 256 / 2 pi
 // these values.
 float lut_lookup(float a, int32_t i0, int32_t i1) {
   float b = a;
-  if (!(a >= 0.0f)) b = a - static_cast<float>(trunc_i32(a) - 2);
-  const float f = b - static_cast<float>(trunc_i32(b));
+  if (!(a >= 0.0f)) b = a - static_cast<float>(trunc_to_i32(a) - 2);
+  const float f = b - static_cast<float>(trunc_to_i32(b));
   return SINE_TABLE[i0 & 255] * (1.0f - f) + f * SINE_TABLE[i1 & 255];
 }
 
@@ -57,10 +57,10 @@ float lut_lookup(float a, int32_t i0, int32_t i1) {
 
 float lut_sin(float x) {
   const float a = x * TABLE_STEPS_PER_RADIAN;
-  return lut_lookup(a, trunc_i32(a), trunc_i32(a + 1.0f));
+  return lut_lookup(a, trunc_to_i32(a), trunc_to_i32(a + 1.0f));
 }
 
 float lut_cos(float x) {
   const float a = x * TABLE_STEPS_PER_RADIAN;
-  return lut_lookup(a, trunc_i32(a + 64.0f), trunc_i32(a + 65.0f));
+  return lut_lookup(a, trunc_to_i32(a + 64.0f), trunc_to_i32(a + 65.0f));
 }

@@ -29,7 +29,7 @@ TEST(FixedMath, RoundingOfMulDivAndConversions) {
 }
 
 TEST(FixedMath, OutOfRangeFloatsStayDefined) {
-  EXPECT_EQ(std::tuple(fix_from_float(1e30f), fix_from_float(NAN), trunc_i32(-2147483648.0), trunc_i32(2147483647.9)),
+  EXPECT_EQ(std::tuple(fix_from_float(1e30f), fix_from_float(NAN), trunc_to_i32(-2147483648.0), trunc_to_i32(2147483647.9)),
             std::tuple(INT32_MIN, INT32_MIN, INT32_MIN, INT32_MAX));
 }
 
