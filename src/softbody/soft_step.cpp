@@ -2,6 +2,7 @@
 
 #include "render3d/mat.h"
 #include "softbody/softbody.h"
+#include "softbody/spring_forces.h"
 
 namespace {
 
@@ -27,27 +28,16 @@ Vec3f transform_point(Vec3f p, const Mat4f* q) {
           p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14]};
 }
 
+// Last spring first, as the sum into each particle has always run.
 bool accumulate_spring_forces(SoftBody* body) {
-  bool fault = false;
+  const SpringForces forces = {body->spring_force, body->spring_force + body->spring_count,
+                               body->spring_force + 2 * body->spring_count};
+  const bool fault = spring_forces(body, forces);
   for (int32_t s = body->spring_count - 1; s >= 0; --s) {
     const SoftSpring& spring = body->springs[s];
+    const Vec3f f = {forces.x[s], forces.y[s], forces.z[s]};
     SoftParticle& a = body->particles[spring.a];
     SoftParticle& b = body->particles[spring.b];
-    Vec3f d;
-    vec3f_sub(&d, a.pos, b.pos);
-    const float length = vec3f_length(d);
-    Vec3f f = {0.0f, 0.0f, 0.0f};
-    if (length != 0.0f) {
-      Vec3f stretch;
-      vec3f_scale(&stretch, d, 1.0f / length);
-      vec3f_scale(&stretch, stretch, -(length - spring.rest) * spring.stiffness);
-      vec3f_add(&f, f, stretch);
-    }
-    Vec3f relative;
-    vec3f_sub(&relative, a.vel, b.vel);
-    vec3f_scale(&relative, relative, -spring.damping);
-    vec3f_add(&f, f, relative);
-    fault |= oversized(f);
     vec3f_add(&a.force, a.force, f);
     vec3f_sub(&b.force, b.force, f);
   }
