@@ -1,10 +1,13 @@
 // Box blur of signed 32-bit values with running window sums, as the byte
 // blur does it.
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
 #include "image/effects.h"
 #include "image/effects_region.h"
+#include "image/effects_simd.h"
 
 namespace {
 
@@ -43,12 +46,7 @@ inline void add_values_to_columns(const int32_t* row, int w, double sign) {
   for (int x = 0; x < w; ++x) column_sums[x] += sign * static_cast<double>(row[x]);
 }
 
-}  // namespace
-
-void fx_blur_int(int32_t* values, int16_t x0, int16_t y0, int16_t x1, int16_t y1, uint8_t radius) {
-  const FxRegion reg = fx_clamp_region(x0, y0, x1, y1);
-  if (radius == 0 || reg.empty()) return;
-  const int r = radius;
+void blur_doubles(int32_t* values, const FxRegion& reg, int r) {
   const int w = reg.x1 - reg.x0;
   const int h = reg.y1 - reg.y0;
   for (int i = 0; i < w; ++i) line_counts[i] = fx_window_count(i, w, r);
@@ -79,5 +77,138 @@ void fx_blur_int(int32_t* values, int16_t x0, int16_t y0, int16_t x1, int16_t y1
     store_means(values + (reg.y0 + j) * FRAME_W + reg.x0, column_sums, column_counts, w);
     if (j + 1 + r < h) add_values_to_columns(scratch_values + (j + 1 + r) * FRAME_W, w, 1.0);
     if (j - r >= 0) add_values_to_columns(scratch_values + (j - r) * FRAME_W, w, -1.0);
+  }
+}
+
+// When every window sum fits in int32 (the depth blur's do by far), eight
+// sums at a time in int32 lanes, divided exactly by multiplying: for
+// 0 <= n < 2^31 and 1 <= d <= 256, n / d is (n * m) >> (31 + l) with
+// l = ceil(log2 d) and m = ceil(2^(31 + l) / d) < 2^32; m * d overshoots
+// 2^(31 + l) by less than 2^l, too little to reach the next integer.
+struct Divider {
+  uint32_t m, shift;
+};
+
+Divider divider(int d) {
+  int l = 0;
+  while ((1 << l) < d) ++l;
+  return {static_cast<uint32_t>(((uint64_t{1} << (31 + l)) + d - 1) / d), static_cast<uint32_t>(31 + l)};
+}
+
+// Prefix sums of one line, clamped: index k holds the sum of its first
+// k - r values (0 before the line, the total after it), so a window's sum is
+// line_prefix[x + 2r + 1] - line_prefix[x] even where the line's edge cuts it.
+uint32_t line_prefix[FRAME_W + 2 * 255 + 8];
+alignas(32) uint32_t line_m[FRAME_W];
+alignas(32) uint32_t line_shift[FRAME_W];
+alignas(32) int32_t column_ints[FRAME_W];
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+// trunc(n / d) per lane, |n| < 2^31, from each lane's m and shift.
+FX_AVX2 inline __m256i divide8(__m256i n, __m256i m, __m256i shift) {
+  const __m256i a = _mm256_abs_epi32(n);
+  const __m256i low = _mm256_set1_epi64x(0xFFFFFFFF);
+  const __m256i even = _mm256_srlv_epi64(_mm256_mul_epu32(a, m), _mm256_and_si256(shift, low));
+  const __m256i odd = _mm256_srlv_epi64(_mm256_mul_epu32(_mm256_srli_epi64(a, 32), _mm256_srli_epi64(m, 32)),
+                                        _mm256_srli_epi64(shift, 32));
+  return _mm256_sign_epi32(_mm256_or_si256(even, _mm256_slli_epi64(odd, 32)), n);
+}
+
+FX_AVX2 inline __m256i load8(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+
+FX_AVX2 bool sums_fit_int32(const int32_t* values, const FxRegion& reg, int r) {
+  const int w = reg.x1 - reg.x0;
+  __m256i lo = _mm256_setzero_si256(), hi = lo;
+  int32_t lo1 = 0, hi1 = 0;
+  for (int y = reg.y0; y < reg.y1; ++y) {
+    const int32_t* row = values + y * FRAME_W + reg.x0;
+    int x = 0;
+    for (; x + 8 <= w; x += 8) {
+      lo = _mm256_min_epi32(lo, load8(row + x));
+      hi = _mm256_max_epi32(hi, load8(row + x));
+    }
+    for (; x < w; ++x) lo1 = std::min(lo1, row[x]), hi1 = std::max(hi1, row[x]);
+  }
+  alignas(32) int32_t lanes[2][8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[0]), lo);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[1]), hi);
+  for (int k = 0; k < 8; ++k) lo1 = std::min(lo1, lanes[0][k]), hi1 = std::max(hi1, lanes[1][k]);
+  const int64_t bound = std::max(-int64_t{lo1}, int64_t{hi1});
+  const int64_t count = std::min(2 * r + 1, std::max(w, reg.y1 - reg.y0));
+  return bound * count <= INT32_MAX;
+}
+
+// Horizontal pass into scratch_values, whole vectors (rows are FRAME_W long,
+// a multiple of 8, so the lanes past w stay inside the row).
+FX_AVX2 void blur_rows_avx2(const int32_t* values, const FxRegion& reg, int r) {
+  const int w = reg.x1 - reg.x0;
+  for (int i = 0; i < w; ++i) {
+    const Divider d = divider(fx_window_count(i, w, r));
+    line_m[i] = d.m;
+    line_shift[i] = d.shift;
+  }
+  std::fill(line_prefix, line_prefix + r + 1, 0u);
+  for (int y = reg.y0; y < reg.y1; ++y) {
+    const int32_t* row = values + y * FRAME_W + reg.x0;
+    uint32_t total = 0;
+    for (int i = 0; i < w; ++i) line_prefix[r + 1 + i] = total += static_cast<uint32_t>(row[i]);
+    std::fill(line_prefix + r + 1 + w, line_prefix + w + 2 * r + 8, total);
+    int32_t* out = scratch_values + (y - reg.y0) * FRAME_W;
+    for (int x = 0; x < w; x += 8) {
+      const __m256i sums = _mm256_sub_epi32(load8(line_prefix + x + 2 * r + 1), load8(line_prefix + x));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), divide8(sums, load8(line_m + x), load8(line_shift + x)));
+    }
+  }
+}
+
+FX_AVX2 void add_rows_avx2(const int32_t* add, const int32_t* remove, int w) {
+  for (int x = 0; x < w; x += 8) {
+    __m256i* s = reinterpret_cast<__m256i*>(column_ints + x);
+    __m256i v = _mm256_load_si256(s);
+    if (add) v = _mm256_add_epi32(v, load8(add + x));
+    if (remove) v = _mm256_sub_epi32(v, load8(remove + x));
+    _mm256_store_si256(s, v);
+  }
+}
+
+// Vertical pass from scratch_values back into the region.
+FX_AVX2 void blur_columns_avx2(int32_t* values, const FxRegion& reg, int r) {
+  const int w = reg.x1 - reg.x0;
+  const int h = reg.y1 - reg.y0;
+  std::fill(column_ints, column_ints + FRAME_W, 0);
+  for (int j = 0; j <= r && j < h; ++j) add_rows_avx2(scratch_values + j * FRAME_W, nullptr, w);
+  const __m256i lane_index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  for (int j = 0; j < h; ++j) {
+    const Divider d = divider(fx_window_count(j, h, r));
+    const __m256i m = _mm256_set1_epi32(static_cast<int32_t>(d.m));
+    const __m256i shift = _mm256_set1_epi32(static_cast<int32_t>(d.shift));
+    int32_t* out = values + (reg.y0 + j) * FRAME_W + reg.x0;
+    int x = 0;
+    for (; x + 8 <= w; x += 8) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), divide8(load8(column_ints + x), m, shift));
+    }
+    if (x < w) {
+      const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(w - x), lane_index);
+      _mm256_maskstore_epi32(out + x, inside, divide8(load8(column_ints + x), m, shift));
+    }
+    add_rows_avx2(j + 1 + r < h ? scratch_values + (j + 1 + r) * FRAME_W : nullptr,
+                  j - r >= 0 ? scratch_values + (j - r) * FRAME_W : nullptr, w);
+  }
+}
+
+#pragma GCC diagnostic pop
+
+}  // namespace
+
+void fx_blur_int(int32_t* values, int16_t x0, int16_t y0, int16_t x1, int16_t y1, uint8_t radius) {
+  const FxRegion reg = fx_clamp_region(x0, y0, x1, y1);
+  if (radius == 0 || reg.empty()) return;
+  if (fx_use_avx2 && sums_fit_int32(values, reg, radius)) {
+    blur_rows_avx2(values, reg, radius);
+    blur_columns_avx2(values, reg, radius);
+  } else {
+    blur_doubles(values, reg, radius);
   }
 }

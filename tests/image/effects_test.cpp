@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
 #include "common/random.h"
 #include "image/effects.h"
+#include "image/effects_simd.h"
 #include "render3d/fixed_math.h"
 #include "render3d/raster.h"
 
@@ -114,6 +116,9 @@ std::vector<int32_t> plain_box(std::vector<int32_t> v, int x0, int y0, int x1, i
   return v;
 }
 
+// The loops this machine can run, plain first, so the default is left set.
+std::vector<bool> simd_modes() { return {false, __builtin_cpu_supports("avx2") != 0}; }
+
 std::vector<int32_t> plain_blur_int(const std::vector<int32_t>& v, int x0, int y0, int x1, int y1, int r) {
   return plain_box<int64_t>(v, x0, y0, x1, y1, r, [](int32_t mean, int32_t) { return mean; });
 }
@@ -141,10 +146,27 @@ TEST(Blur, FastPathsMatchThePlainDefinition) {
   rand_seed(11);
   std::vector<int32_t> values(FRAME_PIXELS);
   for (int32_t& v : values) v = (rand_next() << 17) ^ (rand_next() << 2) ^ rand_next();
-  for (int r : {1, 5, 16, 200}) {
-    std::vector<int32_t> fast = values;
-    fx_blur_int(fast.data(), 3, 0, 239, 149, static_cast<uint8_t>(r));
-    ASSERT_EQ(fast, plain_blur_int(values, 3, 0, 239, 149, r)) << "radius " << r;
+  for (bool avx2 : simd_modes()) {
+    fx_use_avx2 = avx2;
+    for (int r : {1, 5, 16, 200}) {
+      std::vector<int32_t> fast = values;
+      fx_blur_int(fast.data(), 3, 0, 239, 149, static_cast<uint8_t>(r));
+      ASSERT_EQ(fast, plain_blur_int(values, 3, 0, 239, 149, r)) << "radius " << r;
+    }
+    // Window sums that just fit in int32 (blocks of both extremes; the integer
+    // lanes) and just do not.
+    for (int r : {1, 16, 100}) {
+      for (int32_t bound : {INT32_MAX / (2 * r + 1), INT32_MAX / (2 * r + 1) + 1}) {
+        std::vector<int32_t> fitting(FRAME_PIXELS);
+        for (int i = 0; i < FRAME_PIXELS; ++i)
+          fitting[i] = i % FRAME_W < 100 ? (i < FRAME_PIXELS / 2 ? bound : -bound) : values[i] % bound;
+        for (const auto& [x0, y0, x1, y1] : {std::array{3, 0, 238, 149}, std::array{100, 3, 107, 144}}) {
+          std::vector<int32_t> fast = fitting;
+          fx_blur_int(fast.data(), x0, y0, x1, y1, static_cast<uint8_t>(r));
+          ASSERT_EQ(fast, plain_blur_int(fitting, x0, y0, x1, y1, r)) << "radius " << r << " avx2 " << avx2;
+        }
+      }
+    }
   }
   std::vector<Pixel> frame(FRAME_PIXELS);
   for (Pixel& p : frame) p = static_cast<Pixel>(rand_next()) << 17 ^ static_cast<Pixel>(rand_next()) << 3 ^ rand_next();
