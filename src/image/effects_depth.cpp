@@ -3,6 +3,7 @@
 
 #include "image/effects.h"
 #include "image/effects_region.h"
+#include "image/effects_simd.h"
 #include "render3d/fixed_math.h"
 #include "render3d/raster.h"
 
@@ -10,11 +11,39 @@ namespace {
 
 int32_t blurred[FRAME_PIXELS];
 
-// Four pixels at a time; each lane does the same single-precision steps, in
-// the same order, as one pixel would.
+// Four or eight pixels at a time; each lane does the same single-precision
+// steps, in the same order, as one pixel would.
 using Ints4 = int32_t __attribute__((vector_size(16)));
 using Floats4 = float __attribute__((vector_size(16)));
-static_assert(FRAME_PIXELS % 4 == 0);
+using Ints8 = int32_t __attribute__((vector_size(32)));
+using Floats8 = float __attribute__((vector_size(32)));
+static_assert(FRAME_PIXELS % 8 == 0);
+
+template <typename Ints, typename Floats>
+[[gnu::always_inline]] inline void shade(Pixel* buf, const int32_t* depth, float k) {
+  const Floats zero = {}, one = zero + 1.0f;
+  for (int i = 0; i < FRAME_PIXELS; i += sizeof(Ints) / sizeof(int32_t)) {
+    Ints d, b, p;
+    std::memcpy(&d, depth + i, sizeof d);
+    std::memcpy(&b, blurred + i, sizeof b);
+    std::memcpy(&p, buf + i, sizeof p);
+    Floats t = __builtin_convertvector((d >> 7) - b, Floats) / 4096.0f * k + 0.125f;
+    // Written so that NaN (a zero depth range) counts as 0.
+    t = t > zero ? (t < one ? t : one) : zero;
+    const Floats w = one - t;
+    Ints out = p & static_cast<int32_t>(0xFF000000u);
+    // byte x w lies in 0..255: a plain conversion truncates it.
+#pragma GCC unroll 3
+    for (int s = 0; s < 24; s += 8) {
+      out |= __builtin_convertvector(__builtin_convertvector((p >> s) & 0xFF, Floats) * w, Ints) << s;
+    }
+    // Pixels with nothing drawn keep their colour.
+    out = d == DEPTH_CLEAR ? p : out;
+    std::memcpy(buf + i, &out, sizeof out);
+  }
+}
+
+FX_AVX2 void shade_avx2(Pixel* buf, const int32_t* depth, float k) { shade<Ints8, Floats8>(buf, depth, k); }
 
 }  // namespace
 
@@ -25,23 +54,9 @@ void fx_depth_shade(Pixel* buffer, const int32_t* depth, int32_t depth_far, int3
   for (int i = 0; i < FRAME_PIXELS; ++i) blurred[i] = depth[i] >> 7;
   // The last column and row are left out of the blur.
   fx_blur_int(blurred, 0, 0, FRAME_W - 1, FRAME_H - 1, static_cast<uint8_t>(trunc_to_i32(radius)));
-  const Floats4 zero = {}, one = zero + 1.0f;
-  for (int i = 0; i < FRAME_PIXELS; i += 4) {
-    Ints4 d, b, p;
-    std::memcpy(&d, depth + i, sizeof d);
-    std::memcpy(&b, blurred + i, sizeof b);
-    std::memcpy(&p, buf + i, sizeof p);
-    Floats4 t = __builtin_convertvector((d >> 7) - b, Floats4) / 4096.0f * k + 0.125f;
-    // Written so that NaN (a zero depth range) counts as 0.
-    t = t > zero ? (t < one ? t : one) : zero;
-    const Floats4 w = one - t;
-    Ints4 out = p & static_cast<int32_t>(0xFF000000u);
-    // byte x w lies in 0..255: a plain conversion truncates it.
-    for (int s = 0; s < 24; s += 8) {
-      out |= __builtin_convertvector(__builtin_convertvector((p >> s) & 0xFF, Floats4) * w, Ints4) << s;
-    }
-    // Pixels with nothing drawn keep their colour.
-    out = d == DEPTH_CLEAR ? p : out;
-    std::memcpy(buf + i, &out, sizeof out);
+  if (fx_use_avx2) {
+    shade_avx2(buf, depth, k);
+  } else {
+    shade<Ints4, Floats4>(buf, depth, k);
   }
 }
