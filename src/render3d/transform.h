@@ -19,4 +19,13 @@ void mesh_transform_like(Mesh* mesh, const Mesh* shape);
 // u, v of the current frame from the view-space normals.
 void mesh_env_map(Mesh* mesh);
 // Writes the low byte of vertex->outcode from its normalised tx, ty, tz.
-void clip_outcode(MeshVertex* vertex);
+inline void clip_outcode(MeshVertex* vertex) {
+  int32_t code = 0;
+  if (vertex->tx < -FIX_ONE) code |= OUTCODE_LEFT;
+  if (vertex->tx > FIX_ONE) code |= OUTCODE_RIGHT;
+  if (vertex->ty < -FIX_ONE) code |= OUTCODE_BOTTOM;
+  if (vertex->ty > FIX_ONE) code |= OUTCODE_TOP;
+  if (vertex->tz < -FIX_ONE) code |= OUTCODE_FAR;
+  if (vertex->tz > FIX_ONE) code |= OUTCODE_NEAR;
+  vertex->outcode = (vertex->outcode & ~0xFF) | code;
+}

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <random>
 #include <tuple>
 
 #include "render3d/camera.h"
 #include "render3d/transform.h"
+#include "render3d/vertex_batch.h"
 
 namespace {
 
@@ -99,4 +102,37 @@ TEST(Transform, LikeAShapeEqualsAFullTransform) {
   copy.vertices[3].y -= 1;
   copy.mesh.vertex_count = 4;
   EXPECT_FALSE(mesh_same_positions(&shape.mesh, &copy.mesh));
+}
+
+// The eight-wide vertex work against the one-at-a-time definition, on random
+// records (two blocks and a remainder) with wrapping values, w of 0 and +-1.
+TEST(Transform, EightAtATimeMatchesOneAtATimeBitForBit) {
+  if (!__builtin_cpu_supports("avx2")) GTEST_SKIP();
+  std::mt19937 rng(5);
+  auto random_fields = [&rng](auto& record, int32_t range) {
+    for (int32_t& field : reinterpret_cast<int32_t(&)[sizeof record / 4]>(record))
+      field = static_cast<int32_t>(rng() % (2u * range + 1)) - range;
+  };
+  FixMat4 m, n;
+  random_fields(m, 1 << 17);
+  random_fields(n, 1 << 13);
+  // w = x: 0, +-1 and the extremes come from chosen x.
+  std::tie(m.m[3], m.m[7], m.m[11], m.m[15]) = std::tuple(FIX_ONE, 0, 0, 0);
+  MeshVertex plain[21], from[21];
+  for (MeshVertex& v : plain) random_fields(v, 1 << 24);
+  for (MeshVertex& v : from) random_fields(v, 1 << 30);
+  std::tie(plain[0].x, plain[3].x, plain[9].x, plain[12].x, plain[17].x) = std::tuple(0, 1, -1, INT32_MIN, INT32_MAX);
+  MeshVertex fast[21];
+  std::copy(plain, plain + 21, fast);
+  auto same = [&] { return std::memcmp(plain, fast, sizeof plain) == 0; };
+  transform_vertices_plain(plain, 21, m, n);
+  transform_vertices_avx2(fast, 21, m, n);
+  EXPECT_TRUE(same());
+  transform_like_plain(plain, from, 21, m);
+  transform_like_avx2(fast, from, 21, m);
+  EXPECT_TRUE(same());
+  for (MeshVertex* v : {plain, fast}) std::tie(v[5].vnx, v[6].vny) = std::tuple(INT32_MAX, INT32_MIN);
+  env_map_plain(plain, 21);
+  env_map_avx2(fast, 21);
+  EXPECT_TRUE(same());
 }
