@@ -98,7 +98,7 @@ Divider divider(int d) {
 // Prefix sums of one line, clamped: index k holds the sum of its first
 // k - r values (0 before the line, the total after it), so a window's sum is
 // line_prefix[x + 2r + 1] - line_prefix[x] even where the line's edge cuts it.
-uint32_t line_prefix[FRAME_W + 2 * 255 + 8];
+uint32_t line_prefix[FRAME_W + 2 * 255 + 16];
 alignas(32) uint32_t line_m[FRAME_W];
 alignas(32) uint32_t line_shift[FRAME_W];
 alignas(32) int32_t column_ints[FRAME_W];
@@ -117,6 +117,15 @@ FX_AVX2 inline __m256i divide8(__m256i n, __m256i m, __m256i shift) {
 }
 
 FX_AVX2 inline __m256i load8(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+FX_AVX2 inline void store8(void* p, __m256i v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
+
+// Running totals of eight lanes (wrapping, as the differences need).
+FX_AVX2 inline __m256i prefix8(__m256i v) {
+  v = _mm256_add_epi32(v, _mm256_slli_si256(v, 4));
+  v = _mm256_add_epi32(v, _mm256_slli_si256(v, 8));
+  const __m256i low_total = _mm256_permutevar8x32_epi32(v, _mm256_set1_epi32(3));
+  return _mm256_add_epi32(v, _mm256_blend_epi32(_mm256_setzero_si256(), low_total, 0xF0));
+}
 
 FX_AVX2 bool sums_fit_int32(const int32_t* values, const FxRegion& reg, int r) {
   const int w = reg.x1 - reg.x0;
@@ -150,15 +159,24 @@ FX_AVX2 void blur_rows_avx2(const int32_t* values, const FxRegion& reg, int r) {
     line_shift[i] = d.shift;
   }
   std::fill(line_prefix, line_prefix + r + 1, 0u);
+  const __m256i lane_index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   for (int y = reg.y0; y < reg.y1; ++y) {
     const int32_t* row = values + y * FRAME_W + reg.x0;
-    uint32_t total = 0;
-    for (int i = 0; i < w; ++i) line_prefix[r + 1 + i] = total += static_cast<uint32_t>(row[i]);
-    std::fill(line_prefix + r + 1 + w, line_prefix + w + 2 * r + 8, total);
+    // Lanes past the line read as 0, so their totals are the line's.
+    __m256i total = _mm256_setzero_si256();
+    int x = 0;
+    for (; x < w; x += 8) {
+      const __m256i v = x + 8 <= w ? load8(row + x)
+                                   : _mm256_maskload_epi32(row + x, _mm256_cmpgt_epi32(_mm256_set1_epi32(w - x), lane_index));
+      const __m256i sums = _mm256_add_epi32(prefix8(v), total);
+      store8(line_prefix + r + 1 + x, sums);
+      total = _mm256_permutevar8x32_epi32(sums, _mm256_set1_epi32(7));
+    }
+    for (x += r + 1; x < w + 2 * r + 8; x += 8) store8(line_prefix + x, total);
     int32_t* out = scratch_values + (y - reg.y0) * FRAME_W;
-    for (int x = 0; x < w; x += 8) {
+    for (x = 0; x < w; x += 8) {
       const __m256i sums = _mm256_sub_epi32(load8(line_prefix + x + 2 * r + 1), load8(line_prefix + x));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), divide8(sums, load8(line_m + x), load8(line_shift + x)));
+      store8(out + x, divide8(sums, load8(line_m + x), load8(line_shift + x)));
     }
   }
 }

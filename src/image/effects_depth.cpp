@@ -20,9 +20,18 @@ using Floats8 = float __attribute__((vector_size(32)));
 static_assert(FRAME_PIXELS % 8 == 0);
 
 template <typename Ints, typename Floats>
-[[gnu::always_inline]] inline void shade(Pixel* buf, const int32_t* depth, float k) {
+[[gnu::always_inline]] inline void shade(Pixel* buf, const int32_t* depth, float k, uint8_t radius) {
+  constexpr int lanes = sizeof(Ints) / sizeof(int32_t);
+  for (int i = 0; i < FRAME_PIXELS; i += lanes) {
+    Ints d;
+    std::memcpy(&d, depth + i, sizeof d);
+    d >>= 7;
+    std::memcpy(blurred + i, &d, sizeof d);
+  }
+  // The last column and row are left out of the blur.
+  fx_blur_int(blurred, 0, 0, FRAME_W - 1, FRAME_H - 1, radius);
   const Floats zero = {}, one = zero + 1.0f;
-  for (int i = 0; i < FRAME_PIXELS; i += sizeof(Ints) / sizeof(int32_t)) {
+  for (int i = 0; i < FRAME_PIXELS; i += lanes) {
     Ints d, b, p;
     std::memcpy(&d, depth + i, sizeof d);
     std::memcpy(&b, blurred + i, sizeof b);
@@ -43,7 +52,9 @@ template <typename Ints, typename Floats>
   }
 }
 
-FX_AVX2 void shade_avx2(Pixel* buf, const int32_t* depth, float k) { shade<Ints8, Floats8>(buf, depth, k); }
+FX_AVX2 void shade_avx2(Pixel* buf, const int32_t* depth, float k, uint8_t radius) {
+  shade<Ints8, Floats8>(buf, depth, k, radius);
+}
 
 }  // namespace
 
@@ -51,12 +62,10 @@ void fx_depth_shade(Pixel* buffer, const int32_t* depth, int32_t depth_far, int3
                     float radius, float strength) {
   Pixel* buf = fx_target(buffer);
   const float k = (strength * 256.0f) / (static_cast<float>(depth_far - depth_near) / 4096.0f);
-  for (int i = 0; i < FRAME_PIXELS; ++i) blurred[i] = depth[i] >> 7;
-  // The last column and row are left out of the blur.
-  fx_blur_int(blurred, 0, 0, FRAME_W - 1, FRAME_H - 1, static_cast<uint8_t>(trunc_to_i32(radius)));
+  const uint8_t r = static_cast<uint8_t>(trunc_to_i32(radius));
   if (fx_use_avx2) {
-    shade_avx2(buf, depth, k);
+    shade_avx2(buf, depth, k, r);
   } else {
-    shade<Ints4, Floats4>(buf, depth, k);
+    shade<Ints4, Floats4>(buf, depth, k, r);
   }
 }
