@@ -49,13 +49,18 @@ __attribute__((target("avx2"))) inline Rows load_fields(const MeshVertex* v, siz
                     load_pair(v, 3, offset)});
 }
 
+__attribute__((target("avx2"))) inline void store_pair(MeshVertex* v, int k, size_t offset, __m256i row) {
+  auto* base = reinterpret_cast<char*>(v) + offset;
+  _mm256_storeu2_m128i(reinterpret_cast<__m128i*>(base + (4 + k) * STRIDE),
+                       reinterpret_cast<__m128i*>(base + k * STRIDE), row);
+}
+
 __attribute__((target("avx2"))) inline void store_fields(MeshVertex* v, size_t offset, Rows fields) {
   const Rows r = transpose(fields);
-  const __m256i rows[4] = {r.a, r.b, r.c, r.d};
-  auto* base = reinterpret_cast<char*>(v) + offset;
-  for (int k = 0; k < 4; ++k)
-    _mm256_storeu2_m128i(reinterpret_cast<__m128i*>(base + (4 + k) * STRIDE),
-                         reinterpret_cast<__m128i*>(base + k * STRIDE), rows[k]);
+  store_pair(v, 0, offset, r.a);
+  store_pair(v, 1, offset, r.b);
+  store_pair(v, 2, offset, r.c);
+  store_pair(v, 3, offset, r.d);
 }
 
 // fix_mul lane by lane: the low 32 bits of the 64-bit product shifted by 12
@@ -67,13 +72,36 @@ __attribute__((target("avx2"))) inline __m256i fix_mul8(__m256i a, __m256i b) {
   return _mm256_blend_epi32(even, odd, 0xAA);
 }
 
+// The same with k equal in every lane, so its odd lanes need no shift.
+__attribute__((target("avx2"))) inline __m256i fix_mul8_by(__m256i a, __m256i k) {
+  const __m256i even = _mm256_srli_epi64(_mm256_mul_epi32(a, k), 12);
+  const __m256i odd = _mm256_slli_epi64(_mm256_mul_epi32(_mm256_srli_epi64(a, 32), k), 20);
+  return _mm256_blend_epi32(even, odd, 0xAA);
+}
+
+// Column c of a matrix, each entry in every lane: loaded once per mesh, not
+// once per eight vertices.
+struct Column8 {
+  __m256i x, y, z, t;
+};
+
+__attribute__((target("avx2"))) inline Column8 column8(const FixMat4& m, int c) {
+  return {_mm256_set1_epi32(m.m[c]), _mm256_set1_epi32(m.m[4 + c]), _mm256_set1_epi32(m.m[8 + c]),
+          _mm256_set1_epi32(m.m[12 + c])};
+}
+
 // mat_apply_column for eight points (integer sums wrap, so their order is free).
-__attribute__((target("avx2"))) inline __m256i apply_column8(const FixMat4& m, int c, __m256i x, __m256i y,
-                                                             __m256i z) {
-  const __m256i sx = fix_mul8(_mm256_set1_epi32(m.m[c]), x);
-  const __m256i sy = fix_mul8(_mm256_set1_epi32(m.m[4 + c]), y);
-  const __m256i sz = fix_mul8(_mm256_set1_epi32(m.m[8 + c]), z);
-  return _mm256_add_epi32(_mm256_add_epi32(sx, sy), _mm256_add_epi32(sz, _mm256_set1_epi32(m.m[12 + c])));
+__attribute__((target("avx2"))) inline __m256i apply_column8(const Column8& m, __m256i x, __m256i y, __m256i z) {
+  return _mm256_add_epi32(_mm256_add_epi32(fix_mul8_by(x, m.x), fix_mul8_by(y, m.y)),
+                          _mm256_add_epi32(fix_mul8_by(z, m.z), m.t));
+}
+
+struct Matrix8 {
+  Column8 c[4];
+};
+
+__attribute__((target("avx2"))) inline Matrix8 matrix8(const FixMat4& m) {
+  return {{column8(m, 0), column8(m, 1), column8(m, 2), column8(m, 3)}};
 }
 
 // fix_div(INVERSE_SCALE, w), 0 for w = 0. In double the quotient 2^29 / w is
@@ -92,11 +120,10 @@ __attribute__((target("avx2"))) inline __m256i bit_if_less(__m256i a, __m256i b,
   return _mm256_and_si256(_mm256_cmpgt_epi32(b, a), _mm256_set1_epi32(bit));
 }
 
-__attribute__((target("avx2"))) inline void turn_normals8(MeshVertex* v, const FixMat4& n, Rows* view_normal) {
+__attribute__((target("avx2"))) inline Rows turn_normals8(const MeshVertex* v, const Matrix8& n) {
   const Rows normal = load_fields(v, offsetof(MeshVertex, nx));
-  view_normal->a = apply_column8(n, 0, normal.a, normal.b, normal.c);
-  view_normal->b = apply_column8(n, 1, normal.a, normal.b, normal.c);
-  view_normal->c = apply_column8(n, 2, normal.a, normal.b, normal.c);
+  return {apply_column8(n.c[0], normal.a, normal.b, normal.c), apply_column8(n.c[1], normal.a, normal.b, normal.c),
+          apply_column8(n.c[2], normal.a, normal.b, normal.c), _mm256_setzero_si256()};
 }
 
 // Writes vnx, vny, vnz, the clip code and `behind` of eight vertices: two
@@ -133,19 +160,19 @@ void transform_vertices_plain(MeshVertex* vertices, int32_t count, const FixMat4
   }
 }
 
-__attribute__((target("avx2"))) void transform_vertices_avx2(MeshVertex* v, int32_t count, const FixMat4& m,
-                                                             const FixMat4& n) {
+__attribute__((target("avx2"))) void transform_vertices_avx2(MeshVertex* v, int32_t count, const FixMat4& clip,
+                                                             const FixMat4& normal_turn) {
+  const Matrix8 m = matrix8(clip), n = matrix8(normal_turn);
   const __m256i one = _mm256_set1_epi32(FIX_ONE), minus_one = _mm256_set1_epi32(-FIX_ONE);
   int32_t i = 0;
   for (; i + 8 <= count; i += 8, v += 8) {
     const Rows p = load_fields(v, offsetof(MeshVertex, x));
-    const __m256i w = apply_column8(m, 3, p.a, p.b, p.c);
+    const __m256i w = apply_column8(m.c[3], p.a, p.b, p.c);
     const __m256i g = inverse_scale8(w);
-    const __m256i x = _mm256_srai_epi32(fix_mul8(apply_column8(m, 0, p.a, p.b, p.c), g), 5);
-    const __m256i y = _mm256_srai_epi32(fix_mul8(apply_column8(m, 1, p.a, p.b, p.c), g), 5);
-    const __m256i z = _mm256_srai_epi32(fix_mul8(apply_column8(m, 2, p.a, p.b, p.c), g), 5);
-    Rows normal;
-    turn_normals8(v, n, &normal);
+    const __m256i x = _mm256_srai_epi32(fix_mul8(apply_column8(m.c[0], p.a, p.b, p.c), g), 5);
+    const __m256i y = _mm256_srai_epi32(fix_mul8(apply_column8(m.c[1], p.a, p.b, p.c), g), 5);
+    const __m256i z = _mm256_srai_epi32(fix_mul8(apply_column8(m.c[2], p.a, p.b, p.c), g), 5);
+    const Rows normal = turn_normals8(v, n);
     const __m256i code = _mm256_or_si256(
         _mm256_or_si256(_mm256_or_si256(bit_if_less(x, minus_one, OUTCODE_LEFT), bit_if_less(one, x, OUTCODE_RIGHT)),
                         _mm256_or_si256(bit_if_less(y, minus_one, OUTCODE_BOTTOM), bit_if_less(one, y, OUTCODE_TOP))),
@@ -161,7 +188,7 @@ __attribute__((target("avx2"))) void transform_vertices_avx2(MeshVertex* v, int3
     store_fields(v, offsetof(MeshVertex, tx), {sx, sy, sz, one});
     store_normal_and_codes(v, normal, outcode, behind);
   }
-  transform_vertices_plain(v, count - i, m, n);
+  transform_vertices_plain(v, count - i, clip, normal_turn);
 }
 
 void transform_like_plain(MeshVertex* vertices, const MeshVertex* from, int32_t count, const FixMat4& n) {
@@ -178,7 +205,8 @@ void transform_like_plain(MeshVertex* vertices, const MeshVertex* from, int32_t 
 }
 
 __attribute__((target("avx2"))) void transform_like_avx2(MeshVertex* v, const MeshVertex* from, int32_t count,
-                                                         const FixMat4& n) {
+                                                         const FixMat4& normal_turn) {
+  const Matrix8 n = matrix8(normal_turn);
   const __m256i low_byte = _mm256_set1_epi32(0xFF);
   int32_t i = 0;
   for (; i + 8 <= count; i += 8, v += 8, from += 8) {
@@ -186,12 +214,11 @@ __attribute__((target("avx2"))) void transform_like_avx2(MeshVertex* v, const Me
     const Rows codes = load_fields(from, offsetof(MeshVertex, vny));
     const __m256i own_code = load_fields(v, offsetof(MeshVertex, vny)).c;
     const __m256i outcode = _mm256_or_si256(_mm256_andnot_si256(low_byte, own_code), _mm256_and_si256(codes.c, low_byte));
-    Rows normal;
-    turn_normals8(v, n, &normal);
+    const Rows normal = turn_normals8(v, n);
     store_fields(v, offsetof(MeshVertex, tx), screen);
     store_normal_and_codes(v, normal, outcode, codes.d);
   }
-  transform_like_plain(v, from, count - i, n);
+  transform_like_plain(v, from, count - i, normal_turn);
 }
 
 void env_map_plain(MeshVertex* vertices, int32_t count) {
