@@ -120,8 +120,7 @@ void soft_build(SoftBody* body, Mesh* mesh, Vec3f centre, float pin_radius, floa
   body->spring_count = edge_slots > 0 ? collect_springs(body, scratch, spring_stiffness,
                                                         spring_damping) : 0;
   body->springs = new (std::nothrow) SoftSpring[body->spring_count];
-  body->spring_force = new (std::nothrow) float[3 * body->spring_count];
-  if (!body->springs || !body->spring_force) {
+  if (!body->springs) {
     delete[] scratch;
     soft_free(body);
     return;
@@ -141,11 +140,9 @@ void soft_free(SoftBody* body) {
   delete[] body->vertex_map;
   delete[] body->particles;
   delete[] body->springs;
-  delete[] body->spring_force;
   body->vertex_map = nullptr;
   body->particles = nullptr;
   body->springs = nullptr;
-  body->spring_force = nullptr;
   body->particle_count = body->spring_count = body->vertex_count = 0;
   body->active = 0;
   body->mesh = nullptr;

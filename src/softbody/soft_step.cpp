@@ -28,22 +28,6 @@ Vec3f transform_point(Vec3f p, const Mat4f* q) {
           p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14]};
 }
 
-// Last spring first, as the sum into each particle has always run.
-bool accumulate_spring_forces(SoftBody* body) {
-  const SpringForces forces = {body->spring_force, body->spring_force + body->spring_count,
-                               body->spring_force + 2 * body->spring_count};
-  const bool fault = spring_forces(body, forces);
-  for (int32_t s = body->spring_count - 1; s >= 0; --s) {
-    const SoftSpring& spring = body->springs[s];
-    const Vec3f f = {forces.x[s], forces.y[s], forces.z[s]};
-    SoftParticle& a = body->particles[spring.a];
-    SoftParticle& b = body->particles[spring.b];
-    vec3f_add(&a.force, a.force, f);
-    vec3f_sub(&b.force, b.force, f);
-  }
-  return fault;
-}
-
 bool accumulate_particle_forces(SoftBody* body) {
   bool fault = false;
   for (int32_t i = 0; i < body->particle_count; ++i) {
@@ -142,7 +126,7 @@ void soft_step(SoftBody* body, float dt) {
   if (!body->active || !body->mesh) return;
   for (int32_t i = body->particle_count - 1; i >= 0; --i)
     body->particles[i].force = {0.0f, 0.0f, 0.0f};
-  bool fault = accumulate_spring_forces(body);
+  bool fault = add_spring_forces(body);
   fault |= accumulate_particle_forces(body);
   if (fault || integrate(body, dt) || move_rigidly(body, dt)) body->active = 0;
 }

@@ -29,7 +29,6 @@ struct SoftBody {
   int32_t* vertex_map;  // per mesh vertex: the particle that drives it
   SoftSpring* springs;
   int32_t spring_count;
-  float* spring_force;  // scratch of each step: 3 x spring_count
   Vec3f pos;  // rigid position
   float pin_radius;
   Vec3f vel;      // rigid velocity

@@ -7,10 +7,22 @@
 
 namespace {
 
-// Springs [first, end) one at a time.
-bool spring_range(const SoftBody* body, int32_t first, int32_t end, SpringForces out) {
+bool oversized(Vec3f f) {
+  return !(std::fabs(f.x) <= SOFT_FORCE_LIMIT && std::fabs(f.y) <= SOFT_FORCE_LIMIT &&
+           std::fabs(f.z) <= SOFT_FORCE_LIMIT);
+}
+
+inline void add_to_pair(SoftBody* body, const SoftSpring& spring, Vec3f f) {
+  SoftParticle& a = body->particles[spring.a];
+  SoftParticle& b = body->particles[spring.b];
+  vec3f_add(&a.force, a.force, f);
+  vec3f_sub(&b.force, b.force, f);
+}
+
+// Springs [0, end), last first.
+bool add_springs_below(SoftBody* body, int32_t end) {
   bool fault = false;
-  for (int32_t s = first; s < end; ++s) {
+  for (int32_t s = end - 1; s >= 0; --s) {
     const SoftSpring& spring = body->springs[s];
     const SoftParticle& a = body->particles[spring.a];
     const SoftParticle& b = body->particles[spring.b];
@@ -28,11 +40,8 @@ bool spring_range(const SoftBody* body, int32_t first, int32_t end, SpringForces
     vec3f_sub(&relative, a.vel, b.vel);
     vec3f_scale(&relative, relative, -spring.damping);
     vec3f_add(&f, f, relative);
-    fault |= !(std::fabs(f.x) <= SOFT_FORCE_LIMIT && std::fabs(f.y) <= SOFT_FORCE_LIMIT &&
-               std::fabs(f.z) <= SOFT_FORCE_LIMIT);
-    out.x[s] = f.x;
-    out.y[s] = f.y;
-    out.z[s] = f.z;
+    fault |= oversized(f);
+    add_to_pair(body, spring, f);
   }
   return fault;
 }
@@ -42,69 +51,81 @@ bool cpu_has_avx2() {
   return has;
 }
 
-// Field offsets in floats within the spring and particle records.
-constexpr int SPRING_WORDS = sizeof(SoftSpring) / 4;
-constexpr int PARTICLE_WORDS = sizeof(SoftParticle) / 4;
-static_assert(sizeof(SoftSpring) % 4 == 0 && sizeof(SoftParticle) % 4 == 0);
+// Four rows of four floats in each 128-bit half (lanes 0-3, 4-7) into columns.
+__attribute__((target("avx2"))) inline void transpose4x2(__m256 r[4]) {
+  const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpacklo_ps(r[2], r[3]);
+  const __m256 t2 = _mm256_unpackhi_ps(r[0], r[1]), t3 = _mm256_unpackhi_ps(r[2], r[3]);
+  r[0] = _mm256_shuffle_ps(t0, t1, 0x44);
+  r[1] = _mm256_shuffle_ps(t0, t1, 0xEE);
+  r[2] = _mm256_shuffle_ps(t2, t3, 0x44);
+  r[3] = _mm256_shuffle_ps(t2, t3, 0xEE);
+}
+
+// Particle rows of four floats ending with a vector's x, y, z, so that no load
+// reaches the force that the sums are writing.
+static_assert(offsetof(SoftParticle, pos) == 4 && offsetof(SoftParticle, vel) == 16);
+
+// Row k of each 128-bit half: the four floats before the end of `field` in the
+// particles of spring k (low half) and spring k + 4 (high half), a minus b.
+template <const Vec3f SoftParticle::*field>
+__attribute__((target("avx2"))) inline __m256 difference_row(const SoftBody* body, const SoftSpring* springs, int k) {
+  auto row = [body](int32_t particle) {
+    return reinterpret_cast<const float*>(&(body->particles[particle].*field)) - 1;
+  };
+  return _mm256_sub_ps(_mm256_loadu2_m128(row(springs[k + 4].a), row(springs[k].a)),
+                       _mm256_loadu2_m128(row(springs[k + 4].b), row(springs[k].b)));
+}
+// Spring rows as four floats from `b`: b, stiffness, rest, damping.
+static_assert(offsetof(SoftSpring, stiffness) == offsetof(SoftSpring, b) + 4 &&
+              offsetof(SoftSpring, rest) == offsetof(SoftSpring, b) + 8 &&
+              offsetof(SoftSpring, damping) == offsetof(SoftSpring, b) + 12);
 
 }  // namespace
 
-bool spring_forces_plain(const SoftBody* body, SpringForces out) {
-  return spring_range(body, 0, body->spring_count, out);
-}
+bool add_spring_forces_plain(SoftBody* body) { return add_springs_below(body, body->spring_count); }
 
 // Each lane runs the plain sequence for one spring: the same operations in the
-// same order, and square root and division are exact in both.
-__attribute__((target("avx2"))) bool spring_forces_avx2(const SoftBody* body, SpringForces out) {
-  const auto* spring_words = reinterpret_cast<const float*>(body->springs);
-  const auto* particle_words = reinterpret_cast<const float*>(body->particles);
-  const __m256i spring_step = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
-                                                 _mm256_set1_epi32(SPRING_WORDS));
-  const __m256i particle_words_each = _mm256_set1_epi32(PARTICLE_WORDS);
-  const __m256 zero = _mm256_setzero_ps();
-  const __m256 sign = _mm256_set1_ps(-0.0f);
-  const __m256 limit = _mm256_set1_ps(SOFT_FORCE_LIMIT);
-  constexpr int POS = offsetof(SoftParticle, pos) / 4, VEL = offsetof(SoftParticle, vel) / 4;
+// same order, with square root and division exact in both. The block's forces
+// are then added one spring at a time, last first, as the plain loop does.
+__attribute__((target("avx2"))) bool add_spring_forces_avx2(SoftBody* body) {
+  const __m256 zero = _mm256_setzero_ps(), sign = _mm256_set1_ps(-0.0f);
+  const __m256 limit = _mm256_set1_ps(SOFT_FORCE_LIMIT), one = _mm256_set1_ps(1.0f);
   __m256 in_limit = _mm256_castsi256_ps(_mm256_set1_epi32(-1));
-  int32_t s = 0;
-  for (; s + 8 <= body->spring_count; s += 8) {
-    const float* base = spring_words + static_cast<int64_t>(s) * SPRING_WORDS;
-    const __m256i ia = _mm256_i32gather_epi32(reinterpret_cast<const int*>(base) + offsetof(SoftSpring, a) / 4,
-                                              spring_step, 4);
-    const __m256i ib = _mm256_i32gather_epi32(reinterpret_cast<const int*>(base) + offsetof(SoftSpring, b) / 4,
-                                              spring_step, 4);
-    const __m256 stiffness = _mm256_i32gather_ps(base + offsetof(SoftSpring, stiffness) / 4, spring_step, 4);
-    const __m256 rest = _mm256_i32gather_ps(base + offsetof(SoftSpring, rest) / 4, spring_step, 4);
-    const __m256 damping = _mm256_i32gather_ps(base + offsetof(SoftSpring, damping) / 4, spring_step, 4);
-    const __m256i oa = _mm256_mullo_epi32(ia, particle_words_each);
-    const __m256i ob = _mm256_mullo_epi32(ib, particle_words_each);
-    __m256 d[3], relative[3];
-    for (int k = 0; k < 3; ++k) {
-      d[k] = _mm256_sub_ps(_mm256_i32gather_ps(particle_words + POS + k, oa, 4),
-                           _mm256_i32gather_ps(particle_words + POS + k, ob, 4));
-      relative[k] = _mm256_sub_ps(_mm256_i32gather_ps(particle_words + VEL + k, oa, 4),
-                                  _mm256_i32gather_ps(particle_words + VEL + k, ob, 4));
+  int32_t s = body->spring_count;
+  for (; s >= 8; s -= 8) {
+    const SoftSpring* springs = body->springs + s - 8;
+    __m256 position[4], velocity[4], params[4];
+    for (int k = 0; k < 4; ++k) {
+      position[k] = difference_row<&SoftParticle::pos>(body, springs, k);
+      velocity[k] = difference_row<&SoftParticle::vel>(body, springs, k);
+      params[k] = _mm256_loadu2_m128(reinterpret_cast<const float*>(&springs[k + 4].b),
+                                     reinterpret_cast<const float*>(&springs[k].b));
     }
+    transpose4x2(position);
+    transpose4x2(velocity);
+    transpose4x2(params);
+    const __m256* d = &position[1];
+    const __m256* relative = &velocity[1];
+    const __m256 stiffness = params[1], rest = params[2], damping = params[3];
     const __m256 length = _mm256_sqrt_ps(_mm256_add_ps(
         _mm256_add_ps(_mm256_mul_ps(d[0], d[0]), _mm256_mul_ps(d[1], d[1])), _mm256_mul_ps(d[2], d[2])));
     const __m256 stretching = _mm256_cmp_ps(length, zero, _CMP_NEQ_UQ);
-    const __m256 inverse = _mm256_div_ps(_mm256_set1_ps(1.0f), length);
+    const __m256 inverse = _mm256_div_ps(one, length);
     const __m256 pull = _mm256_mul_ps(_mm256_xor_ps(_mm256_sub_ps(length, rest), sign), stiffness);
     const __m256 drag = _mm256_xor_ps(damping, sign);
-    __m256 f[3];
+    alignas(32) float f[3][8];
     for (int k = 0; k < 3; ++k) {
       const __m256 stretch = _mm256_and_ps(_mm256_mul_ps(_mm256_mul_ps(d[k], inverse), pull), stretching);
-      f[k] = _mm256_add_ps(_mm256_add_ps(zero, stretch), _mm256_mul_ps(relative[k], drag));
-      in_limit = _mm256_and_ps(in_limit, _mm256_cmp_ps(_mm256_andnot_ps(sign, f[k]), limit, _CMP_LE_OQ));
+      const __m256 fk = _mm256_add_ps(_mm256_add_ps(zero, stretch), _mm256_mul_ps(relative[k], drag));
+      in_limit = _mm256_and_ps(in_limit, _mm256_cmp_ps(_mm256_andnot_ps(sign, fk), limit, _CMP_LE_OQ));
+      _mm256_store_ps(f[k], fk);
     }
-    _mm256_storeu_ps(out.x + s, f[0]);
-    _mm256_storeu_ps(out.y + s, f[1]);
-    _mm256_storeu_ps(out.z + s, f[2]);
+    for (int j = 7; j >= 0; --j) add_to_pair(body, springs[j], {f[0][j], f[1][j], f[2][j]});
   }
   const bool fault = _mm256_movemask_ps(in_limit) != 0xFF;
-  return spring_range(body, s, body->spring_count, out) || fault;
+  return add_springs_below(body, s) || fault;
 }
 
-bool spring_forces(const SoftBody* body, SpringForces out) {
-  return cpu_has_avx2() ? spring_forces_avx2(body, out) : spring_forces_plain(body, out);
+bool add_spring_forces(SoftBody* body) {
+  return cpu_has_avx2() ? add_spring_forces_avx2(body) : add_spring_forces_plain(body);
 }
