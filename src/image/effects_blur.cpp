@@ -7,13 +7,14 @@
 // Radii up to 63 keep every sum below 2^15 and run in 16-bit lanes, one
 // pixel's four bytes side by side; larger radii (whose sums wrap as signed
 // 16-bit numbers) take the plain per-channel loops.
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <cstdlib>
 #include <cstring>
 
 #include "image/effects.h"
 #include "image/effects_region.h"
+#include "image/effects_simd.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ Pixel scratch_pixels[FRAME_PIXELS];
 int32_t line_channel[3][FRAME_W];
 int32_t column_sum[3][FRAME_W];
 uint16_t line_lanes[FRAME_W * 4];
-alignas(16) uint16_t column_lanes[FRAME_W * 4];
+alignas(32) uint16_t column_lanes[FRAME_W * 4];
 
 // n / d truncated toward zero for |n| <= 32768 and 1 <= d <= 259 (a window
 // never exceeds a 240-pixel line), by a reciprocal whose error stays below 1/d.
@@ -53,7 +54,7 @@ inline int32_t channel(Pixel p, int k) { return (p >> (8 * k)) & 0xFF; }
 
 constexpr int LANE_RADIUS_MAX = 63;
 
-// Full windows in lanes. A sum s < 2^15 divided by an odd count c (3..127)
+// Windows in lanes. A sum s < 2^15 divided by a count c (2..127)
 // is the high half of s * m shifted right by l - 1, with l = ceil(log2 c)
 // and m = ceil(2^(15 + l) / c) < 2^16: m * c exceeds 2^(15 + l) by less than
 // 2^l, which keeps the product's error below one step. (orig - mean) / 6
@@ -235,12 +236,130 @@ void blur_wide_columns(Pixel* buf, const FxRegion& reg, int r) {
   }
 }
 
+// The lane passes four pixels to a register with AVX2. A row's window sums
+// come from prefix sums in 16-bit lanes: these wrap, but their differences
+// are the window sums, which stay below 2^15. The row pass writes into
+// scratch_pixels, which the column pass reads.
+uint16_t line_prefix[4 * (FRAME_W + 2 * LANE_RADIUS_MAX + 8)];
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+FX_AVX2 inline __m256i four_pixel_lanes(__m128i pixels) { return _mm256_cvtepu8_epi16(pixels); }
+FX_AVX2 inline __m256i four_pixel_lanes(const Pixel* p) {
+  return four_pixel_lanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+FX_AVX2 inline __m256i load_lanes(const uint16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+FX_AVX2 inline void store_lanes(uint16_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+// Saturation to 0..255 is the byte clamp.
+FX_AVX2 inline void store_four_pixels(Pixel* p, __m256i lanes) {
+  const __m256i packed = _mm256_packus_epi16(lanes, lanes);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08)));
+}
+
+// filtered_lanes for four pixels.
+template <bool sharpen>
+FX_AVX2 inline __m256i filtered_four(__m256i sums, __m256i orig, __m256i m, __m128i shift) {
+  const __m256i mean = _mm256_srl_epi16(_mm256_mulhi_epu16(sums, m), shift);
+  __m256i v = mean;
+  if (sharpen) {
+    const __m256i d = _mm256_sub_epi16(orig, mean);
+    const __m256i q = _mm256_mulhi_epu16(_mm256_abs_epi16(d), _mm256_set1_epi16(10923));
+    v = _mm256_add_epi16(orig, _mm256_sign_epi16(q, d));
+  }
+  return _mm256_blend_epi16(v, orig, 0x88);
+}
+
+template <bool sharpen>
+FX_AVX2 void blur_lane_rows_avx2(const Pixel* buf, const FxRegion& reg, int r, const LaneDivider& div) {
+  const int n = reg.x1 - reg.x0;
+  const __m256i m = _mm256_broadcastsi128_si256(div.m);
+  const __m128i lane_index = _mm_setr_epi32(0, 1, 2, 3);
+  // Index 4 * k holds the lanes' totals over the row's first k - r pixels.
+  std::memset(line_prefix, 0, 4 * (r + 1) * sizeof(uint16_t));
+  for (int y = reg.y0; y < reg.y1; ++y) {
+    const Pixel* row = buf + y * FRAME_W + reg.x0;
+    Pixel* out = scratch_pixels + (y - reg.y0) * FRAME_W;
+    // Pixels past the row read as 0, so their totals are the row's.
+    __m256i total = _mm256_setzero_si256();
+    int i = 0;
+    for (; i < n; i += 4) {
+      const __m128i* p = reinterpret_cast<const __m128i*>(row + i);
+      __m256i v = four_pixel_lanes(i + 4 <= n ? _mm_loadu_si128(p)
+                                              : _mm_maskload_epi32(reinterpret_cast<const int*>(p),
+                                                                   _mm_cmpgt_epi32(_mm_set1_epi32(n - i), lane_index)));
+      v = _mm256_add_epi16(v, _mm256_slli_si256(v, 8));
+      v = _mm256_add_epi16(v, _mm256_blend_epi32(_mm256_setzero_si256(), _mm256_permute4x64_epi64(v, 0x50), 0xF0));
+      v = _mm256_add_epi16(v, total);
+      store_lanes(line_prefix + 4 * (r + 1 + i), v);
+      total = _mm256_permute4x64_epi64(v, 0xFF);
+    }
+    for (i += r + 1; i < n + 2 * r + 4; i += 4) store_lanes(line_prefix + 4 * i, total);
+    const auto edge = [&](int x) {
+      uint16_t sums[4];
+      for (int k = 0; k < 4; ++k) sums[k] = line_prefix[4 * (x + 2 * r + 1) + k] - line_prefix[4 * x + k];
+      out[x] = filtered_edge<sharpen>(sums, row[x], reciprocals.m[fx_window_count(x, n, r)]);
+    };
+    int x = 0;
+    for (; x < r && x < n; ++x) edge(x);
+    for (; x + 4 <= n - r; x += 4) {
+      const __m256i sums = _mm256_sub_epi16(load_lanes(line_prefix + 4 * (x + 2 * r + 1)), load_lanes(line_prefix + 4 * x));
+      store_four_pixels(out + x, filtered_four<sharpen>(sums, four_pixel_lanes(row + x), m, div.shift));
+    }
+    for (; x < n; ++x) edge(x);
+  }
+}
+
+// Adds one row of the pass input to the column sums and removes another
+// (either may be null); w is rounded up to fours (the extra sums are never read).
+FX_AVX2 void update_column_lanes(const Pixel* add, const Pixel* remove, int w) {
+  for (int x = 0; x < w; x += 4) {
+    __m256i s = load_lanes(column_lanes + 4 * x);
+    if (add) s = _mm256_add_epi16(s, four_pixel_lanes(add + x));
+    if (remove) s = _mm256_sub_epi16(s, four_pixel_lanes(remove + x));
+    store_lanes(column_lanes + 4 * x, s);
+  }
+}
+
+// A row's windows share one count, so rows cut by the region's edge run in
+// lanes too.
+template <bool sharpen>
+FX_AVX2 void blur_lane_columns_avx2(Pixel* buf, const FxRegion& reg, int r) {
+  const int w = reg.x1 - reg.x0;
+  const int h = reg.y1 - reg.y0;
+  std::memset(column_lanes, 0, sizeof column_lanes);
+  for (int j = 0; j <= r && j < h; ++j) update_column_lanes(scratch_pixels + j * FRAME_W, nullptr, w);
+  for (int j = 0; j < h; ++j) {
+    const Pixel* in = scratch_pixels + j * FRAME_W;
+    Pixel* out = buf + (reg.y0 + j) * FRAME_W + reg.x0;
+    const int count = fx_window_count(j, h, r);
+    int x = 0;
+    if (count > 1) {
+      const LaneDivider div = lane_divider(count);
+      const __m256i m = _mm256_broadcastsi128_si256(div.m);
+      for (; x + 4 <= w; x += 4) {
+        store_four_pixels(out + x, filtered_four<sharpen>(load_lanes(column_lanes + 4 * x), four_pixel_lanes(in + x), m, div.shift));
+      }
+    }
+    for (; x < w; ++x) out[x] = filtered_edge<sharpen>(column_lanes + 4 * x, in[x], reciprocals.m[count]);
+    update_column_lanes(j + 1 + r < h ? scratch_pixels + (j + 1 + r) * FRAME_W : nullptr,
+                        j - r >= 0 ? scratch_pixels + (j - r) * FRAME_W : nullptr, w);
+  }
+}
+
+#pragma GCC diagnostic pop
+
 template <bool sharpen>
 void blur_bytes(Pixel* buf, const FxRegion& reg, int r) {
   if (r <= LANE_RADIUS_MAX) {
     const LaneDivider div = lane_divider(2 * r + 1);
-    blur_lane_rows<sharpen>(buf, reg, r, div);
-    blur_lane_columns<sharpen>(buf, reg, r, div);
+    if (fx_use_avx2) {
+      blur_lane_rows_avx2<sharpen>(buf, reg, r, div);
+      blur_lane_columns_avx2<sharpen>(buf, reg, r);
+    } else {
+      blur_lane_rows<sharpen>(buf, reg, r, div);
+      blur_lane_columns<sharpen>(buf, reg, r, div);
+    }
   } else {
     blur_wide_rows<sharpen>(buf, reg, r);
     blur_wide_columns<sharpen>(buf, reg, r);

@@ -140,12 +140,15 @@ std::vector<Pixel> plain_blur(const std::vector<Pixel>& f, int x0, int y0, int x
 
 }  // namespace
 
-// Radii past the 16-bit lanes over a large region, then every lane radius,
-// blur and sharpen, on strips long enough for full windows across and down.
+// Radii past the 16-bit lanes and some lane radii over a large region, then
+// every lane radius, blur and sharpen, on strips long enough for full windows
+// across and down; the plain loops and the AVX2 ones.
 TEST(Blur, FastPathsMatchThePlainDefinition) {
   rand_seed(11);
   std::vector<int32_t> values(FRAME_PIXELS);
   for (int32_t& v : values) v = (rand_next() << 17) ^ (rand_next() << 2) ^ rand_next();
+  std::vector<Pixel> frame(FRAME_PIXELS);
+  for (Pixel& p : frame) p = static_cast<Pixel>(rand_next()) << 17 ^ static_cast<Pixel>(rand_next()) << 3 ^ rand_next();
   for (bool avx2 : simd_modes()) {
     fx_use_avx2 = avx2;
     for (int r : {1, 5, 16, 200}) {
@@ -167,21 +170,19 @@ TEST(Blur, FastPathsMatchThePlainDefinition) {
         }
       }
     }
-  }
-  std::vector<Pixel> frame(FRAME_PIXELS);
-  for (Pixel& p : frame) p = static_cast<Pixel>(rand_next()) << 17 ^ static_cast<Pixel>(rand_next()) << 3 ^ rand_next();
-  for (int amount : {70, -128}) {
-    std::vector<Pixel> fast = frame;
-    fx_blur(fast.data(), 7, 2, 200, 149, static_cast<int8_t>(amount));
-    ASSERT_EQ(fast, plain_blur(frame, 7, 2, 200, 149, amount)) << "amount " << amount;
-  }
-  for (int amount = -63; amount <= 63; ++amount) {
-    if (amount == 0) continue;
-    std::vector<Pixel> across = frame, down = frame;
-    fx_blur(across.data(), 4, 10, 139, 17, static_cast<int8_t>(amount));
-    ASSERT_EQ(across, plain_blur(frame, 4, 10, 139, 17, amount)) << "amount " << amount;
-    fx_blur(down.data(), 100, 3, 107, 144, static_cast<int8_t>(amount));
-    ASSERT_EQ(down, plain_blur(frame, 100, 3, 107, 144, amount)) << "amount " << amount;
+    for (int amount : {70, -128, -6, 20}) {
+      std::vector<Pixel> fast = frame;
+      fx_blur(fast.data(), 7, 2, 200, 149, static_cast<int8_t>(amount));
+      ASSERT_EQ(fast, plain_blur(frame, 7, 2, 200, 149, amount)) << "amount " << amount << " avx2 " << avx2;
+    }
+    for (int amount = -63; amount <= 63; ++amount) {
+      if (amount == 0) continue;
+      std::vector<Pixel> across = frame, down = frame;
+      fx_blur(across.data(), 4, 10, 139, 17, static_cast<int8_t>(amount));
+      ASSERT_EQ(across, plain_blur(frame, 4, 10, 139, 17, amount)) << "amount " << amount << " avx2 " << avx2;
+      fx_blur(down.data(), 100, 3, 107, 144, static_cast<int8_t>(amount));
+      ASSERT_EQ(down, plain_blur(frame, 100, 3, 107, 144, amount)) << "amount " << amount << " avx2 " << avx2;
+    }
   }
 }
 
