@@ -189,20 +189,23 @@ TEST(Blur, FastPathsMatchThePlainDefinition) {
 TEST(Lens, TablesMatchThePlainDefinition) {
   const std::vector<Pixel> before = gradient();
   const float cases[2][3] = {{0.8f, 0.5f, 1.1f}, {1.0f, 1.0f, 0.7f}};
-  for (const auto& abc : cases) {
-    std::vector<Pixel> fast = before;
-    fx_lens(fast.data(), abc[0], abc[1], abc[2]);
-    const double s = static_cast<double>(abc[2]) * 120;
-    for (int y = 0; y < FRAME_H; ++y) {
-      for (int x = 0; x < FRAME_W; ++x) {
-        const float u = static_cast<float>((x - 120) / s), v = static_cast<float>((y - 75) / s);
-        const float d = float_sqrt_coarse(static_cast<float>(static_cast<double>(u) * u + static_cast<double>(v) * v));
-        const float m = d < 1.0f ? 1.0f / float_sqrt_coarse(1.0f - d * d) : 1.0f;
-        const float su = static_cast<float>(u * (static_cast<double>(abc[0]) * m + 1.0 - abc[0]));
-        const float sv = static_cast<float>(v * (static_cast<double>(abc[1]) * m + 1.0 - abc[1]));
-        const int sx = std::clamp(static_cast<int>(su * 120.0 + 120.0), 0, FRAME_W - 1);
-        const int sy = std::clamp(static_cast<int>(sv * 120.0 + 75.0), 0, FRAME_H - 1);
-        ASSERT_EQ(fast[y * FRAME_W + x], before[sy * FRAME_W + sx]) << x << "," << y;
+  for (bool avx2 : simd_modes()) {
+    fx_use_avx2 = avx2;
+    for (const auto& abc : cases) {
+      std::vector<Pixel> fast = before;
+      fx_lens(fast.data(), abc[0], abc[1], abc[2]);
+      const double s = static_cast<double>(abc[2]) * 120;
+      for (int y = 0; y < FRAME_H; ++y) {
+        for (int x = 0; x < FRAME_W; ++x) {
+          const float u = static_cast<float>((x - 120) / s), v = static_cast<float>((y - 75) / s);
+          const float d = float_sqrt_coarse(static_cast<float>(static_cast<double>(u) * u + static_cast<double>(v) * v));
+          const float m = d < 1.0f ? 1.0f / float_sqrt_coarse(1.0f - d * d) : 1.0f;
+          const float su = static_cast<float>(u * (static_cast<double>(abc[0]) * m + 1.0 - abc[0]));
+          const float sv = static_cast<float>(v * (static_cast<double>(abc[1]) * m + 1.0 - abc[1]));
+          const int sx = std::clamp(static_cast<int>(su * 120.0 + 120.0), 0, FRAME_W - 1);
+          const int sy = std::clamp(static_cast<int>(sv * 120.0 + 75.0), 0, FRAME_H - 1);
+          ASSERT_EQ(fast[y * FRAME_W + x], before[sy * FRAME_W + sx]) << x << "," << y << " avx2 " << avx2;
+        }
       }
     }
   }
