@@ -188,6 +188,7 @@ __attribute__((target("avx2"))) void transform_vertices_avx2(MeshVertex* v, int3
     store_fields(v, offsetof(MeshVertex, tx), {sx, sy, sz, one});
     store_normal_and_codes(v, normal, outcode, behind);
   }
+  _mm256_zeroupper();  // the rest runs plain SSE code
   transform_vertices_plain(v, count - i, clip, normal_turn);
 }
 
@@ -218,6 +219,7 @@ __attribute__((target("avx2"))) void transform_like_avx2(MeshVertex* v, const Me
     store_fields(v, offsetof(MeshVertex, tx), screen);
     store_normal_and_codes(v, normal, outcode, codes.d);
   }
+  _mm256_zeroupper();  // the rest runs plain SSE code
   transform_like_plain(v, from, count - i, normal_turn);
 }
 
@@ -250,5 +252,6 @@ __attribute__((target("avx2"))) void env_map_avx2(MeshVertex* v, int32_t count) 
     uv.b = _mm256_cvttps_epi32(_mm256_mul_ps(uv_one, t));
     store_fields(v, offsetof(MeshVertex, u), uv);
   }
+  _mm256_zeroupper();  // the rest runs plain SSE code
   env_map_plain(v, count - i);
 }

@@ -1,16 +1,9 @@
 #include "softbody/spring_forces.h"
 
-#include <immintrin.h>
-
-#include <cmath>
-#include <cstddef>
+#include "softbody/rows_avx2.h"
+#include "softbody/soft_checks.h"
 
 namespace {
-
-bool oversized(Vec3f f) {
-  return !(std::fabs(f.x) <= SOFT_FORCE_LIMIT && std::fabs(f.y) <= SOFT_FORCE_LIMIT &&
-           std::fabs(f.z) <= SOFT_FORCE_LIMIT);
-}
 
 inline void add_to_pair(SoftBody* body, const SoftSpring& spring, Vec3f f) {
   SoftParticle& a = body->particles[spring.a];
@@ -40,25 +33,10 @@ bool add_springs_below(SoftBody* body, int32_t end) {
     vec3f_sub(&relative, a.vel, b.vel);
     vec3f_scale(&relative, relative, -spring.damping);
     vec3f_add(&f, f, relative);
-    fault |= oversized(f);
+    fault |= soft_oversized(f);
     add_to_pair(body, spring, f);
   }
   return fault;
-}
-
-bool cpu_has_avx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-
-// Four rows of four floats in each 128-bit half (lanes 0-3, 4-7) into columns.
-__attribute__((target("avx2"))) inline void transpose4x2(__m256 r[4]) {
-  const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpacklo_ps(r[2], r[3]);
-  const __m256 t2 = _mm256_unpackhi_ps(r[0], r[1]), t3 = _mm256_unpackhi_ps(r[2], r[3]);
-  r[0] = _mm256_shuffle_ps(t0, t1, 0x44);
-  r[1] = _mm256_shuffle_ps(t0, t1, 0xEE);
-  r[2] = _mm256_shuffle_ps(t2, t3, 0x44);
-  r[3] = _mm256_shuffle_ps(t2, t3, 0xEE);
 }
 
 // Particle rows of four floats ending with a vector's x, y, z, so that no load
@@ -123,9 +101,6 @@ __attribute__((target("avx2"))) bool add_spring_forces_avx2(SoftBody* body) {
     for (int j = 7; j >= 0; --j) add_to_pair(body, springs[j], {f[0][j], f[1][j], f[2][j]});
   }
   const bool fault = _mm256_movemask_ps(in_limit) != 0xFF;
+  _mm256_zeroupper();  // the rest runs plain SSE code
   return add_springs_below(body, s) || fault;
-}
-
-bool add_spring_forces(SoftBody* body) {
-  return cpu_has_avx2() ? add_spring_forces_avx2(body) : add_spring_forces_plain(body);
 }
