@@ -37,7 +37,33 @@ int32_t clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi 
 alignas(32) double u_sq[FRAME_W];
 double v_sq[FRAME_H];
 int32_t src_x[17][FRAME_W];
-int16_t src_y[17][FRAME_H];
+int32_t src_y[17][FRAME_H];
+
+// One axis of those tables: position i gives t = (i - centre) / s as a
+// float, and for each k the source clamp(trunc(float(t * factor[k]) * 120 +
+// centre)). Intermediates are wider than float and rounded where a float is
+// stored (t, the product): at c = 1 a u just below its exact value then
+// samples the left neighbour.
+struct LensAxis {
+  double s;
+  double factor[17];
+  int centre, n;
+  double* sq;
+  int32_t* src;  // [17][n]
+};
+
+inline void lens_axis_entry(const LensAxis& ax, int i) {
+  const float t = static_cast<float>((i - ax.centre) / ax.s);
+  ax.sq[i] = static_cast<double>(t) * t;
+  for (int k = 0; k <= 16; ++k) {
+    const float st = static_cast<float>(t * ax.factor[k]);
+    ax.src[k * ax.n + i] = clamp(trunc_to_i32(st * 120.0 + ax.centre), 0, ax.n - 1);
+  }
+}
+
+void lens_axis(const LensAxis& ax) {
+  for (int i = 0; i < ax.n; ++i) lens_axis_entry(ax, i);
+}
 
 void lens_gather(const Pixel* buf) {
   for (int y = 0; y < FRAME_H; ++y) {
@@ -58,6 +84,25 @@ void lens_gather(const Pixel* buf) {
 // trunc_to_i32 does. For 0 <= n <= 256 the float root truncated is
 // int_sqrt(n) (16 at 256): a root just below an integer m stays at least
 // 1 / (2m) away from it, far more than a float step.
+// Four positions at a time, the same double steps; the processor's
+// truncation gives INT32_MIN out of range, as trunc_to_i32 does.
+FX_AVX2 void lens_axis_avx2(const LensAxis& ax) {
+  const __m256d s = _mm256_set1_pd(ax.s), centre = _mm256_set1_pd(ax.centre);
+  int i = 0;
+  for (; i + 4 <= ax.n; i += 4) {
+    const __m128i offset = _mm_add_epi32(_mm_set1_epi32(i - ax.centre), _mm_setr_epi32(0, 1, 2, 3));
+    const __m256d t = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_div_pd(_mm256_cvtepi32_pd(offset), s)));
+    _mm256_storeu_pd(ax.sq + i, _mm256_mul_pd(t, t));
+    for (int k = 0; k <= 16; ++k) {
+      const __m256d st = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_mul_pd(t, _mm256_set1_pd(ax.factor[k]))));
+      const __m128i pos = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(st, _mm256_set1_pd(120.0)), centre));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(ax.src + k * ax.n + i),
+                       _mm_min_epi32(_mm_max_epi32(pos, _mm_setzero_si128()), _mm_set1_epi32(ax.n - 1)));
+    }
+  }
+  for (; i < ax.n; ++i) lens_axis_entry(ax, i);
+}
+
 FX_AVX2 void lens_gather_avx2(const Pixel* buf) {
   const __m256i lane_index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   for (int y = 0; y < FRAME_H; ++y) {
@@ -86,30 +131,19 @@ FX_AVX2 void lens_gather_avx2(const Pixel* buf) {
 void fx_lens(Pixel* buffer, float a, float b, float c) {
   Pixel* buf = fx_target(buffer);
   const double s = static_cast<double>(c) * 120;
-  // Intermediates are wider than float and rounded where a float is stored
-  // (u, v, the root's argument, su, sv): at c = 1 a u just below its exact
-  // value then samples the left neighbour.
-  for (int x = 0; x < FRAME_W; ++x) {
-    const float u = static_cast<float>((x - 120) / s);
-    u_sq[x] = static_cast<double>(u) * u;
-    for (int k = 0; k <= 16; ++k) {
-      const float m = k < 16 ? lens_table.magnification[k] : 1.0f;
-      const float su = static_cast<float>(u * (static_cast<double>(a) * m + 1.0 - a));
-      src_x[k][x] = clamp(trunc_to_i32(su * 120.0 + 120.0), 0, FRAME_W - 1);
-    }
-  }
-  for (int y = 0; y < FRAME_H; ++y) {
-    const float v = static_cast<float>((y - 75) / s);
-    v_sq[y] = static_cast<double>(v) * v;
-    for (int k = 0; k <= 16; ++k) {
-      const float m = k < 16 ? lens_table.magnification[k] : 1.0f;
-      const float sv = static_cast<float>(v * (static_cast<double>(b) * m + 1.0 - b));
-      src_y[k][y] = static_cast<int16_t>(clamp(trunc_to_i32(sv * 120.0 + 75.0), 0, FRAME_H - 1));
-    }
+  LensAxis columns{s, {}, 120, FRAME_W, u_sq, src_x[0]}, rows{s, {}, 75, FRAME_H, v_sq, src_y[0]};
+  for (int k = 0; k <= 16; ++k) {
+    const float m = k < 16 ? lens_table.magnification[k] : 1.0f;
+    columns.factor[k] = static_cast<double>(a) * m + 1.0 - a;
+    rows.factor[k] = static_cast<double>(b) * m + 1.0 - b;
   }
   if (fx_use_avx2) {
+    lens_axis_avx2(columns);
+    lens_axis_avx2(rows);
     lens_gather_avx2(buf);
   } else {
+    lens_axis(columns);
+    lens_axis(rows);
     lens_gather(buf);
   }
   std::memcpy(buf, scratch, sizeof scratch);
