@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/blit.h"
+#include "image/effects_simd.h"
 
 namespace {
 
@@ -45,32 +46,37 @@ TEST(Blit, Clipping) {
   EXPECT_TRUE(std::all_of(frame_buffer, frame_buffer + FRAME_PIXELS, [](Pixel p) { return p == 0; }));
 }
 
-// Every source/destination byte pair and alpha, in runs of four and in the
-// odd pixels at a clipped row's end, against the per-channel formula.
+// Every source/destination byte pair and alpha, in runs of four or eight and
+// in the odd pixels at a clipped row's end, against the per-channel formula;
+// the plain loop and the AVX2 one.
 TEST(Blit, EveryPixelMatchesTheChannelFormula) {
-  Picture pic(7, FRAME_H, 0);
+  constexpr int W = 21;
+  Picture pic(W, FRAME_H, 0);
   std::mt19937 next(12345);
-  for (int x0 : {0, 3, -2, 236}) {
-    for (Pixel& p : pic.pixels) {
-      const uint32_t r = next();
-      const uint32_t a = (r >> 8) % 4 == 0 ? 0 : (r >> 8) % 4 == 1 ? 255 : r >> 24;
-      p = (next() & 0x00FFFFFFu) | a << 24;
-    }
-    std::vector<Pixel> before(FRAME_PIXELS);
-    for (Pixel& p : before) p = next();
-    std::copy(before.begin(), before.end(), frame_buffer);
-    img_blit(&pic.image, x0, 0);
-    for (int y = 0; y < FRAME_H; ++y) {
-      for (int x = 0; x < 7; ++x) {
-        if (x0 + x < 0 || x0 + x >= FRAME_W) continue;
-        const Pixel s = pic.pixels[y * 7 + x], d = before[y * FRAME_W + x0 + x];
-        const uint32_t a = s >> 24;
-        Pixel want = d;
-        if (a != 0) {
-          want = d & 0xFF000000u;
-          for (int k = 0; k < 24; k += 8) want |= ((((s >> k) & 0xFF) * a + ((d >> k) & 0xFF) * (255 - a)) >> 8) << k;
+  for (bool avx2 : {false, true}) {
+    if (avx2 && !__builtin_cpu_supports("avx2")) continue;
+    fx_use_avx2 = avx2;
+    for (int x0 : {0, 3, -2, 230}) {
+      for (Pixel& p : pic.pixels) {
+        const uint32_t r = next();
+        const uint32_t a = (r >> 8) % 4 == 0 ? 0 : (r >> 8) % 4 == 1 ? 255 : r >> 24;
+        p = (next() & 0x00FFFFFFu) | a << 24;
+      }
+      std::vector<Pixel> before(FRAME_PIXELS);
+      for (Pixel& p : before) p = next();
+      std::copy(before.begin(), before.end(), frame_buffer);
+      img_blit(&pic.image, x0, 0);
+      for (int y = 0; y < FRAME_H; ++y) {
+        for (int x = -x0; x < FRAME_W - x0; ++x) {  // the whole row: nothing outside changes
+          const Pixel s = x >= 0 && x < W ? pic.pixels[y * W + x] : 0, d = before[y * FRAME_W + x0 + x];
+          const uint32_t a = s >> 24;
+          Pixel want = d;
+          if (a != 0) {
+            want = d & 0xFF000000u;
+            for (int k = 0; k < 24; k += 8) want |= ((((s >> k) & 0xFF) * a + ((d >> k) & 0xFF) * (255 - a)) >> 8) << k;
+          }
+          ASSERT_EQ(frame_buffer[y * FRAME_W + x0 + x], want) << x0 << " " << x << "," << y << " avx2 " << avx2;
         }
-        ASSERT_EQ(frame_buffer[y * FRAME_W + x0 + x], want) << x0 << " " << x << "," << y;
       }
     }
   }
