@@ -327,15 +327,29 @@ inline uint8_t ramp_character(float mix, int col, int row) {
 
 LANE_CLONES uint32_t convert_at(const Pixel* frame, int col, int row) { return convert_block(frame, col, row); }
 
+// Whether the block's nine pixels are those `previous` holds; if not, they
+// are copied in.
+[[gnu::always_inline]] inline bool block_unchanged(const Pixel* frame, Pixel* previous, int col, int row) {
+  const int at = row * 3 * FRAME_W + col * 3;
+  bool same = true;
+  for (int y = 0; y < 3; ++y) same &= std::memcmp(frame + at + y * FRAME_W, previous + at + y * FRAME_W, 12) == 0;
+  if (!same) {
+    for (int y = 0; y < 3; ++y) std::memcpy(previous + at + y * FRAME_W, frame + at + y * FRAME_W, 12);
+  }
+  return same;
+}
+
 // A row at a time in two passes: colours for every cell, then glyphs for the
 // pattern cells, so neither pass waits on the other's long chains per block.
-LANE_CLONES void convert_all(const Pixel* frame, uint8_t* characters, uint8_t* attributes) {
+// With `previous`, cells whose block it already holds are skipped.
+LANE_CLONES void convert_all(const Pixel* frame, Pixel* previous, uint8_t* characters, uint8_t* attributes) {
   for (int row = 0; row < CONSOLE_ROWS_MAX; ++row) {
     uint8_t* row_characters = characters + row * CONSOLE_COLS_MAX;
     uint8_t* row_attributes = attributes + row * CONSOLE_COLS_MAX;
     uint8_t pattern_cols[CONSOLE_COLS_MAX];
     int patterns = 0;
     for (int col = 0; col < CONSOLE_COLS_MAX; ++col) {
+      if (previous && block_unchanged(frame, previous, col, row)) continue;
       const BlockColours colours = block_colours(load_block(frame, col, row));
       row_attributes[col] = static_cast<uint8_t>(colours.background << 4 | colours.foreground);
       if (colours.mix < 0.0f) {
@@ -376,5 +390,9 @@ uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character) {
 }
 
 void cell_convert_frame(const Pixel* frame, uint8_t* characters, uint8_t* attributes) {
-  convert_all(frame, characters, attributes);
+  convert_all(frame, nullptr, characters, attributes);
+}
+
+void cell_convert_frame_changes(const Pixel* frame, Pixel* previous, uint8_t* characters, uint8_t* attributes) {
+  convert_all(frame, previous, characters, attributes);
 }

@@ -22,6 +22,10 @@ extern const uint8_t DENSITY_RAMP[DENSITY_RAMP_SIZE];
 uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character);
 // cell_convert for every cell of the frame, row by row (FRAME_W / 3 by FRAME_H / 3).
 void cell_convert_frame(const Pixel* frame, uint8_t* characters, uint8_t* attributes);
+// The same for only the cells whose block differs from `previous` (a frame
+// converted before), which is brought up to date; the other cells keep the
+// characters and attributes they have.
+void cell_convert_frame_changes(const Pixel* frame, Pixel* previous, uint8_t* characters, uint8_t* attributes);
 void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
                   ColorSample* foreground, float* mix);
 uint8_t cell_pick_glyph(const Pixel* frame, int col, int row, const ColorSample* background,

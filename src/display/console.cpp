@@ -7,6 +7,7 @@
 
 #include "display/ansi_encoder.h"
 #include "display/cell_convert.h"
+#include "display/lookup_tables.h"
 #include "display/terminal.h"
 
 ConsoleCell CellBuffer[CONSOLE_CELLS];
@@ -83,7 +84,20 @@ void con_setup(int cols, int rows, int full_screen) {
 
 void con_convert(const Pixel* frame, ConsoleCell* cells) {
   static uint8_t characters[CONSOLE_CELLS], attributes[CONSOLE_CELLS];
-  cell_convert_frame(frame, characters, attributes);
+  // The frame these cells were converted from: a block it already holds (a
+  // still sky, a panel) keeps its cell. Anything converted before the tables
+  // were last loaded is converted again.
+  static Pixel converted[FRAME_PIXELS];
+  static bool converted_valid = false;
+  static uint32_t converted_tables = 0;
+  if (converted_valid && converted_tables == cell_tables_loads()) {
+    cell_convert_frame_changes(frame, converted, characters, attributes);
+  } else {
+    cell_convert_frame(frame, characters, attributes);
+    std::memcpy(converted, frame, sizeof converted);
+    converted_valid = true;
+    converted_tables = cell_tables_loads();
+  }
   for (int i = 0; i < CONSOLE_CELLS; ++i) cells[i] = {characters[i], attributes[i]};
 }
 

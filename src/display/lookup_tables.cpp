@@ -11,7 +11,12 @@ float ColorMixMap[COLOR_CODES];
 
 static_assert(sizeof(float) == 4, "ColorMixMap entries are 4-byte floats");
 
+static uint32_t table_loads = 0;
+
+uint32_t cell_tables_loads() { return table_loads; }
+
 void cell_load_table_files(const char* charmap_path, const char* colmap_path) {
+  ++table_loads;
   // Cleared first so that a short file leaves zeros even on a second load.
   std::memset(CharMap, 0, sizeof CharMap);
   std::memset(ColorPairMap, 0, sizeof ColorPairMap);

@@ -21,6 +21,9 @@ void cell_load_tables();
 // The same from named files; a file that cannot be opened is reported in one
 // line on stderr and leaves its tables zero.
 void cell_load_table_files(const char* charmap_path, const char* colmap_path);
+// How many times the tables have been loaded: conversions made before the
+// last load are out of date.
+uint32_t cell_tables_loads();
 // The first table file that does not exist, or nullptr when both do; lets
 // start-up stop before the terminal is touched.
 const char* cell_missing_table();
