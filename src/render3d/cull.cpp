@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "render3d/cull_vertices.h"
 #include "render3d/transform.h"
 
 namespace {
@@ -16,14 +17,6 @@ constexpr int64_t FLOOR_SLACK = 3;
 // coordinates beyond this the sums below overflow; such meshes are drawn.
 constexpr int64_t SAFE_RANGE = int64_t{1} << 30;
 constexpr Fixed SAFE_COORD = Fixed{1} << 22;
-// A clip w of 1 .. 2^29 gives 32 / w > 0: the vertex counts as behind.
-constexpr int64_t BEHIND_W_MAX = int64_t{1} << 29;
-// In front, |w| up to 2^22 keeps the error of the truncated 32 / w small
-// enough that a margin of 1/64 beyond the plane is sure to set the bit, and
-// |c| below 2^14 |w| keeps fix_mul(c, 32 / w) from wrapping.
-constexpr int64_t FRONT_W_MAX = int64_t{1} << 22;
-constexpr int64_t NO_WRAP_RATIO = int64_t{1} << 14;
-constexpr int64_t MARGIN_NUM = 65, MARGIN_DEN = 64;
 
 struct Range {
   int64_t lo, hi;  // of 4096 x the exact clip value, over the corners
@@ -77,29 +70,9 @@ bool all_beyond(const FixMat4& m, int c, int64_t sign, Range w, const MeshBounds
   return combined_min(m, c, a, MARGIN_NUM, b) >= slack;
 }
 
-// The same proof vertex by vertex, with the values the transform computes,
-// for a box that reaches from behind the camera to in front of it: there a
-// vertex could lie so close to the camera plane that its clip code is
-// meaningless, which only the vertices themselves can rule out.
-bool every_vertex_hidden(const Mesh* mesh, const FixMat4& m) {
-  const MeshVertex* v = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
-  uint32_t planes = 0x3F;  // bit 2c: column c beyond -w; bit 2c + 1: beyond +w
-  for (int32_t i = 0; i < mesh->vertex_count; ++i) {
-    const int64_t w = mat_apply_column(m, 3, v[i].x, v[i].y, v[i].z);
-    if (w >= 1 && w <= BEHIND_W_MAX) continue;
-    if (w > -1 || w < -FRONT_W_MAX) return false;
-    uint32_t beyond = 0;
-    for (int c = 0; c < 3; ++c) {
-      if (!(planes & (3u << (2 * c)))) continue;
-      const int64_t value = mat_apply_column(m, c, v[i].x, v[i].y, v[i].z);
-      if (std::abs(value) >= NO_WRAP_RATIO * -w) continue;
-      if (MARGIN_DEN * value + MARGIN_NUM * w > 0) beyond |= 1u << (2 * c);
-      if (-MARGIN_DEN * value + MARGIN_NUM * w > 0) beyond |= 2u << (2 * c);
-    }
-    planes &= beyond;
-    if (planes == 0) return false;
-  }
-  return true;
+bool cpu_has_avx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
 }
 
 }  // namespace
@@ -130,7 +103,11 @@ bool mesh_outside_view(const Mesh* mesh, const MeshBounds* bounds) {
   }
   if (w.lo <= -SAFE_RANGE * FIX_ONE || w.hi >= SAFE_RANGE * FIX_ONE) return false;
   if (all_behind(w)) return true;
-  if (w.lo < 0 && w.hi > 0) return every_vertex_hidden(mesh, m);
+  if (w.lo < 0 && w.hi > 0) {
+    const MeshVertex* v = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+    return cpu_has_avx2() ? vertices_hidden_avx2(v, mesh->vertex_count, m)
+                          : vertices_hidden_plain(v, mesh->vertex_count, m);
+  }
   // In front throughout: exact w at most -1 and no lower than -2^22.
   if (w.hi > -FIX_ONE || w.lo - FLOOR_SLACK * FIX_ONE < -FRONT_W_MAX * FIX_ONE) return false;
   w.hi /= FIX_ONE;  // whole units of w now: the greatest possible w (negative)

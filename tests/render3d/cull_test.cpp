@@ -10,6 +10,7 @@
 #include "image/image_pool.h"
 #include "render3d/camera.h"
 #include "render3d/cull.h"
+#include "render3d/cull_vertices.h"
 #include "render3d/raster.h"
 #include "render3d/transform.h"
 
@@ -91,6 +92,7 @@ TEST(MeshCull, AMeshProvedHiddenNeverDrawsAndMostHiddenOnesAreFound) {
   raster_select_alpha(0);
   rand_seed(99);
   int hidden = 0, empty = 0, straddling_hidden = 0;
+  const bool has_avx2 = __builtin_cpu_supports("avx2");
   for (int k = 0; k < 3000; ++k) {
     const CameraParams view{pick(-60, 60), pick(-10, 60), pick(-60, 60), pick(-180, 180), pick(-80, 80),
                             pick(-40, 40), pick(1, 8), pick(20, 400), pick(30, 600)};
@@ -98,6 +100,13 @@ TEST(MeshCull, AMeshProvedHiddenNeverDrawsAndMostHiddenOnesAreFound) {
     mesh_set_pose(&tower.mesh, pick(-40, 40), pick(-20, 20), pick(-40, 40), pick(-7, 7), pick(-1, 1),
                   pick(-1, 1));
     const bool proved = mesh_outside_view(&tower.mesh, &bounds);
+    // The vertex-by-vertex proof, eight at a time, against one at a time.
+    FixMat4 rotation, m;
+    mesh_clip_matrix(&tower.mesh, &rotation, &m);
+    const MeshVertex* v = tower.vertices.data();
+    if (has_avx2) {
+      ASSERT_EQ(vertices_hidden_avx2(v, 30, m), vertices_hidden_plain(v, 30, m)) << k;
+    }
     const bool drawn = draws_something(&tower.mesh);
     ASSERT_FALSE(proved && drawn) << "camera " << view.x << ", " << view.y << ", " << view.z;
     hidden += proved;
