@@ -20,6 +20,9 @@ std::vector<Pixel> gradient() {
   return f;
 }
 
+// The loops this machine can run, plain first, so the default is left set.
+std::vector<bool> simd_modes() { return {false, __builtin_cpu_supports("avx2") != 0}; }
+
 }  // namespace
 
 TEST(Blur, OneWhitePixelAndFlatFrames) {
@@ -44,6 +47,32 @@ TEST(Levels, StretchThresholds) {
   fx_levels(f.data(), 0, 0, FRAME_W, FRAME_H, 64, 239);
   EXPECT_EQ(f[0], pixel_rgba(0, 1, 254, 3));
   EXPECT_EQ(f[1], pixel_rgba(255, 255, 0, 4));
+}
+
+// Every byte against the formula, in an odd region, with settings whose
+// results wrap as int16, fall, or come from an infinite scale; both loops.
+TEST(Levels, MatchesThePlainDefinition) {
+  std::vector<Pixel> frame(FRAME_PIXELS);
+  for (int i = 0; i < FRAME_PIXELS; ++i) frame[i] = pixel_rgba(i, i >> 8 ^ i, i * 7, i * 3);
+  for (bool avx2 : simd_modes()) {
+    fx_use_avx2 = avx2;
+    for (const auto& [low, high] : {std::pair{64, 239}, {0, 1}, {300, 301}, {200, 10}, {-32768, 32767}, {5, 5}}) {
+      std::vector<Pixel> fast = frame;
+      fx_levels(fast.data(), 3, 1, 234, 149, static_cast<int16_t>(low), static_cast<int16_t>(high));
+      const float scale = static_cast<float>(256.0 / (high - low));
+      for (int i = 0; i < FRAME_PIXELS; ++i) {
+        Pixel want = frame[i];
+        if (i % FRAME_W >= 3 && i % FRAME_W < 234 && i >= FRAME_W && i < 149 * FRAME_W) {
+          want &= 0xFF000000u;
+          for (int k = 0; k < 24; k += 8) {
+            const int16_t v = static_cast<int16_t>(trunc_to_i32(static_cast<float>((frame[i] >> k) & 0xFF) * scale - low));
+            want |= static_cast<Pixel>(std::clamp<int16_t>(v, 0, 255)) << k;
+          }
+        }
+        ASSERT_EQ(fast[i], want) << i << " levels " << low << "-" << high << " avx2 " << avx2;
+      }
+    }
+  }
 }
 
 TEST(Noise, AmountOneIsIdentityAndNoiseIsGrey) {
@@ -115,9 +144,6 @@ std::vector<int32_t> plain_box(std::vector<int32_t> v, int x0, int y0, int x1, i
   }
   return v;
 }
-
-// The loops this machine can run, plain first, so the default is left set.
-std::vector<bool> simd_modes() { return {false, __builtin_cpu_supports("avx2") != 0}; }
 
 std::vector<int32_t> plain_blur_int(const std::vector<int32_t>& v, int x0, int y0, int x1, int y1, int r) {
   return plain_box<int64_t>(v, x0, y0, x1, y1, r, [](int32_t mean, int32_t) { return mean; });
