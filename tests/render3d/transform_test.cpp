@@ -58,6 +58,10 @@ TEST(Transform, ProjectedPositionsDepthsAndClipCodes) {
   mesh_set_pose(&moved.mesh, 10, 0, 100, 0, 0, 0);
   mesh_transform(&moved.mesh);
   EXPECT_EQ(moved.vertices[0].tx, 552960);
+  // The same pose seen by a turned camera lands elsewhere.
+  default_camera(5.0f);
+  mesh_transform(&moved.mesh);
+  EXPECT_NE(moved.vertices[0].tx, 552960);
 }
 
 TEST(Transform, NearEqualToFarIsRefused) {
