@@ -175,6 +175,11 @@ void fx_tear(Pixel* buffer, float jump_scale, float settle_scale, int32_t jump_c
     }
     if (pos >= FRAME_PIXELS) pos = FRAME_PIXELS - 1;
     Pixel* row = scratch + y * FRAME_W;
+    if (pos >= 0 && pos <= FRAME_PIXELS - FRAME_W) {  // no clamping needed
+      std::memcpy(row, buf + pos, FRAME_W * sizeof(Pixel));
+      pos += FRAME_W;
+      continue;
+    }
     for (int x = 0; x < FRAME_W; ++x, ++pos) row[x] = buf[clamp(pos, 0, FRAME_PIXELS - 1)];
   }
   std::memcpy(buf, scratch, sizeof scratch);
