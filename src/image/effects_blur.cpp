@@ -290,9 +290,9 @@ FX_AVX2 void blur_lane_rows_avx2(const Pixel* buf, const FxRegion& reg, int r, c
                                                                    _mm_cmpgt_epi32(_mm_set1_epi32(n - i), lane_index)));
       v = _mm256_add_epi16(v, _mm256_slli_si256(v, 8));
       v = _mm256_add_epi16(v, _mm256_blend_epi32(_mm256_setzero_si256(), _mm256_permute4x64_epi64(v, 0x50), 0xF0));
-      v = _mm256_add_epi16(v, total);
-      store_lanes(line_prefix + 4 * (r + 1 + i), v);
-      total = _mm256_permute4x64_epi64(v, 0xFF);
+      store_lanes(line_prefix + 4 * (r + 1 + i), _mm256_add_epi16(v, total));
+      // The carried total waits on one addition per step, not on a shuffle.
+      total = _mm256_add_epi16(total, _mm256_permute4x64_epi64(v, 0xFF));
     }
     for (i += r + 1; i < n + 2 * r + 4; i += 4) store_lanes(line_prefix + 4 * i, total);
     const auto edge = [&](int x) {

@@ -168,9 +168,10 @@ FX_AVX2 void blur_rows_avx2(const int32_t* values, const FxRegion& reg, int r) {
     for (; x < w; x += 8) {
       const __m256i v = x + 8 <= w ? load8(row + x)
                                    : _mm256_maskload_epi32(row + x, _mm256_cmpgt_epi32(_mm256_set1_epi32(w - x), lane_index));
-      const __m256i sums = _mm256_add_epi32(prefix8(v), total);
-      store8(line_prefix + r + 1 + x, sums);
-      total = _mm256_permutevar8x32_epi32(sums, _mm256_set1_epi32(7));
+      const __m256i local = prefix8(v);
+      store8(line_prefix + r + 1 + x, _mm256_add_epi32(local, total));
+      // The carried total waits on one addition per step, not on a shuffle.
+      total = _mm256_add_epi32(total, _mm256_permutevar8x32_epi32(local, _mm256_set1_epi32(7)));
     }
     for (x += r + 1; x < w + 2 * r + 8; x += 8) store8(line_prefix + x, total);
     int32_t* out = scratch_values + (y - reg.y0) * FRAME_W;
