@@ -9,6 +9,7 @@
 // 16-bit numbers) take the plain per-channel loops.
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -257,10 +258,9 @@ FX_AVX2 inline void store_four_pixels(Pixel* p, __m256i lanes) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08)));
 }
 
-// filtered_lanes for four pixels.
+// filtered_lanes for four pixels, from their means.
 template <bool sharpen>
-FX_AVX2 inline __m256i filtered_four(__m256i sums, __m256i orig, __m256i m, __m128i shift) {
-  const __m256i mean = _mm256_srl_epi16(_mm256_mulhi_epu16(sums, m), shift);
+FX_AVX2 inline __m256i finished_four(__m256i mean, __m256i orig) {
   __m256i v = mean;
   if (sharpen) {
     const __m256i d = _mm256_sub_epi16(orig, mean);
@@ -271,12 +271,37 @@ FX_AVX2 inline __m256i filtered_four(__m256i sums, __m256i orig, __m256i m, __m1
 }
 
 template <bool sharpen>
+FX_AVX2 inline __m256i filtered_four(__m256i sums, __m256i orig, __m256i m, __m128i shift) {
+  return finished_four<sharpen>(_mm256_srl_epi16(_mm256_mulhi_epu16(sums, m), shift), orig);
+}
+
+// Windows cut by the row's edge, four pixels with their own counts (one per
+// lane): the float quotient of s < 2^15 by c <= 127 is within 2^-9 of s / c,
+// nearer than s / c comes to the next integer unless it is one, so its
+// truncation is the integer quotient.
+float lane_counts[4 * FRAME_W];
+
+template <bool sharpen>
+FX_AVX2 inline void filter_edge_four(const Pixel* row, Pixel* out, int x, int r) {
+  const __m256i sums = _mm256_sub_epi16(load_lanes(line_prefix + 4 * (x + 2 * r + 1)), load_lanes(line_prefix + 4 * x));
+  const auto quotients = [](__m128i s, const float* c) __attribute__((target("avx2"))) {
+    return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(s)), _mm256_loadu_ps(c)));
+  };
+  const __m256i packed = _mm256_packus_epi32(quotients(_mm256_castsi256_si128(sums), lane_counts + 4 * x),
+                                             quotients(_mm256_extracti128_si256(sums, 1), lane_counts + 4 * x + 8));
+  // The pack interleaves the halves: pixels come out 0 2 1 3.
+  const __m256i mean = _mm256_permute4x64_epi64(packed, 0xD8);
+  store_four_pixels(out + x, finished_four<sharpen>(mean, four_pixel_lanes(row + x)));
+}
+
+template <bool sharpen>
 FX_AVX2 void blur_lane_rows_avx2(const Pixel* buf, const FxRegion& reg, int r, const LaneDivider& div) {
   const int n = reg.x1 - reg.x0;
   const __m256i m = _mm256_broadcastsi128_si256(div.m);
   const __m128i lane_index = _mm_setr_epi32(0, 1, 2, 3);
   // Index 4 * k holds the lanes' totals over the row's first k - r pixels.
   std::memset(line_prefix, 0, 4 * (r + 1) * sizeof(uint16_t));
+  for (int x = 0; x < n; ++x) std::fill(lane_counts + 4 * x, lane_counts + 4 * x + 4, fx_window_count(x, n, r));
   for (int y = reg.y0; y < reg.y1; ++y) {
     const Pixel* row = buf + y * FRAME_W + reg.x0;
     Pixel* out = scratch_pixels + (y - reg.y0) * FRAME_W;
@@ -300,11 +325,16 @@ FX_AVX2 void blur_lane_rows_avx2(const Pixel* buf, const FxRegion& reg, int r, c
       for (int k = 0; k < 4; ++k) sums[k] = line_prefix[4 * (x + 2 * r + 1) + k] - line_prefix[4 * x + k];
       out[x] = filtered_edge<sharpen>(sums, row[x], reciprocals.m[fx_window_count(x, n, r)]);
     };
+    // Edge groups stay inside the row by overlapping their neighbours, which
+    // only writes the same pixels again (the row is not changed in place).
     int x = 0;
-    for (; x < r && x < n; ++x) edge(x);
-    for (; x + 4 <= n - r; x += 4) {
-      const __m256i sums = _mm256_sub_epi16(load_lanes(line_prefix + 4 * (x + 2 * r + 1)), load_lanes(line_prefix + 4 * x));
-      store_four_pixels(out + x, filtered_four<sharpen>(sums, four_pixel_lanes(row + x), m, div.shift));
+    if (n >= 4) {
+      for (; x < r; x += 4) filter_edge_four<sharpen>(row, out, std::min(x, n - 4), r);
+      for (; x + 4 <= n - r; x += 4) {
+        const __m256i sums = _mm256_sub_epi16(load_lanes(line_prefix + 4 * (x + 2 * r + 1)), load_lanes(line_prefix + 4 * x));
+        store_four_pixels(out + x, filtered_four<sharpen>(sums, four_pixel_lanes(row + x), m, div.shift));
+      }
+      for (; x < n; x += 4) filter_edge_four<sharpen>(row, out, std::min(x, n - 4), r);
     }
     for (; x < n; ++x) edge(x);
   }

@@ -213,6 +213,9 @@ TEST(Blur, FastPathsMatchThePlainDefinition) {
       ASSERT_EQ(across, plain_blur(frame, 4, 10, 139, 17, amount)) << "amount " << amount << " avx2 " << avx2;
       fx_blur(down.data(), 100, 3, 107, 144, static_cast<int8_t>(amount));
       ASSERT_EQ(down, plain_blur(frame, 100, 3, 107, 144, amount)) << "amount " << amount << " avx2 " << avx2;
+      std::vector<Pixel> narrow = frame;  // rows shorter than a register
+      fx_blur(narrow.data(), 20, 3, 23, 144, static_cast<int8_t>(amount));
+      ASSERT_EQ(narrow, plain_blur(frame, 20, 3, 23, 144, amount)) << "amount " << amount << " avx2 " << avx2;
     }
   }
 }
