@@ -1,4 +1,6 @@
 // Depth shading: pixels deeper than their blurred neighbourhood darken.
+#include <immintrin.h>
+
 #include <cstring>
 
 #include "image/effects.h"
@@ -19,6 +21,11 @@ using Ints8 = int32_t __attribute__((vector_size(32)));
 using Floats8 = float __attribute__((vector_size(32)));
 static_assert(FRAME_PIXELS % 8 == 0);
 
+inline bool all_lanes(Ints4 mask) { return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(mask))) == 0xF; }
+FX_AVX2 inline bool all_lanes(Ints8 mask) {
+  return _mm256_movemask_ps(_mm256_castsi256_ps(reinterpret_cast<__m256i>(mask))) == 0xFF;
+}
+
 template <typename Ints, typename Floats>
 [[gnu::always_inline]] inline void shade(Pixel* buf, const int32_t* depth, float k, uint8_t radius) {
   constexpr int lanes = sizeof(Ints) / sizeof(int32_t);
@@ -34,6 +41,9 @@ template <typename Ints, typename Floats>
   for (int i = 0; i < FRAME_PIXELS; i += lanes) {
     Ints d, b, p;
     std::memcpy(&d, depth + i, sizeof d);
+    // Pixels with nothing drawn keep their colour: skip runs of them (sky).
+    const Ints clear = d == DEPTH_CLEAR;
+    if (all_lanes(clear)) continue;
     std::memcpy(&b, blurred + i, sizeof b);
     std::memcpy(&p, buf + i, sizeof p);
     Floats t = __builtin_convertvector((d >> 7) - b, Floats) / 4096.0f * k + 0.125f;
@@ -46,8 +56,7 @@ template <typename Ints, typename Floats>
     for (int s = 0; s < 24; s += 8) {
       out |= __builtin_convertvector(__builtin_convertvector((p >> s) & 0xFF, Floats) * w, Ints) << s;
     }
-    // Pixels with nothing drawn keep their colour.
-    out = d == DEPTH_CLEAR ? p : out;
+    out = clear ? p : out;
     std::memcpy(buf + i, &out, sizeof out);
   }
 }

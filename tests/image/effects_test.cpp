@@ -245,15 +245,16 @@ TEST(Lens, TablesMatchThePlainDefinition) {
   }
 }
 
-// Shading of noisy depths (nothing drawn here and there, a zero depth range
-// giving NaN) against the per-pixel formula over the plain blur. The depths
+// Shading of noisy depths (nothing drawn at the left and here and there, a
+// zero depth range giving NaN) against the per-pixel formula over the plain
+// blur. The depths
 // lie just below the clear value, so most pixels shade partly, not fully.
 TEST(DepthShade, MatchesThePlainDefinition) {
   rand_seed(5);
   std::vector<int32_t> depth(FRAME_PIXELS);
   std::vector<Pixel> frame(FRAME_PIXELS);
   for (int i = 0; i < FRAME_PIXELS; ++i) {
-    depth[i] = rand_next() % 8 == 0 ? DEPTH_CLEAR : 0x7F000000 + (rand_next() << 9) + rand_next();
+    depth[i] = i % FRAME_W < 20 || rand_next() % 8 == 0 ? DEPTH_CLEAR : 0x7F000000 + (rand_next() << 9) + rand_next();
     frame[i] = static_cast<Pixel>(rand_next()) << 17 ^ static_cast<Pixel>(rand_next()) << 3 ^ rand_next();
   }
   const int32_t ranges[3][2] = {{4 * 300 * 4096, 2 * 2 * 4096}, {1 << 20, 1 << 20}, {5000, 90000}};
