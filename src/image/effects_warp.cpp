@@ -79,11 +79,6 @@ void lens_gather(const Pixel* buf) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-// Eight pixels at a time: the same double sum rounded to float, and the
-// processor's truncation, which gives INT32_MIN out of range as
-// trunc_to_i32 does. For 0 <= n <= 256 the float root truncated is
-// int_sqrt(n) (16 at 256): a root just below an integer m stays at least
-// 1 / (2m) away from it, far more than a float step.
 // Four positions at a time, the same double steps; the processor's
 // truncation gives INT32_MIN out of range, as trunc_to_i32 does.
 FX_AVX2 void lens_axis_avx2(const LensAxis& ax) {
@@ -103,24 +98,27 @@ FX_AVX2 void lens_axis_avx2(const LensAxis& ax) {
   for (; i < ax.n; ++i) lens_axis_entry(ax, i);
 }
 
+// A row's magnification indices eight at a time: the same double sum
+// rounded to float, and the processor's truncation, which gives INT32_MIN
+// out of range as trunc_to_i32 does. For 0 <= n <= 256 the float root
+// truncated is int_sqrt(n) (16 at 256): a root just below an integer m stays
+// at least 1 / (2m) away from it, far more than a float step. The pixels
+// are then read one by one, which is as fast here as gathering them.
 FX_AVX2 void lens_gather_avx2(const Pixel* buf) {
-  const __m256i lane_index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   for (int y = 0; y < FRAME_H; ++y) {
     int32_t row_start[17];
     for (int k = 0; k <= 16; ++k) row_start[k] = src_y[k][y] * FRAME_W;
+    alignas(32) int32_t ks[FRAME_W];
     const __m256d v = _mm256_set1_pd(v_sq[y]);
     for (int x = 0; x < FRAME_W; x += 8) {
       const __m128 lo = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_load_pd(u_sq + x), v));
       const __m128 hi = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_load_pd(u_sq + x + 4), v));
       const __m256i n = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_set_m128(hi, lo), _mm256_set1_ps(256.0f)));
       const __m256i inside = _mm256_min_epi32(_mm256_max_epi32(n, _mm256_setzero_si256()), _mm256_set1_epi32(256));
-      const __m256i k = _mm256_cvttps_epi32(_mm256_sqrt_ps(_mm256_cvtepi32_ps(inside)));
-      const __m256i column = _mm256_add_epi32(_mm256_mullo_epi32(k, _mm256_set1_epi32(FRAME_W)), lane_index);
-      const __m256i from = _mm256_add_epi32(_mm256_i32gather_epi32(row_start, k, 4),
-                                            _mm256_i32gather_epi32(src_x[0] + x, column, 4));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(scratch + y * FRAME_W + x),
-                          _mm256_i32gather_epi32(reinterpret_cast<const int*>(buf), from, 4));
+      _mm256_store_si256(reinterpret_cast<__m256i*>(ks + x), _mm256_cvttps_epi32(_mm256_sqrt_ps(_mm256_cvtepi32_ps(inside))));
     }
+    Pixel* out = scratch + y * FRAME_W;
+    for (int x = 0; x < FRAME_W; ++x) out[x] = buf[row_start[ks[x]] + src_x[ks[x]][x]];
   }
 }
 
