@@ -5,6 +5,7 @@
 
 #include "render3d/cull_vertices.h"
 #include "render3d/transform.h"
+#include "render3d/vertex_lanes_avx2.h"
 
 namespace {
 
@@ -75,13 +76,42 @@ bool cpu_has_avx2() {
   return has;
 }
 
+// Widens the box over the leading multiple of eight vertices, eight at a
+// time; returns the first vertex left for the plain loop.
+__attribute__((target("avx2"))) int32_t box_avx2(const MeshVertex* v, int32_t count, MeshBounds* bounds) {
+  __m256i lo[3], hi[3];
+  const Fixed start[3] = {bounds->lo.x, bounds->lo.y, bounds->lo.z};
+  for (int c = 0; c < 3; ++c) lo[c] = hi[c] = _mm256_set1_epi32(start[c]);
+  int32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const Rows p = load_fields(v + i, offsetof(MeshVertex, x));
+    const __m256i fields[3] = {p.a, p.b, p.c};
+    for (int c = 0; c < 3; ++c) {
+      lo[c] = _mm256_min_epi32(lo[c], fields[c]);
+      hi[c] = _mm256_max_epi32(hi[c], fields[c]);
+    }
+  }
+  alignas(32) Fixed lanes[2][3][8];
+  for (int c = 0; c < 3; ++c) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[0][c]), lo[c]);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes[1][c]), hi[c]);
+  }
+  _mm256_zeroupper();
+  bounds->lo = {*std::min_element(lanes[0][0], lanes[0][0] + 8), *std::min_element(lanes[0][1], lanes[0][1] + 8),
+                *std::min_element(lanes[0][2], lanes[0][2] + 8)};
+  bounds->hi = {*std::max_element(lanes[1][0], lanes[1][0] + 8), *std::max_element(lanes[1][1], lanes[1][1] + 8),
+                *std::max_element(lanes[1][2], lanes[1][2] + 8)};
+  return i > 0 ? i : 1;
+}
+
 }  // namespace
 
 bool mesh_bounds(const Mesh* mesh, MeshBounds* bounds) {
   if (mesh->vertex_count <= 0 || !mesh->vertices) return false;
   const MeshVertex* v = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
   bounds->lo = bounds->hi = {v[0].x, v[0].y, v[0].z};
-  for (int32_t i = 1; i < mesh->vertex_count; ++i) {
+  const int32_t first = cpu_has_avx2() ? box_avx2(v, mesh->vertex_count, bounds) : 1;
+  for (int32_t i = first; i < mesh->vertex_count; ++i) {
     bounds->lo = {std::min(bounds->lo.x, v[i].x), std::min(bounds->lo.y, v[i].y),
                   std::min(bounds->lo.z, v[i].z)};
     bounds->hi = {std::max(bounds->hi.x, v[i].x), std::max(bounds->hi.y, v[i].y),

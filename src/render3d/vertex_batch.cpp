@@ -122,12 +122,13 @@ __attribute__((target("avx2"))) void transform_like_avx2(MeshVertex* v, const Me
   const __m256i low_byte = _mm256_set1_epi32(0xFF);
   int32_t i = 0;
   for (; i + 8 <= count; i += 8, v += 8, from += 8) {
-    const Rows screen = load_fields(from, offsetof(MeshVertex, tx));
     const Rows codes = load_fields(from, offsetof(MeshVertex, vny));
     const __m256i own_code = load_fields(v, offsetof(MeshVertex, vny)).c;
     const __m256i outcode = _mm256_or_si256(_mm256_andnot_si256(low_byte, own_code), _mm256_and_si256(codes.c, low_byte));
     const Rows normal = turn_normals8(v, n);
-    store_fields(v, offsetof(MeshVertex, tx), screen);
+    // tx, ty, tz, tw: one row each, copied as it is.
+    for (int k = 0; k < 8; ++k)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(&v[k].tx), _mm_loadu_si128(reinterpret_cast<const __m128i*>(&from[k].tx)));
     store_normal_and_codes(v, normal, outcode, codes.d);
   }
   _mm256_zeroupper();  // the rest runs plain SSE code

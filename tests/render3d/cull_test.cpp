@@ -87,8 +87,18 @@ float pick(float lo, float hi) { return lo + (hi - lo) * static_cast<float>(rand
 TEST(MeshCull, AMeshProvedHiddenNeverDrawsAndMostHiddenOnesAreFound) {
   TestMesh tower;
   build_tower(&tower, 6.0f, 40.0f);
+  // The box over three blocks of eight and a rest, and over the blocks alone.
   MeshBounds bounds;
-  ASSERT_TRUE(mesh_bounds(&tower.mesh, &bounds));
+  for (int32_t count : {24, 30}) {
+    tower.mesh.vertex_count = count;
+    ASSERT_TRUE(mesh_bounds(&tower.mesh, &bounds));
+    for (auto [lo, hi, field] : {std::tuple(bounds.lo.x, bounds.hi.x, &MeshVertex::x), std::tuple(bounds.lo.y, bounds.hi.y, &MeshVertex::y),
+                                 std::tuple(bounds.lo.z, bounds.hi.z, &MeshVertex::z)}) {
+      const auto [least, most] = std::minmax_element(tower.vertices.begin(), tower.vertices.begin() + count,
+                                                     [f = field](const MeshVertex& a, const MeshVertex& b) { return a.*f < b.*f; });
+      EXPECT_EQ(std::tuple(lo, hi), std::tuple((*least).*field, (*most).*field));
+    }
+  }
   raster_select_alpha(0);
   rand_seed(99);
   int hidden = 0, empty = 0, straddling_hidden = 0;
