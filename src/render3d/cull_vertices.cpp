@@ -44,9 +44,10 @@ bool vertices_hidden_plain(const MeshVertex* v, int32_t count, const FixMat4& m)
   return planes_left(v, count, m, ALL_PLANES) != 0;
 }
 
-// The plain loop's answer does not depend on the order of the vertices, nor on
-// the columns it skips once their planes are gone, so every lane works out
-// all three. With k = -w in 1 .. 2^22, everything fits 32 bits:
+// The plain loop's answer does not depend on the order of the vertices, and a
+// plane gone from one lane is gone from the answer, so the lanes work out the
+// columns whose planes all of them still have. With k = -w in 1 .. 2^22,
+// everything fits 32 bits:
 //   |c| >= 2^14 k      <=>  |c| / 2^14 (floored) >= k
 //   64 c + 65 w > 0    <=>  c > k + k / 64 (floored), as c is whole
 //   -64 c + 65 w > 0   <=>  c < -(k + k / 64)
@@ -55,6 +56,7 @@ __attribute__((target("avx2"))) bool vertices_hidden_avx2(const MeshVertex* v, i
   const __m256i zero = _mm256_setzero_si256();
   const __m256i behind_limit = _mm256_set1_epi32(BEHIND_W_MAX + 1), front_limit = _mm256_set1_epi32(-FRONT_W_MAX - 1);
   __m256i planes = _mm256_set1_epi32(ALL_PLANES);
+  uint32_t left = ALL_PLANES;  // the planes every lane still has
   int32_t i = 0;
   for (; i + 8 <= count; i += 8) {
     const Rows p = load_fields(v + i, offsetof(MeshVertex, x));
@@ -71,6 +73,7 @@ __attribute__((target("avx2"))) bool vertices_hidden_avx2(const MeshVertex* v, i
     __m256i beyond = zero;
     const Column8* columns[3] = {&cx, &cy, &cz};
     for (int c = 0; c < 3; ++c) {
+      if (!(left & (3u << (2 * c)))) continue;
       const __m256i value = apply_column8(*columns[c], p.a, p.b, p.c);
       const __m256i in_range = _mm256_cmpgt_epi32(k, _mm256_srli_epi32(_mm256_abs_epi32(value), 14));
       const __m256i past_minus_w = _mm256_and_si256(in_range, _mm256_cmpgt_epi32(value, margin));
@@ -79,12 +82,12 @@ __attribute__((target("avx2"))) bool vertices_hidden_avx2(const MeshVertex* v, i
       beyond = _mm256_or_si256(beyond, _mm256_and_si256(past_w, _mm256_set1_epi32(2 << (2 * c))));
     }
     planes = _mm256_and_si256(planes, _mm256_or_si256(beyond, _mm256_and_si256(behind, _mm256_set1_epi32(ALL_PLANES))));
-    if (and_lanes(planes) == 0) {
+    left = and_lanes(planes);
+    if (left == 0) {
       _mm256_zeroupper();
       return false;
     }
   }
-  const uint32_t left = and_lanes(planes);
   _mm256_zeroupper();  // the rest runs plain SSE code
   return planes_left(v + i, count - i, m, left) != 0;
 }
