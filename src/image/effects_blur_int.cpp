@@ -80,8 +80,8 @@ void blur_doubles(int32_t* values, const FxRegion& reg, int r) {
   }
 }
 
-// When every window sum fits in int32 (the depth blur's do by far), eight
-// sums at a time in int32 lanes, divided exactly by multiplying: for
+// When every window sum fits in int32 (the depth blur's stay far below),
+// eight sums at a time in int32 lanes, divided exactly by multiplying: for
 // 0 <= n < 2^31 and 1 <= d <= 256, n / d is (n * m) >> (31 + l) with
 // l = ceil(log2 d) and m = ceil(2^(31 + l) / d) < 2^32; m * d overshoots
 // 2^(31 + l) by less than 2^l, too little to reach the next integer.
