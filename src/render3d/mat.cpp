@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "render3d/sine_table.h"
+#include "render3d/vertex_lanes_avx2.h"
 
 void mat_identity(FixMat4* m) {
   for (int i = 0; i < 16; ++i) m->m[i] = (i % 5 == 0) ? FIX_ONE : 0;
@@ -45,13 +46,41 @@ void mat_rotation_z(FixMat4* m, float angle) {
   m->m[5] = c;
 }
 
-void mat_mul(FixMat4* out, const FixMat4* a, const FixMat4* b) {
+void mat_mul_plain(FixMat4* out, const FixMat4* a, const FixMat4* b) {
   for (int r = 0; r < 4; ++r) {
     const Fixed* ar = &a->m[4 * r];
     for (int c = 0; c < 4; ++c) {
       out->m[4 * r + c] = fix_mul(ar[3], b->m[12 + c]) + fix_mul(ar[2], b->m[8 + c]) +
                           fix_mul(ar[1], b->m[4 + c]) + fix_mul(ar[0], b->m[c]);
     }
+  }
+}
+
+// Two rows of the product per register: row r in the low half, r + 1 in the
+// high one (integer sums wrap, so their order is free).
+__attribute__((target("avx2"))) void mat_mul_avx2(FixMat4* out, const FixMat4* a, const FixMat4* b) {
+  __m256i b_row[4];
+  for (int k = 0; k < 4; ++k)
+    b_row[k] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&b->m[4 * k])));
+  __m256i rows[2];
+  for (int r = 0; r < 4; r += 2) {
+    __m256i sum = _mm256_setzero_si256();
+    for (int k = 0; k < 4; ++k) {
+      const __m256i entries = _mm256_set_m128i(_mm_set1_epi32(a->m[4 * (r + 1) + k]), _mm_set1_epi32(a->m[4 * r + k]));
+      sum = _mm256_add_epi32(sum, fix_mul8(entries, b_row[k]));
+    }
+    rows[r / 2] = sum;
+  }
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(&out->m[0]), rows[0]);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(&out->m[8]), rows[1]);
+}
+
+void mat_mul(FixMat4* out, const FixMat4* a, const FixMat4* b) {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  if (avx2) {
+    mat_mul_avx2(out, a, b);
+  } else {
+    mat_mul_plain(out, a, b);
   }
 }
 

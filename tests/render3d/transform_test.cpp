@@ -139,4 +139,10 @@ TEST(Transform, EightAtATimeMatchesOneAtATimeBitForBit) {
   env_map_plain(plain, 21);
   env_map_avx2(fast, 21);
   EXPECT_TRUE(same());
+  // The matrix product too, with wrapping entries.
+  std::tie(m.m[5], n.m[6]) = std::tuple(INT32_MIN, INT32_MAX);
+  FixMat4 plain_product, fast_product;
+  mat_mul_plain(&plain_product, &m, &n);
+  mat_mul_avx2(&fast_product, &m, &n);
+  EXPECT_TRUE(std::equal(plain_product.m, plain_product.m + 16, fast_product.m));
 }
