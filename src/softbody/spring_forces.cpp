@@ -43,16 +43,18 @@ bool add_springs_below(SoftBody* body, int32_t end) {
 // reaches the force that the sums are writing.
 static_assert(offsetof(SoftParticle, pos) == 4 && offsetof(SoftParticle, vel) == 16);
 
-// Row k of each 128-bit half: the four floats before the end of `field` in the
-// particles of spring k (low half) and spring k + 4 (high half), a minus b.
-template <const Vec3f SoftParticle::*field>
+// Row k of each 128-bit half: the four floats that end with the vector at
+// byte `offset` in the particles of spring k (low half) and spring k + 4
+// (high half), a minus b.
+template <size_t offset>
 __attribute__((target("avx2"))) inline __m256 difference_row(const SoftBody* body, const SoftSpring* springs, int k) {
   auto row = [body](int32_t particle) {
-    return reinterpret_cast<const float*>(&(body->particles[particle].*field)) - 1;
+    return reinterpret_cast<const float*>(reinterpret_cast<const char*>(&body->particles[particle]) + offset - 4);
   };
   return _mm256_sub_ps(_mm256_loadu2_m128(row(springs[k + 4].a), row(springs[k].a)),
                        _mm256_loadu2_m128(row(springs[k + 4].b), row(springs[k].b)));
 }
+
 // Spring rows as four floats from `b`: b, stiffness, rest, damping.
 static_assert(offsetof(SoftSpring, stiffness) == offsetof(SoftSpring, b) + 4 &&
               offsetof(SoftSpring, rest) == offsetof(SoftSpring, b) + 8 &&
@@ -74,8 +76,8 @@ __attribute__((target("avx2"))) bool add_spring_forces_avx2(SoftBody* body) {
     const SoftSpring* springs = body->springs + s - 8;
     __m256 position[4], velocity[4], params[4];
     for (int k = 0; k < 4; ++k) {
-      position[k] = difference_row<&SoftParticle::pos>(body, springs, k);
-      velocity[k] = difference_row<&SoftParticle::vel>(body, springs, k);
+      position[k] = difference_row<offsetof(SoftParticle, pos)>(body, springs, k);
+      velocity[k] = difference_row<offsetof(SoftParticle, vel)>(body, springs, k);
       params[k] = _mm256_loadu2_m128(reinterpret_cast<const float*>(&springs[k + 4].b),
                                      reinterpret_cast<const float*>(&springs[k].b));
     }
