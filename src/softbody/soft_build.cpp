@@ -3,6 +3,7 @@
 #include "common/numeric.h"
 #include "render3d/fixed_math.h"
 #include "softbody/softbody.h"
+#include "softbody/spring_forces.h"
 
 float ground_y = 0.0f;
 float ground_friction = 0.2f;
@@ -127,6 +128,10 @@ void soft_build(SoftBody* body, Mesh* mesh, Vec3f centre, float pin_radius, floa
   }
   for (int32_t s = 0; s < body->spring_count; ++s) body->springs[s] = scratch[s];
   delete[] scratch;
+  if (!soft_index_springs(body)) {
+    soft_free(body);
+    return;
+  }
 
   body->pos = centre;
   body->vel = body->ang_vel = {0.0f, 0.0f, 0.0f};
@@ -140,9 +145,14 @@ void soft_free(SoftBody* body) {
   delete[] body->vertex_map;
   delete[] body->particles;
   delete[] body->springs;
+  delete[] body->spring_force;
+  delete[] body->incident;
+  delete[] body->incident_start;
   body->vertex_map = nullptr;
   body->particles = nullptr;
   body->springs = nullptr;
+  body->spring_force = nullptr;
+  body->incident = body->incident_start = nullptr;
   body->particle_count = body->spring_count = body->vertex_count = 0;
   body->active = 0;
   body->mesh = nullptr;

@@ -40,6 +40,13 @@ struct SoftBody {
   float drag;
   // Length of vertex_map: a write-back into a second mesh never reaches past it.
   int32_t vertex_count;
+  // Made by soft_build for the step: room for each spring's force, as x, y,
+  // z and a spare float, on a then on b (record 2 s and 2 s + 1); and each
+  // particle's records, last spring first, in
+  // incident[incident_start[p] .. incident_start[p + 1]).
+  float* spring_force;
+  int32_t* incident;
+  int32_t* incident_start;
 };
 
 // The ground plane shared by every body.
