@@ -328,11 +328,20 @@ inline uint8_t ramp_character(float mix, int col, int row) {
 LANE_CLONES uint32_t convert_at(const Pixel* frame, int col, int row) { return convert_block(frame, col, row); }
 
 // Whether the block's nine pixels are those `previous` holds; if not, they
-// are copied in.
+// are copied in. Each row of three is compared as 8 + 4 bytes, without a call.
 [[gnu::always_inline]] inline bool block_unchanged(const Pixel* frame, Pixel* previous, int col, int row) {
   const int at = row * 3 * FRAME_W + col * 3;
-  bool same = true;
-  for (int y = 0; y < 3; ++y) same &= std::memcmp(frame + at + y * FRAME_W, previous + at + y * FRAME_W, 12) == 0;
+  uint64_t differ = 0;
+  for (int y = 0; y < 3; ++y) {
+    const Pixel* a = frame + at + y * FRAME_W;
+    const Pixel* b = previous + at + y * FRAME_W;
+    uint64_t a01, b01;
+    uint32_t a2, b2;
+    std::memcpy(&a01, a, 8), std::memcpy(&b01, b, 8);
+    std::memcpy(&a2, a + 2, 4), std::memcpy(&b2, b + 2, 4);
+    differ |= (a01 ^ b01) | (a2 ^ b2);
+  }
+  const bool same = differ == 0;
   if (!same) {
     for (int y = 0; y < 3; ++y) std::memcpy(previous + at + y * FRAME_W, frame + at + y * FRAME_W, 12);
   }
