@@ -57,6 +57,7 @@ struct Mesh {
   int32_t texture;         // image_pool slot or -1
   int32_t frame;
   int32_t transformed;     // 0 until the first mesh_transform
+  uint32_t edge_serial;    // of the last draw; its edges' `ready` marks
 };
 
 // Distinct edges one mesh may have: the size of the shared scratch table.

@@ -36,13 +36,22 @@ struct Side {
   }
 };
 
-void raster_reset_edges(Mesh* mesh) {
-  for (int32_t i = 0; i < mesh->edge_count; ++i) mesh->edges[i].ready = 0;
+// Each draw of a mesh has a new serial, and an edge is marked with the serial
+// of the draw that set it up: no pass over the edges to clear the marks, but
+// for the draw at which the serial wraps.
+int32_t draw_serial;
+
+void raster_next_serial(Mesh* mesh) {
+  if (++mesh->edge_serial == 0) {
+    for (int32_t i = 0; i < mesh->edge_count; ++i) mesh->edges[i].ready = 0;
+    mesh->edge_serial = 1;
+  }
+  draw_serial = static_cast<int32_t>(mesh->edge_serial);
 }
 
 void raster_setup_edge(MeshVertex* top, MeshVertex* bottom, MeshEdge* edge) {
-  if (edge->ready == 1) return;  // set up by a neighbouring face of this draw
-  edge->ready = 1;
+  if (edge->ready == draw_serial) return;  // set up by a neighbouring face of this draw
+  edge->ready = draw_serial;
   edge->top = top;
   edge->bottom = bottom;
   const int32_t w = raster_texture->width;
@@ -263,7 +272,7 @@ void raster_draw_mesh_over(Mesh* mesh, const Mesh* under) {
   if (mesh->texture < 0 || mesh->texture >= IMAGE_POOL_SIZE) return not_drawn();
   raster_texture = &image_pool[mesh->texture];
   if (!raster_texture->pixels) return not_drawn();
-  raster_reset_edges(mesh);
+  raster_next_serial(mesh);
   if (cpu_has_avx2()) {
     raster_faces_avx2(mesh, under);
   } else {

@@ -200,6 +200,24 @@ TEST(Raster, SharedEdgeLeavesNoSeamAndNoOverlap) {
       ASSERT_TRUE(x <= 25 + (y - 20) * 1.4 || pixel_r(frame_buffer[y * FRAME_W + x]) == 10u) << x << "," << y;
 }
 
+// Edges marked by an earlier draw are set up again, also when the draw
+// serial wraps round to the mark they hold.
+TEST(Raster, EdgesOfAnEarlierDrawAreSetUpAgain) {
+  Texture tex(RED);
+  ScreenMesh tri({{10.5, 10.5}, {60.5, 12.5}, {30.5, 50.5}}, {{0, 1, 2}});
+  clear_frame();
+  raster_draw_mesh(&tri.mesh);
+  for (int draw = 0; draw < 2; ++draw) {
+    for (MeshVertex& v : tri.vertices) v.tx += 60 * 4096;
+    if (draw == 0) tri.mesh.edge_serial = UINT32_MAX;
+    clear_frame();
+    raster_draw_mesh(&tri.mesh);
+    EXPECT_EQ(std::count(frame_buffer + 20 * FRAME_W, frame_buffer + 20 * FRAME_W + 60 * (draw + 1), RED), 0)
+        << "drawn with the edges of the draw before, " << draw;
+    EXPECT_GT(row_count(20, RED), 0) << draw;
+  }
+}
+
 TEST(SpanFillers, CombineArithmetic) {
   Pixel texel, dest;
   int32_t depth;
