@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "common/cpu.h"
 #include "render3d/cull_vertices.h"
 #include "render3d/transform.h"
 #include "render3d/vertex_lanes_avx2.h"
@@ -69,11 +70,6 @@ bool all_beyond(const FixMat4& m, int c, int64_t sign, Range w, const MeshBounds
   const int64_t a = sign * MARGIN_DEN;
   const int64_t slack = FLOOR_SLACK * (MARGIN_DEN + MARGIN_NUM) * FIX_ONE;
   return combined_min(m, c, a, MARGIN_NUM, b) >= slack;
-}
-
-bool cpu_has_avx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
 }
 
 // Widens the box over the leading multiple of eight vertices, eight at a

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/cpu.h"
 #include "render3d/sine_table.h"
 #include "render3d/vertex_lanes_avx2.h"
 
@@ -76,8 +77,7 @@ __attribute__((target("avx2"))) void mat_mul_avx2(FixMat4* out, const FixMat4* a
 }
 
 void mat_mul(FixMat4* out, const FixMat4* a, const FixMat4* b) {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2) {
+  if (cpu_has_avx2()) {
     mat_mul_avx2(out, a, b);
   } else {
     mat_mul_plain(out, a, b);

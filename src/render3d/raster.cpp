@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/cpu.h"
 #include "image/image_pool.h"
 #include "render3d/span_fill.h"
 #include "render3d/span_fill_avx2.h"
@@ -249,11 +250,6 @@ __attribute__((target("avx2"), flatten)) void raster_faces_avx2(Mesh* mesh, cons
   }
 }
 #undef AVX2_SPAN
-
-bool cpu_has_avx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
 
 }  // namespace
 

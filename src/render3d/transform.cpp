@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/cpu.h"
 #include "render3d/camera.h"
 #include "render3d/mat.h"
 #include "render3d/vertex_batch.h"
@@ -58,11 +59,6 @@ const FixMat4& normal_matrix(PoseMatrices& matrices) {
     matrices.normal_ready = true;
   }
   return matrices.normal;
-}
-
-bool cpu_has_avx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "common/cpu.h"
 #include "render3d/mat.h"
 #include "softbody/particle_step.h"
 #include "softbody/soft_checks.h"
@@ -7,11 +8,6 @@
 #include "softbody/spring_forces.h"
 
 namespace {
-
-bool cpu_has_avx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
 
 // Row vector times matrix, w = 1.
 Vec3f transform_point(Vec3f p, const Mat4f* q) {
