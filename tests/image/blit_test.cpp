@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "common/cpu.h"
 #include "image/blit.h"
 #include "image/effects_simd.h"
 
@@ -54,7 +55,7 @@ TEST(Blit, EveryPixelMatchesTheChannelFormula) {
   Picture pic(W, FRAME_H, 0);
   std::mt19937 next(12345);
   for (bool avx2 : {false, true}) {
-    if (avx2 && !__builtin_cpu_supports("avx2")) continue;
+    if (avx2 && !cpu_has_avx2()) continue;
     fx_use_avx2 = avx2;
     for (int x0 : {0, 3, -2, 230}) {
       for (Pixel& p : pic.pixels) {

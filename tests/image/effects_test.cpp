@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/cpu.h"
 #include "common/random.h"
 #include "image/effects.h"
 #include "image/effects_simd.h"
@@ -21,7 +22,7 @@ std::vector<Pixel> gradient() {
 }
 
 // The loops this machine can run, plain first, so the default is left set.
-std::vector<bool> simd_modes() { return {false, __builtin_cpu_supports("avx2") != 0}; }
+std::vector<bool> simd_modes() { return {false, cpu_has_avx2() != 0}; }
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "common/cpu.h"
 #include "common/random.h"
 #include "image/image_pool.h"
 #include "render3d/camera.h"
@@ -102,7 +103,7 @@ TEST(MeshCull, AMeshProvedHiddenNeverDrawsAndMostHiddenOnesAreFound) {
   raster_select_alpha(0);
   rand_seed(99);
   int hidden = 0, empty = 0, straddling_hidden = 0;
-  const bool has_avx2 = __builtin_cpu_supports("avx2");
+  const bool has_avx2 = cpu_has_avx2();
   for (int k = 0; k < 3000; ++k) {
     const CameraParams view{pick(-60, 60), pick(-10, 60), pick(-60, 60), pick(-180, 180), pick(-80, 80),
                             pick(-40, 40), pick(1, 8), pick(20, 400), pick(30, 600)};

@@ -6,6 +6,7 @@
 #include <random>
 #include <tuple>
 
+#include "common/cpu.h"
 #include "render3d/camera.h"
 #include "render3d/span_fill_avx2.h"
 
@@ -26,7 +27,7 @@ bool fill_plain(Filler filler, const SpanParams* span) {
 }
 
 TEST(SpanFillAvx2, MatchesThePlainLoops) {
-  if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this machine";
+  if (!cpu_has_avx2()) GTEST_SKIP() << "no AVX2 on this machine";
   std::mt19937 rng(41);
   const int32_t saved_near = camera.near;
   Pixel texels[16 * 8];
