@@ -161,6 +161,7 @@ bool raster_triangle(MeshFace* face, Mesh* mesh, Fill fill, bool fill_rows) {
       span.z = left.z + dz * skip;
       span.dest = frame_buffer + r * FRAME_W + xl;
       span.depth = depth_buffer + r * FRAME_W + xl;
+      span.room = FRAME_PIXELS - (r * FRAME_W + xl);
       if (span.count > 0 && fill(&span)) reached = true;
     }
     // Both sides keep their start values for the first two rows.

@@ -20,6 +20,9 @@ struct SpanParams {
   const Pixel* texels;
   Pixel* dest;
   int32_t* depth;
+  // Pixels from dest (and depth) to the end of their buffers. Where eight lanes
+  // fit, the wide loops write whole vectors, putting back what they leave.
+  int32_t room;
 };
 
 using SpanFiller = void (*)(const SpanParams* span);

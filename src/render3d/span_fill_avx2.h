@@ -37,9 +37,12 @@ SPAN_AVX2 __m256i multiply_bytes(__m256i a, __m256i b) {
 }  // namespace span_avx2
 
 // The shared loop: depth test against the buffer and the near distance, texel
-// fetch with wrap, colour key; `combine(dest, texel)` does the rest for eight
-// pixels. Loads and stores are masked to the span, so nothing outside it is
-// touched. True when some pixel passed the depth test.
+// fetch with wrap, colour key; `combine(under, texel)` does the rest for eight
+// pixels, given the pixels they land on. Nothing outside the span changes: where eight lanes fit in the
+// buffers, whole vectors are loaded and stored back with the span's lanes
+// replaced (masked stores are slow on some processors); at the very end of
+// the buffers, loads and stores are masked. True when some pixel passed the
+// depth test.
 template <typename Combine>
 SPAN_AVX2 bool span_fill_avx2(const SpanParams* span, Combine combine) {
   const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
@@ -60,8 +63,10 @@ SPAN_AVX2 bool span_fill_avx2(const SpanParams* span, Combine combine) {
   __m256i reached = _mm256_setzero_si256();
   for (int32_t i = 0; i < span->count; i += 8) {
     const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(span->count - i), lane);
+    const bool whole = span->room - i >= 8;
     int* depth_at = reinterpret_cast<int*>(depth + i);
-    const __m256i old_depth = _mm256_maskload_epi32(depth_at, inside);
+    const __m256i old_depth = whole ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depth_at))
+                                    : _mm256_maskload_epi32(depth_at, inside);
     const __m256i passes = _mm256_and_si256(_mm256_andnot_si256(_mm256_cmpgt_epi32(z, old_depth), inside),
                                             _mm256_cmpgt_epi32(z, near));
     if (!_mm256_testz_si256(passes, passes)) {
@@ -71,8 +76,14 @@ SPAN_AVX2 bool span_fill_avx2(const SpanParams* span, Combine combine) {
       const __m256i texel = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), texels, index, passes, 4);
       const __m256i writes = _mm256_andnot_si256(_mm256_cmpeq_epi32(texel, key), passes);
       int* dest_at = reinterpret_cast<int*>(dest + i);
-      _mm256_maskstore_epi32(dest_at, writes, combine(dest_at, writes, texel));
-      _mm256_maskstore_epi32(depth_at, writes, z);
+      if (whole) {
+        const __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dest_at));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dest_at), span_avx2::select(writes, combine(old, texel), old));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(depth_at), span_avx2::select(writes, z, old_depth));
+      } else {
+        _mm256_maskstore_epi32(dest_at, writes, combine(_mm256_maskload_epi32(dest_at, writes), texel));
+        _mm256_maskstore_epi32(depth_at, writes, z);
+      }
     }
     z = _mm256_add_epi32(z, z_step);
     u = _mm256_add_epi32(u, u_step);
@@ -81,21 +92,18 @@ SPAN_AVX2 bool span_fill_avx2(const SpanParams* span, Combine combine) {
   return !_mm256_testz_si256(reached, reached);
 }
 
-// `dest` and `writes` let a filler read the pixels it blends with.
 SPAN_AVX2 bool span_fill_opaque_avx2(const SpanParams* span) {
-  return span_fill_avx2(span, [](int*, __m256i, __m256i texel) __attribute__((target("avx2"))) { return texel; });
+  return span_fill_avx2(span, [](__m256i, __m256i texel) __attribute__((target("avx2"))) { return texel; });
 }
 
 SPAN_AVX2 bool span_fill_multiply_avx2(const SpanParams* span) {
-  return span_fill_avx2(span, [](int* dest, __m256i writes, __m256i texel) __attribute__((target("avx2"))) {
-    const __m256i d = _mm256_maskload_epi32(dest, writes);
+  return span_fill_avx2(span, [](__m256i d, __m256i texel) __attribute__((target("avx2"))) {
     return span_avx2::with_alpha_of(span_avx2::multiply_bytes(d, texel), d);
   });
 }
 
 SPAN_AVX2 bool span_fill_alpha_avx2(const SpanParams* span) {
-  return span_fill_avx2(span, [](int* dest, __m256i writes, __m256i texel) __attribute__((target("avx2"))) {
-    const __m256i d = _mm256_maskload_epi32(dest, writes);
+  return span_fill_avx2(span, [](__m256i d, __m256i texel) __attribute__((target("avx2"))) {
     // Each pixel's alpha in all four of its bytes, and 255 - alpha.
     const __m256i spread = _mm256_setr_epi8(3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15,
                                             3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15);

@@ -246,7 +246,7 @@ TEST(SpanFillers, TextureAddressingWraps) {
   // Row 3 wraps to row 1.
   const SpanParams span = {.count = 6, .u = 2 * FIX_ONE, .v = 3 * FIX_ONE, .du = FIX_ONE, .dv = 0, .z = Z, .dz = 1,
                            .tex_width = 4, .tex_height = 2, .u_mask = 3, .v_mask = 1, .row_shift = 2,
-                           .texels = texels, .dest = dest, .depth = depth};
+                           .texels = texels, .dest = dest, .depth = depth, .room = 6};
   span_opaque(&span);
   EXPECT_EQ(std::vector<Pixel>(dest, dest + 6), (std::vector<Pixel>{7, 8, 5, 6, 7, 8}));
   EXPECT_EQ(depth[5], Z + 5);

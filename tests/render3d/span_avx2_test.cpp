@@ -1,6 +1,7 @@
 // The eight-wide span loops against the plain ones: the same pixels, depths
 // and answer for random spans of every length, with colour keys, alpha,
-// depth ties, the near distance and wrapping steps.
+// depth ties, the near distance, wrapping steps, and buffers that end at
+// the span or go on past it.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -52,6 +53,8 @@ TEST(SpanFillAvx2, MatchesThePlainLoops) {
       depth[0][i] = depth[1][i] = static_cast<int32_t>(rng() % 6000);
     }
     const int start = static_cast<int>(rng() % (ROW - span.count + 1));
+    // Either the row goes on past the span or the buffers end right after it.
+    span.room = rng() % 2 ? ROW - start : span.count;
     bool reached[2];
     for (int k = 0; k < 2; ++k) {
       span.dest = dest[k] + start;
