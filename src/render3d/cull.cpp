@@ -104,7 +104,7 @@ __attribute__((target("avx2"))) int32_t box_avx2(const MeshVertex* v, int32_t co
 
 bool mesh_bounds(const Mesh* mesh, MeshBounds* bounds) {
   if (mesh->vertex_count <= 0 || !mesh->vertices) return false;
-  const MeshVertex* v = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+  const MeshVertex* v = mesh_current_frame(mesh);
   bounds->lo = bounds->hi = {v[0].x, v[0].y, v[0].z};
   const int32_t first = cpu_has_avx2() ? box_avx2(v, mesh->vertex_count, bounds) : 1;
   for (int32_t i = first; i < mesh->vertex_count; ++i) {
@@ -130,7 +130,7 @@ bool mesh_outside_view(const Mesh* mesh, const MeshBounds* bounds) {
   if (w.lo <= -SAFE_RANGE * FIX_ONE || w.hi >= SAFE_RANGE * FIX_ONE) return false;
   if (all_behind(w)) return true;
   if (w.lo < 0 && w.hi > 0) {
-    const MeshVertex* v = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+    const MeshVertex* v = mesh_current_frame(mesh);
     return cpu_has_avx2() ? vertices_hidden_avx2(v, mesh->vertex_count, m)
                           : vertices_hidden_plain(v, mesh->vertex_count, m);
   }

@@ -64,8 +64,8 @@ void mesh_scale(Mesh* mesh, float s) {
 
 bool mesh_same_positions(const Mesh* a, const Mesh* b) {
   if (a->vertex_count != b->vertex_count || !a->vertices || !b->vertices) return false;
-  const MeshVertex* va = a->vertices + static_cast<int64_t>(a->frame) * a->vertex_count;
-  const MeshVertex* vb = b->vertices + static_cast<int64_t>(b->frame) * b->vertex_count;
+  const MeshVertex* va = mesh_current_frame(a);
+  const MeshVertex* vb = mesh_current_frame(b);
   for (int32_t i = 0; i < a->vertex_count; ++i) {
     if (va[i].x != vb[i].x || va[i].y != vb[i].y || va[i].z != vb[i].z) return false;
   }

@@ -60,6 +60,11 @@ struct Mesh {
   uint32_t edge_serial;    // of the last draw; its edges' `ready` marks
 };
 
+// The vertices of the mesh's current frame.
+inline MeshVertex* mesh_current_frame(const Mesh* mesh) {
+  return mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+}
+
 // Distinct edges one mesh may have: the size of the shared scratch table.
 constexpr int EDGE_TABLE_CAPACITY = 16384;
 

@@ -7,6 +7,7 @@
 #include "image/image_pool.h"
 #include "render3d/span_fill.h"
 #include "render3d/span_fill_avx2.h"
+#include "render3d/span_record.h"
 
 DepthBuffer depth_buffer;
 SpanFiller raster_span_filler = nullptr;
@@ -50,6 +51,19 @@ void raster_next_serial(Mesh* mesh) {
   draw_serial = static_cast<int32_t>(mesh->edge_serial);
 }
 
+// A corner's texture coordinate (1/32768 units) in Fixed texels.
+Fixed texel_coord(int32_t c, int32_t size) { return (c * size) >> 3; }
+
+// Span fields that stay the same over a whole draw.
+void set_texture(SpanParams* span) {
+  span->tex_width = raster_texture->width;
+  span->tex_height = raster_texture->height;
+  span->u_mask = raster_texture->width - 1;
+  span->v_mask = raster_texture->height - 1;
+  span->row_shift = raster_texture->width_log2;
+  span->texels = raster_texture->pixels;
+}
+
 void raster_setup_edge(MeshVertex* top, MeshVertex* bottom, MeshEdge* edge) {
   if (edge->ready == draw_serial) return;  // set up by a neighbouring face of this draw
   edge->ready = draw_serial;
@@ -59,14 +73,14 @@ void raster_setup_edge(MeshVertex* top, MeshVertex* bottom, MeshEdge* edge) {
   const int32_t h = raster_texture->height;
   const Fixed dy = bottom->ty - top->ty;
   edge->flat = dy < 512 ? 1 : 0;
-  edge->u = (top->u * w) >> 3;
-  edge->v = (top->v * h) >> 3;
+  edge->u = texel_coord(top->u, w);
+  edge->v = texel_coord(top->v, h);
   edge->x = top->tx;
   edge->z = top->tz;
   if (edge->flat) return;
   const Fixed inv = fix_div(FIX_ONE, dy);
-  edge->du = fix_mul(((bottom->u * w) >> 3) - edge->u, inv);
-  edge->dv = fix_mul(((bottom->v * h) >> 3) - edge->v, inv);
+  edge->du = fix_mul(texel_coord(bottom->u, w) - edge->u, inv);
+  edge->dv = fix_mul(texel_coord(bottom->v, h) - edge->v, inv);
   edge->dx = fix_mul(bottom->tx - top->tx, inv);
   edge->dz = fix_mul(bottom->tz - top->tz, inv);
   edge->y = top->ty;
@@ -86,7 +100,7 @@ void raster_setup_edge(MeshVertex* top, MeshVertex* bottom, MeshEdge* edge) {
 // True when some pixel passed the depth test.
 template <typename Fill>
 bool raster_triangle(MeshFace* face, Mesh* mesh, Fill fill, bool fill_rows) {
-  MeshVertex* frame = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+  MeshVertex* frame = mesh_current_frame(mesh);
   MeshVertex* p[3] = {&frame[face->i0], &frame[face->i1], &frame[face->i2]};
   // opposite[k] is the edge that does not touch p[k]; it moves with p[k].
   MeshEdge* opposite[3] = {&mesh->edges[face->e12], &mesh->edges[face->e20],
@@ -135,12 +149,7 @@ bool raster_triangle(MeshFace* face, Mesh* mesh, Fill fill, bool fill_rows) {
   span.du = du;
   span.dv = dv;
   span.dz = dz;
-  span.tex_width = raster_texture->width;
-  span.tex_height = raster_texture->height;
-  span.u_mask = raster_texture->width - 1;
-  span.v_mask = raster_texture->height - 1;
-  span.row_shift = raster_texture->width_log2;
-  span.texels = raster_texture->pixels;
+  set_texture(&span);
 
   bool reached = false;
   for (int32_t r = ystart; r <= yend; ++r) {
@@ -162,7 +171,10 @@ bool raster_triangle(MeshFace* face, Mesh* mesh, Fill fill, bool fill_rows) {
       span.dest = frame_buffer + r * FRAME_W + xl;
       span.depth = depth_buffer + r * FRAME_W + xl;
       span.room = FRAME_PIXELS - (r * FRAME_W + xl);
-      if (span.count > 0 && fill(&span)) reached = true;
+      if (span.count > 0) {
+        span_record_add(r * FRAME_W + xl, span.count, span.z, dz);
+        if (fill(&span)) reached = true;
+      }
     }
     // Both sides keep their start values for the first two rows.
     if (r != ystart) lng.advance();
@@ -189,18 +201,45 @@ bool reaches_nothing(const Mesh* mesh, const MeshFace& face, const Mesh* under, 
   if (!under || i >= under->face_count) return false;
   const MeshFace& below = under->faces[i];
   if (below.reached != 0 || below.i0 != face.i0 || below.i1 != face.i1 || below.i2 != face.i2) return false;
-  const MeshVertex* a = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
-  const MeshVertex* b = under->vertices + static_cast<int64_t>(under->frame) * under->vertex_count;
+  const MeshVertex* a = mesh_current_frame(mesh);
+  const MeshVertex* b = mesh_current_frame(under);
   return same_screen_place(a[face.i0], b[face.i0]) && same_screen_place(a[face.i1], b[face.i1]) &&
          same_screen_place(a[face.i2], b[face.i2]);
 }
 
+// Fills face i of a coat on under's recorded spans, with the one texel the
+// face shows: what walking its rows would fill, as du and dv are 0 there.
+template <typename Fill>
+bool replay_face(const MeshVertex& corner, int32_t i, Fill fill) {
+  SpanParams span;
+  set_texture(&span);
+  span.u = texel_coord(corner.u, raster_texture->width);
+  span.v = texel_coord(corner.v, raster_texture->height);
+  span.du = 0;
+  span.dv = 0;
+  bool reached = false;
+  for (int32_t k = span_record.face_start[i]; k < span_record.face_start[i + 1]; ++k) {
+    const RecordedSpan& s = span_record.spans[k];
+    span.count = s.count;
+    span.z = s.z;
+    span.dz = s.dz;
+    span.dest = frame_buffer + s.offset;
+    span.depth = depth_buffer + s.offset;
+    span.room = FRAME_PIXELS - s.offset;
+    if (fill(&span)) reached = true;
+  }
+  return reached;
+}
+
 template <typename Fill>
 void raster_faces(Mesh* mesh, Fill fill, const Mesh* under) {
-  MeshVertex* frame = mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
+  MeshVertex* frame = mesh_current_frame(mesh);
+  const bool replay = under && span_record_fits_coat(mesh, under);
+  if (!replay) span_record_start(mesh);
   for (int32_t i = 0; i < mesh->face_count; ++i) {
     MeshFace* face = &mesh->faces[i];
     face->reached = 0;
+    if (!replay) span_record_face(i);
     const MeshVertex& p0 = frame[face->i0];
     const MeshVertex& p1 = frame[face->i1];
     const MeshVertex& p2 = frame[face->i2];
@@ -218,8 +257,13 @@ void raster_faces(Mesh* mesh, Fill fill, const Mesh* under) {
     const Fixed b = fix_mul((p0.ty - p1.ty) >> 6, (p1.tx - p2.tx) >> 3);
     if (a < b) continue;
     const bool fill_rows = !reaches_nothing(mesh, *face, under, i);
-    face->reached = raster_triangle(face, mesh, fill, fill_rows) ? 1 : 0;
+    if (replay) {
+      face->reached = fill_rows && replay_face(p0, i, fill) ? 1 : 0;
+    } else {
+      face->reached = raster_triangle(face, mesh, fill, fill_rows) ? 1 : 0;
+    }
   }
+  if (!replay) span_record_finish();
 }
 
 // The common fillers inline in the draw; any other through its pointer.

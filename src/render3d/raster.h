@@ -22,7 +22,8 @@ void raster_draw_mesh(Mesh* mesh);
 // buffer change since. Faces that match under's in corners and screen
 // positions get the same depth test pixel by pixel, so where under's found no
 // pixel in front, this one's finds none either: those are set up but not
-// filled.
+// filled. When every face of `mesh` matches and shows one texel, it is filled
+// on the spans recorded from under's draw instead of walking its rows.
 void raster_draw_mesh_over(Mesh* mesh, const Mesh* under);
 // Flag not 0: that filler; 0: span_opaque.
 void raster_select_alpha(int32_t flag);

@@ -9,10 +9,6 @@
 
 namespace {
 
-MeshVertex* current_frame(Mesh* mesh) {
-  return mesh->vertices + static_cast<int64_t>(mesh->frame) * mesh->vertex_count;
-}
-
 // The matrices of the last pose and camera. A mesh whose box was just tested
 // and a coat drawn over it in the same pose reuse them instead of multiplying
 // them out again; they are compared bit for bit, so the results are the same.
@@ -72,7 +68,7 @@ void mesh_clip_matrix(const Mesh* mesh, FixMat4* rotation, FixMat4* clip) {
 void mesh_transform(Mesh* mesh) {
   PoseMatrices& matrices = pose_matrices(mesh);
   const FixMat4& n = normal_matrix(matrices);
-  MeshVertex* vertices = current_frame(mesh);
+  MeshVertex* vertices = mesh_current_frame(mesh);
   if (cpu_has_avx2()) {
     transform_vertices_avx2(vertices, mesh->vertex_count, matrices.clip, n);
   } else {
@@ -83,8 +79,8 @@ void mesh_transform(Mesh* mesh) {
 
 void mesh_transform_like(Mesh* mesh, const Mesh* shape) {
   const FixMat4& n = normal_matrix(pose_matrices(mesh));
-  MeshVertex* vertices = current_frame(mesh);
-  const MeshVertex* from = shape->vertices + static_cast<int64_t>(shape->frame) * shape->vertex_count;
+  MeshVertex* vertices = mesh_current_frame(mesh);
+  const MeshVertex* from = mesh_current_frame(shape);
   if (cpu_has_avx2()) {
     transform_like_avx2(vertices, from, mesh->vertex_count, n);
   } else {
@@ -94,7 +90,7 @@ void mesh_transform_like(Mesh* mesh, const Mesh* shape) {
 }
 
 void mesh_env_map(Mesh* mesh) {
-  MeshVertex* vertices = current_frame(mesh);
+  MeshVertex* vertices = mesh_current_frame(mesh);
   if (cpu_has_avx2()) {
     env_map_avx2(vertices, mesh->vertex_count);
   } else {
