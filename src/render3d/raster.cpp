@@ -231,20 +231,36 @@ bool replay_face(const MeshVertex& corner, int32_t i, Fill fill) {
   return reached;
 }
 
+// A coat that fits the record: the face tests would decide as they did for
+// under, so a face with no recorded span is one they dropped or one with no
+// row to fill.
+template <typename Fill>
+void replay_faces(Mesh* mesh, Fill fill, const Mesh* under) {
+  const MeshVertex* frame = mesh_current_frame(mesh);
+  for (int32_t i = 0; i < mesh->face_count; ++i) {
+    MeshFace* face = &mesh->faces[i];
+    face->visible = span_record.visible[i];
+    face->reached = 0;
+    if (span_record.face_start[i] == span_record.face_start[i + 1] || reaches_nothing(mesh, *face, under, i)) continue;
+    face->reached = replay_face(frame[face->i0], i, fill) ? 1 : 0;
+  }
+}
+
 template <typename Fill>
 void raster_faces(Mesh* mesh, Fill fill, const Mesh* under) {
+  if (under && span_record_fits_coat(mesh, under)) return replay_faces(mesh, fill, under);
   MeshVertex* frame = mesh_current_frame(mesh);
-  const bool replay = under && span_record_fits_coat(mesh, under);
-  if (!replay) span_record_start(mesh);
+  span_record_start(mesh);
   for (int32_t i = 0; i < mesh->face_count; ++i) {
     MeshFace* face = &mesh->faces[i];
     face->reached = 0;
-    if (!replay) span_record_face(i);
+    span_record_face(i);
     const MeshVertex& p0 = frame[face->i0];
     const MeshVertex& p1 = frame[face->i1];
     const MeshVertex& p2 = frame[face->i2];
     const int32_t shared = p0.outcode & p1.outcode & p2.outcode & 0xFF;
     face->visible = shared != 0 ? 0 : -1;
+    span_record_visible(i, face->visible);
     if (shared != 0) continue;
     // No near-plane clipping: a face touching the space behind the camera is dropped.
     if (p0.behind != 0 || p1.behind != 0 || p2.behind != 0) continue;
@@ -257,13 +273,9 @@ void raster_faces(Mesh* mesh, Fill fill, const Mesh* under) {
     const Fixed b = fix_mul((p0.ty - p1.ty) >> 6, (p1.tx - p2.tx) >> 3);
     if (a < b) continue;
     const bool fill_rows = !reaches_nothing(mesh, *face, under, i);
-    if (replay) {
-      face->reached = fill_rows && replay_face(p0, i, fill) ? 1 : 0;
-    } else {
-      face->reached = raster_triangle(face, mesh, fill, fill_rows) ? 1 : 0;
-    }
+    face->reached = raster_triangle(face, mesh, fill, fill_rows) ? 1 : 0;
   }
-  if (!replay) span_record_finish();
+  span_record_finish();
 }
 
 // The common fillers inline in the draw; any other through its pointer.

@@ -190,7 +190,7 @@ TEST(Raster, CoatOnRecordedSpansMatchesWalkingIt) {
       tris.assign(120, {0, 1, 2});
     }
     const int moved = std::rand() % 36;
-    // Pixels, depths and what each face reached; the coat walks when under is
+    // Pixels, depths and each face's verdicts; the coat walks when under is
     // a copy of the mesh drawn, as the record then is not its.
     auto draw = [&](int filler, bool replay) {
       clear_frame();
@@ -201,6 +201,8 @@ TEST(Raster, CoatOnRecordedSpansMatchesWalkingIt) {
           m->vertices[i].tz = Z + 1000 * static_cast<int32_t>(i % 3);
           m->vertices[i].u = static_cast<int32_t>(i / 6 + (m == &coat)) * 2500;
           m->vertices[i].v = static_cast<int32_t>(i / 6) * 1500;
+          const auto [x, y] = points[i];
+          m->vertices[i].outcode = (x < 0) | (x >= FRAME_W) << 1 | (y < 0) << 2 | (y >= FRAME_H) << 3;
         }
       }
       raster_draw_mesh(&under.mesh);
@@ -210,11 +212,11 @@ TEST(Raster, CoatOnRecordedSpansMatchesWalkingIt) {
       raster_select_multiply(filler == 2);
       raster_draw_mesh_over(&coat.mesh, replay ? &under.mesh : &copy);
       raster_select_multiply(0);
-      std::vector<int32_t> reached;
-      for (const MeshFace& f : coat.faces) reached.push_back(f.reached);
+      std::vector<int32_t> faces;
+      for (const MeshFace& f : coat.faces) faces.insert(faces.end(), {f.visible, f.reached});
       image_pool[SLOT] = {};
       return std::tuple(std::vector<Pixel>(frame_buffer, frame_buffer + FRAME_PIXELS),
-                        std::vector<int32_t>(depth_buffer, depth_buffer + FRAME_PIXELS), reached);
+                        std::vector<int32_t>(depth_buffer, depth_buffer + FRAME_PIXELS), faces);
     };
     const int filler = trial % 3;
     ASSERT_TRUE(draw(filler, true) == draw(filler, false)) << "trial " << trial;
