@@ -207,26 +207,23 @@ bool reaches_nothing(const Mesh* mesh, const MeshFace& face, const Mesh* under, 
          same_screen_place(a[face.i2], b[face.i2]);
 }
 
-// Fills face i of a coat on under's recorded spans, with the one texel the
+// Fills face i of a coat on under's recorded spans with the one texel the
 // face shows: what walking its rows would fill, as du and dv are 0 there.
+// `span` holds the draw's texture.
 template <typename Fill>
-bool replay_face(const MeshVertex& corner, int32_t i, Fill fill) {
-  SpanParams span;
-  set_texture(&span);
-  span.u = texel_coord(corner.u, raster_texture->width);
-  span.v = texel_coord(corner.v, raster_texture->height);
-  span.du = 0;
-  span.dv = 0;
+bool replay_face(SpanParams* span, const MeshVertex& corner, int32_t i, Fill fill) {
+  span->u = texel_coord(corner.u, raster_texture->width);
+  span->v = texel_coord(corner.v, raster_texture->height);
   bool reached = false;
   for (int32_t k = span_record.face_start[i]; k < span_record.face_start[i + 1]; ++k) {
     const RecordedSpan& s = span_record.spans[k];
-    span.count = s.count;
-    span.z = s.z;
-    span.dz = s.dz;
-    span.dest = frame_buffer + s.offset;
-    span.depth = depth_buffer + s.offset;
-    span.room = FRAME_PIXELS - s.offset;
-    if (fill(&span)) reached = true;
+    span->count = s.count;
+    span->z = s.z;
+    span->dz = s.dz;
+    span->dest = frame_buffer + s.offset;
+    span->depth = depth_buffer + s.offset;
+    span->room = FRAME_PIXELS - s.offset;
+    if (fill(span)) reached = true;
   }
   return reached;
 }
@@ -237,12 +234,16 @@ bool replay_face(const MeshVertex& corner, int32_t i, Fill fill) {
 template <typename Fill>
 void replay_faces(Mesh* mesh, Fill fill, const Mesh* under) {
   const MeshVertex* frame = mesh_current_frame(mesh);
+  SpanParams span;
+  set_texture(&span);
+  span.du = 0;
+  span.dv = 0;
   for (int32_t i = 0; i < mesh->face_count; ++i) {
     MeshFace* face = &mesh->faces[i];
     face->visible = span_record.visible[i];
     face->reached = 0;
     if (span_record.face_start[i] == span_record.face_start[i + 1] || reaches_nothing(mesh, *face, under, i)) continue;
-    face->reached = replay_face(frame[face->i0], i, fill) ? 1 : 0;
+    face->reached = replay_face(&span, frame[face->i0], i, fill) ? 1 : 0;
   }
 }
 
@@ -254,13 +255,12 @@ void raster_faces(Mesh* mesh, Fill fill, const Mesh* under) {
   for (int32_t i = 0; i < mesh->face_count; ++i) {
     MeshFace* face = &mesh->faces[i];
     face->reached = 0;
-    span_record_face(i);
     const MeshVertex& p0 = frame[face->i0];
     const MeshVertex& p1 = frame[face->i1];
     const MeshVertex& p2 = frame[face->i2];
     const int32_t shared = p0.outcode & p1.outcode & p2.outcode & 0xFF;
     face->visible = shared != 0 ? 0 : -1;
-    span_record_visible(i, face->visible);
+    span_record_face(i, face->visible);
     if (shared != 0) continue;
     // No near-plane clipping: a face touching the space behind the camera is dropped.
     if (p0.behind != 0 || p1.behind != 0 || p2.behind != 0) continue;

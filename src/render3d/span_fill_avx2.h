@@ -38,11 +38,11 @@ SPAN_AVX2 __m256i multiply_bytes(__m256i a, __m256i b) {
 
 // The shared loop: depth test against the buffer and the near distance, texel
 // fetch with wrap, colour key; `combine(under, texel)` does the rest for eight
-// pixels, given the pixels they land on. Nothing outside the span changes: where eight lanes fit in the
-// buffers, whole vectors are loaded and stored back with the span's lanes
-// replaced (masked stores are slow on some processors); at the very end of
-// the buffers, loads and stores are masked. True when some pixel passed the
-// depth test.
+// pixels, given the pixels they land on. Nothing outside the span changes:
+// where eight lanes fit in the buffers, whole vectors are loaded and stored
+// back with the span's lanes replaced (masked stores are slow on some
+// processors); at the very end of the buffers, loads and stores are masked.
+// True when some pixel passed the depth test.
 template <typename Combine>
 SPAN_AVX2 bool span_fill_avx2(const SpanParams* span, Combine combine) {
   const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);

@@ -6,10 +6,6 @@ namespace {
 
 RecordedPlace place_of(const MeshVertex& v) { return {v.tx, v.ty, v.tz, v.outcode, v.behind}; }
 
-bool same_place(const RecordedPlace& a, const RecordedPlace& b) {
-  return a.tx == b.tx && a.ty == b.ty && a.tz == b.tz && a.outcode == b.outcode && a.behind == b.behind;
-}
-
 bool one_texel(const MeshVertex& a, const MeshVertex& b, const MeshVertex& c) {
   return a.u == b.u && a.u == c.u && a.v == b.v && a.v == c.v;
 }
@@ -27,14 +23,16 @@ void span_record_start(const Mesh* mesh) {
   for (int32_t i = 0; i < mesh->vertex_count; ++i) span_record.places[i] = place_of(corners[i]);
 }
 
-void span_record_finish() { span_record_face(span_record.face_count); }
+void span_record_finish() {
+  if (span_record.complete) span_record.face_start[span_record.face_count] = span_record.span_count;
+}
 
 bool span_record_fits_coat(const Mesh* coat, const Mesh* under) {
   if (!span_record.complete || span_record.mesh != under) return false;
   if (coat->face_count != span_record.face_count || coat->vertex_count != span_record.vertex_count) return false;
   const MeshVertex* a = mesh_current_frame(coat);
   for (int32_t i = 0; i < coat->vertex_count; ++i) {
-    if (!same_place(place_of(a[i]), span_record.places[i])) return false;
+    if (!(place_of(a[i]) == span_record.places[i])) return false;
   }
   for (int32_t i = 0; i < coat->face_count; ++i) {
     const MeshFace& f = coat->faces[i];
