@@ -51,6 +51,13 @@ void raster_next_serial(Mesh* mesh) {
   draw_serial = static_cast<int32_t>(mesh->edge_serial);
 }
 
+// Points the span at pixel `offset` of the frame and depth buffers.
+void place_span(SpanParams* span, int32_t offset) {
+  span->dest = frame_buffer + offset;
+  span->depth = depth_buffer + offset;
+  span->room = FRAME_PIXELS - offset;
+}
+
 // A corner's texture coordinate (1/32768 units) in Fixed texels.
 Fixed texel_coord(int32_t c, int32_t size) { return (c * size) >> 3; }
 
@@ -168,9 +175,7 @@ bool raster_triangle(MeshFace* face, Mesh* mesh, Fill fill, bool fill_rows) {
       span.u = left.u + du * skip;
       span.v = left.v + dv * skip;
       span.z = left.z + dz * skip;
-      span.dest = frame_buffer + r * FRAME_W + xl;
-      span.depth = depth_buffer + r * FRAME_W + xl;
-      span.room = FRAME_PIXELS - (r * FRAME_W + xl);
+      place_span(&span, r * FRAME_W + xl);
       if (span.count > 0) {
         span_record_add(r * FRAME_W + xl, span.count, span.z, dz);
         if (fill(&span)) reached = true;
@@ -185,6 +190,11 @@ bool raster_triangle(MeshFace* face, Mesh* mesh, Fill fill, bool fill_rows) {
     }
   }
   return reached;
+}
+
+// -1 when the corners share no clip-code bit, else 0 (rejected).
+int32_t clip_verdict(const MeshVertex& p0, const MeshVertex& p1, const MeshVertex& p2) {
+  return (p0.outcode & p1.outcode & p2.outcode & 0xFF) != 0 ? 0 : -1;
 }
 
 bool all_below(Fixed a, Fixed b, Fixed c, Fixed limit) { return a < limit && b < limit && c < limit; }
@@ -220,17 +230,15 @@ bool replay_face(SpanParams* span, const MeshVertex& corner, int32_t i, Fill fil
     span->count = s.count;
     span->z = s.z;
     span->dz = s.dz;
-    span->dest = frame_buffer + s.offset;
-    span->depth = depth_buffer + s.offset;
-    span->room = FRAME_PIXELS - s.offset;
+    place_span(span, s.offset);
     if (fill(span)) reached = true;
   }
   return reached;
 }
 
-// A coat that fits the record: the face tests would decide as they did for
-// under, so a face with no recorded span is one they dropped or one with no
-// row to fill.
+// A coat that fits the record: its corners are where under's were, so the
+// face tests would decide as they did for under, and a face with no recorded
+// span is one they dropped or one with no row to fill.
 template <typename Fill>
 void replay_faces(Mesh* mesh, Fill fill, const Mesh* under) {
   const MeshVertex* frame = mesh_current_frame(mesh);
@@ -240,7 +248,7 @@ void replay_faces(Mesh* mesh, Fill fill, const Mesh* under) {
   span.dv = 0;
   for (int32_t i = 0; i < mesh->face_count; ++i) {
     MeshFace* face = &mesh->faces[i];
-    face->visible = span_record.visible[i];
+    face->visible = clip_verdict(frame[face->i0], frame[face->i1], frame[face->i2]);
     face->reached = 0;
     if (span_record.face_start[i] == span_record.face_start[i + 1] || reaches_nothing(mesh, *face, under, i)) continue;
     face->reached = replay_face(&span, frame[face->i0], i, fill) ? 1 : 0;
@@ -258,10 +266,9 @@ void raster_faces(Mesh* mesh, Fill fill, const Mesh* under) {
     const MeshVertex& p0 = frame[face->i0];
     const MeshVertex& p1 = frame[face->i1];
     const MeshVertex& p2 = frame[face->i2];
-    const int32_t shared = p0.outcode & p1.outcode & p2.outcode & 0xFF;
-    face->visible = shared != 0 ? 0 : -1;
-    span_record_face(i, face->visible);
-    if (shared != 0) continue;
+    face->visible = clip_verdict(p0, p1, p2);
+    span_record_face(i);
+    if (face->visible == 0) continue;
     // No near-plane clipping: a face touching the space behind the camera is dropped.
     if (p0.behind != 0 || p1.behind != 0 || p2.behind != 0) continue;
     if (all_below(p0.tx, p1.tx, p2.tx, 0) || all_at_least(p0.tx, p1.tx, p2.tx, fix_from_int(FRAME_W)) ||

@@ -33,21 +33,17 @@ struct SpanRecord {
   // Face i's spans are spans[face_start[i]] up to spans[face_start[i + 1]].
   int32_t face_start[SPAN_RECORD_FACES + 1];
   RecordedSpan spans[SPAN_RECORD_SPANS];
-  int8_t visible[SPAN_RECORD_FACES];           // each face's clip-code verdict
   RecordedPlace places[SPAN_RECORD_VERTICES];  // of the mesh's corners at that draw
 };
 
 extern SpanRecord span_record;
 
-// Bracket one draw of `mesh`; every face is marked, with its clip-code
-// verdict, before its spans are added.
+// Bracket one draw of `mesh`; every face is marked before its spans are added.
 void span_record_start(const Mesh* mesh);
 void span_record_finish();
 
-inline void span_record_face(int32_t face, int32_t visible) {
-  if (!span_record.complete) return;
-  span_record.face_start[face] = span_record.span_count;
-  span_record.visible[face] = static_cast<int8_t>(visible);
+inline void span_record_face(int32_t face) {
+  if (span_record.complete) span_record.face_start[face] = span_record.span_count;
 }
 
 inline void span_record_add(int32_t offset, int32_t count, int32_t z, int32_t dz) {
