@@ -8,7 +8,8 @@ constexpr char HEX_DIGITS[] = "0123456789abcdef";
 
 void append_hex(std::string* out, const char* prefix, uint32_t value, int digits) {
   *out += prefix;
-  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) *out += HEX_DIGITS[(value >> shift) & 0xF];
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+    *out += HEX_DIGITS[(value >> shift) & 0xF];
 }
 
 // The short forms a reader knows from C and the shell; the rest as \u00NN.

@@ -57,7 +57,8 @@ testing::AssertionResult printable(const std::string& text) {
     }
     if ((c < 0x20 && c != '\n') || (c >= 0x7F && c <= 0x9F)) {
       result = testing::AssertionFailure() << "control U+" << std::hex << static_cast<int>(c)
-                                           << " at byte " << std::dec << at << " of:\n" << shown(text);
+                                           << std::dec << " at byte " << at << " of:\n"
+                                           << shown(text);
       break;
     }
     at += length;
@@ -115,7 +116,8 @@ TEST_F(HostileNames, EveryReaderReportQuotesTheNameEscaped) {
       {"PNG", [&] { uint32_t pixel = 0; png_write_rgba(missing_dir_name_.c_str(), 1, 1, &pixel); }},
       {"MP3", [&] { mp3_open((name_ + ".mp3").c_str()); }},
       {"module", [&] { mod_open((name_ + ".xm").c_str()); }},
-      {"key script", [&] { std::vector<ScriptedKey> keys; run_control_load_keys(name_.c_str(), &keys); }},
+      {"key script",
+       [&] { std::vector<ScriptedKey> keys; run_control_load_keys(name_.c_str(), &keys); }},
       {"recording", [&] { cast_open(missing_dir_name_.c_str(), ColorMode::TrueColor, "t"); }},
       {"output folder", [&] { headless_begin(50, {}, missing_dir_name_); }},
   };
