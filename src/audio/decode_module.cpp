@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "audio/decoder.h"
+#include "platform/printable.h"
 
 openmpt_module* mod_open(const char* path) {
   std::vector<char> bytes;
@@ -14,14 +15,15 @@ openmpt_module* mod_open(const char* path) {
     while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
     std::fclose(f);
   } else {
-    std::fprintf(stderr, "Music:%s: file not found\n", path);
+    std::fprintf(stderr, "Music:%s: file not found\n", platform_printable_text(path).c_str());
     return nullptr;
   }
   openmpt_module* mod =
       openmpt_module_create_from_memory2(bytes.data(), bytes.size(), openmpt_log_func_silent, nullptr,
                                          openmpt_error_func_ignore, nullptr, nullptr, nullptr, nullptr);
   if (!mod) {
-    std::fprintf(stderr, "Music:%s: not a readable module\n", path);
+    std::fprintf(stderr, "Music:%s: not a readable module\n",
+                 platform_printable_text(path).c_str());
     return nullptr;
   }
   // A seek into the middle of a note still sounds it, as playing there would.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "audio/decoder.h"
+#include "platform/printable.h"
 
 mpg123_handle* mp3_open(const char* path) {
   static bool library_ready = false;
@@ -22,14 +23,15 @@ mpg123_handle* mp3_open(const char* path) {
   long rate = 0;
   int channels = 0, encoding = 0;
   if (mpg123_open(mp3, path) != MPG123_OK) {
-    std::fprintf(stderr, "Music:%s: file not found\n", path);
+    std::fprintf(stderr, "Music:%s: file not found\n", platform_printable_text(path).c_str());
     mpg123_delete(mp3);
     return nullptr;
   }
   // The full scan builds the frame index that makes seeking exact.
   if (mpg123_scan(mp3) != MPG123_OK || mpg123_getformat(mp3, &rate, &channels, &encoding) != MPG123_OK ||
       rate != MUSIC_RATE || channels != 2 || encoding != MPG123_ENC_FLOAT_32 || mpg123_length(mp3) <= 0) {
-    std::fprintf(stderr, "Music:%s: not a readable MP3 file\n", path);
+    std::fprintf(stderr, "Music:%s: not a readable MP3 file\n",
+                 platform_printable_text(path).c_str());
     mp3_close(mp3);
     return nullptr;
   }

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <sys/stat.h>
 
+#include "platform/printable.h"
 uint8_t CharMap[CHAR_MAP_SIZE];
 uint8_t ColorPairMap[COLOR_CODES];
 float ColorMixMap[COLOR_CODES];
@@ -27,7 +28,8 @@ void cell_load_table_files(const char* charmap_path, const char* colmap_path) {
     (void)got;  // short files leave zeros
     std::fclose(f);
   } else {
-    std::fprintf(stderr, "%s: cannot open; run `make data`\n", charmap_path);
+    std::fprintf(stderr, "%s: cannot open; run `make data`\n",
+                 platform_printable_text(charmap_path).c_str());
   }
   if (FILE* f = std::fopen(colmap_path, "rb")) {
     // One stream, the pair table then the mix table, as raw bytes.
@@ -36,7 +38,8 @@ void cell_load_table_files(const char* charmap_path, const char* colmap_path) {
     (void)got;  // short files leave zeros
     std::fclose(f);
   } else {
-    std::fprintf(stderr, "%s: cannot open; run `make data`\n", colmap_path);
+    std::fprintf(stderr, "%s: cannot open; run `make data`\n",
+                 platform_printable_text(colmap_path).c_str());
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "display/cp437.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -157,7 +158,7 @@ bool psf_load(const char* path, PsfFont* font) {
   if (!read_file(path, &data)) error = "cannot read";
   else error = parse(data, font);
   if (error) {
-    std::fprintf(stderr, "%s: %s\n", path, error);
+    std::fprintf(stderr, "%s: %s\n", platform_printable_text(path).c_str(), error);
     *font = PsfFont{};
     return false;
   }

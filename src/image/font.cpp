@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "image/draw.h"
+#include "platform/printable.h"
 
 const char FONT_CHARSET[] = "abcdefghijklmnopqrstuvwxyz0123456789\"'(),.;:+-!?\\/<>*=_~$@%&";
 static_assert(sizeof(FONT_CHARSET) - 1 == FONT_GLYPH_COUNT);
@@ -74,7 +75,8 @@ bool font_load_default(const char* path) {
   const Image& strip = default_font.image;
   if (!strip.pixels) return false;
   if (strip.width % FONT_GLYPH_COUNT != 0 || strip.height > INT16_MAX) {
-    fprintf(stderr, "Font:%s: not a strip of %d glyphs\n", path, FONT_GLYPH_COUNT);
+    fprintf(stderr, "Font:%s: not a strip of %d glyphs\n", platform_printable_text(path).c_str(),
+            FONT_GLYPH_COUNT);
     img_free(&default_font.image);
     return false;
   }

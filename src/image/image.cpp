@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "image/tgaread.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -80,7 +81,9 @@ void img_free(Image* image) {
 
 void img_load_tga(const char* path, Image* image) {
   // The reader's reports name its own source line; this names the picture.
-  auto not_loaded = [path] { fprintf(stderr, "Image:%s: TGA picture not loaded\n", path); };
+  auto not_loaded = [path] {
+    fprintf(stderr, "Image:%s: TGA picture not loaded\n", platform_printable_text(path).c_str());
+  };
   TgaReader* reader = tga_reader_open(path, "rb");
   if (!reader) {
     not_loaded();
@@ -96,10 +99,10 @@ void img_load_tga(const char* path, Image* image) {
   if (!(picture.flags & TGA_READ_PIXELS)) {
     not_loaded();
   } else if (!usable) {
-    fprintf(stderr, "Image:%s: %d-bit picture with %d alpha bits is not supported\n", path,
-            reader->depth, reader->alpha_bits);
+    fprintf(stderr, "Image:%s: %d-bit picture with %d alpha bits is not supported\n",
+            platform_printable_text(path).c_str(), reader->depth, reader->alpha_bits);
   } else if (w == 0 || h == 0) {
-    fprintf(stderr, "Image:%s: picture has no pixels\n", path);
+    fprintf(stderr, "Image:%s: picture has no pixels\n", platform_printable_text(path).c_str());
   } else if (!(image->pixels = static_cast<Pixel*>(malloc(size_t{w} * h * sizeof(Pixel))))) {
     tga_report(TGA_OUT_OF_MEMORY, __FILE__, __LINE__);
     not_loaded();
@@ -144,7 +147,8 @@ void img_load(const char* path, Image* image) {
   }
   int32_t width = 0, height = 0;
   if (!img_parse_raw_size(path, &width, &height)) {
-    fprintf(stderr, "Image:%s: not a TGA name and no _WxH size before the extension\n", path);
+    fprintf(stderr, "Image:%s: not a TGA name and no _WxH size before the extension\n",
+            platform_printable_text(path).c_str());
     return;
   }
   img_load_raw(path, image, width, height);

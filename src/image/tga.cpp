@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/printable.h"
+
 namespace {
 constexpr const char* STATUS_TEXTS[] = {
     "Success",     "Error",        "Out of memory", "Failed to open file",
@@ -16,7 +18,8 @@ const char* tga_status_text(int32_t status) {
 }
 
 void tga_report(int32_t status, const char* unit, int32_t line) {
-  fprintf(stderr, "Tga:%s:%d: %s\n", unit, line, tga_status_text(status));
+  fprintf(stderr, "Tga:%s:%d: %s\n", platform_printable_text(unit).c_str(), line,
+          tga_status_text(status));
 }
 
 TgaReader* tga_reader_open(const char* path, const char* mode) {

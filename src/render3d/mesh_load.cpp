@@ -8,6 +8,7 @@
 
 #include "image/font.h"
 #include "image/image.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ void report(Screen screen, const char* message, const char* path, const char* wh
     std::fputs(message, stdout);
     std::fflush(stdout);
   }
-  std::fprintf(stderr, "Bof:%s: %s\n", path, why);
+  std::fprintf(stderr, "Bof:%s: %s\n", platform_printable_text(path).c_str(), why);
 }
 
 bool read_file(const char* path, std::string* contents) {

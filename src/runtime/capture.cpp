@@ -1,18 +1,22 @@
 #include "runtime/capture.h"
 
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "display/console_picture.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -23,6 +27,9 @@ uint32_t picture[CONSOLE_PICTURE_W * MAX_PICTURE_H];
 
 pid_t encoder = -1;
 int pipe_fd = -1;
+// ffmpeg quotes the output name in its errors, control bytes and all; they
+// are kept here and printed through the escaping once it has ended.
+int encoder_messages = -1;
 std::string out_path;
 int glyph_h = 8;
 bool stream_broken = false;
@@ -90,6 +97,24 @@ void show_progress(int32_t demo_ms, bool force) {
   progress_shown = true;
 }
 
+// Each line ffmpeg wrote, made printable; the line ends stay.
+void print_encoder_messages() {
+  std::string text;
+  char chunk[4096];
+  ssize_t n;
+  while ((n = pread(encoder_messages, chunk, sizeof chunk, static_cast<off_t>(text.size()))) > 0)
+    text.append(chunk, static_cast<size_t>(n));
+  close(encoder_messages);
+  encoder_messages = -1;
+  const std::string_view lines(text);
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    std::fprintf(stderr, "%s\n",
+                 platform_printable_text(lines.substr(start, end - start)).c_str());
+    start = end + 1;
+  }
+}
+
 }  // namespace
 
 bool capture_begin(const CaptureSettings& settings) {
@@ -122,15 +147,20 @@ bool capture_begin(const CaptureSettings& settings) {
     std::fprintf(stderr, "kolv17: cannot start ffmpeg: %s\n", std::strerror(errno));
     return false;
   }
-  encoder = fork();
-  if (encoder < 0) {
+  encoder_messages = memfd_create("kolv17-ffmpeg", MFD_CLOEXEC);
+  if (encoder_messages >= 0) encoder = fork();
+  if (encoder_messages < 0 || encoder < 0) {
     std::fprintf(stderr, "kolv17: cannot start ffmpeg: %s\n", std::strerror(errno));
     close(fds[0]);
     close(fds[1]);
+    if (encoder_messages >= 0) close(encoder_messages);
+    encoder_messages = -1;
+    encoder = -1;
     return false;
   }
   if (encoder == 0) {
     dup2(fds[0], STDIN_FILENO);
+    dup2(encoder_messages, STDERR_FILENO);
     close(fds[0]);
     close(fds[1]);
     execvp("ffmpeg", const_cast<char* const*>(args.data()));
@@ -177,13 +207,16 @@ bool capture_finish() {
     if (ok) show_progress(length_ms, true);
     std::fputc('\n', stderr);
   }
+  print_encoder_messages();
   if (!ok) {
     std::fprintf(stderr, "kolv17: ffmpeg failed (%s %d); %s is not complete\n",
                  WIFEXITED(status) ? "exit status" : "signal",
-                 WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status), out_path.c_str());
+                 WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status),
+                 platform_printable_text(out_path).c_str());
   } else {
     double seconds = std::chrono::duration<double>(SteadyClock::now() - started).count();
-    std::fprintf(stderr, "captured %s in %s\n", out_path.c_str(), clock_text(seconds).c_str());
+    std::fprintf(stderr, "captured %s in %s\n", platform_printable_text(out_path).c_str(),
+                 clock_text(seconds).c_str());
   }
   return ok;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "display/ansi_encoder.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -44,7 +45,8 @@ const char* color_term_name(ColorMode mode) {
 bool cast_open(const char* path, ColorMode mode, const char* title) {
   file = std::fopen(path, "wb");
   if (file == nullptr) {
-    std::fprintf(stderr, "%s: cannot create the recording: %s\n", path, std::strerror(errno));
+    std::fprintf(stderr, "%s: cannot create the recording: %s\n",
+                 platform_printable_text(path).c_str(), std::strerror(errno));
     return false;
   }
   file_path = path;
@@ -89,6 +91,9 @@ bool cast_close() {
   bool ok = !std::ferror(file);
   ok = std::fclose(file) == 0 && ok;
   file = nullptr;
-  if (!ok) std::fprintf(stderr, "%s: the recording could not be written completely\n", file_path.c_str());
+  if (!ok) {
+    std::fprintf(stderr, "%s: the recording could not be written completely\n",
+                 platform_printable_text(file_path).c_str());
+  }
   return ok;
 }

@@ -11,6 +11,7 @@
 #include "display/console.h"
 #include "display/console_picture.h"
 #include "display/png_write.h"
+#include "platform/printable.h"
 #include "runtime/clock.h"
 
 namespace {
@@ -56,7 +57,8 @@ void write_render(int32_t ms, const Pixel* frame, const ConsoleCell* cells) {
     std::fwrite(ansi_bytes, 1, length, f);
     std::fclose(f);
   } else {
-    std::fprintf(stderr, "%s: cannot write: %s\n", ans.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "%s: cannot write: %s\n", platform_printable_text(ans).c_str(),
+                 std::strerror(errno));
   }
 }
 
@@ -83,8 +85,8 @@ bool headless_begin(int fps, const std::vector<int32_t>& render_ms, const std::s
   std::sort(pending.begin(), pending.end());
   out = out_dir;
   if (!out.empty() && mkdir(out.c_str(), 0777) != 0 && errno != EEXIST) {
-    std::fprintf(stderr, "%s: cannot create the output folder: %s\n", out.c_str(),
-                 std::strerror(errno));
+    std::fprintf(stderr, "%s: cannot create the output folder: %s\n",
+                 platform_printable_text(out).c_str(), std::strerror(errno));
     return false;
   }
   clock_use_virtual(1000.0 / fps);

@@ -12,6 +12,7 @@
 #include "display/console.h"
 #include "display/lookup_tables.h"
 #include "image/draw.h"
+#include "platform/printable.h"
 #include "runtime/capture.h"
 #include "runtime/cast.h"
 #include "runtime/clock.h"
@@ -52,7 +53,8 @@ bool enter_data_dir(const std::string& named) {
     else return true;  // the missing tables will be named below
   }
   if (chdir(dir.c_str()) != 0) {
-    std::fprintf(stderr, "kolv17: cannot enter data folder %s\n", dir.c_str());
+    std::fprintf(stderr, "kolv17: cannot enter data folder %s\n",
+                 platform_printable_text(dir).c_str());
     return false;
   }
   return true;

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/printable.h"
+
 namespace {
 
 bool parse_int(const char* text, long low, long high, long* value) {
@@ -109,7 +111,8 @@ bool options_parse(int argc, const char* const* argv, Options* options, std::str
     } else if (std::strcmp(arg, "--colors") == 0) {
       if (!(value = need_value(i, arg))) return false;
       if (!parse_colors(value, &options->colors)) {
-        *error = "--colors takes auto, 16, 256 or truecolor, not '" + std::string(value) + "'";
+        *error = "--colors takes auto, 16, 256 or truecolor, not '" +
+                 platform_printable_text(value) + "'";
         return false;
       }
     } else if (std::strcmp(arg, "--fps") == 0 || std::strcmp(arg, "--max-fps") == 0) {
@@ -161,11 +164,12 @@ bool options_parse(int argc, const char* const* argv, Options* options, std::str
       if (!(value = need_value(i, arg))) return false;
       options->probe_audio = value;
     } else if (arg[0] == '-' && arg[1] != '\0') {
-      *error = "unknown option '" + std::string(arg) + "' (try --help)";
+      *error = "unknown option '" + platform_printable_text(arg) + "' (try --help)";
       return false;
     } else if (!options->file.empty()) {
-      *error = "only one FILE can be shown before the show (got '" + options->file + "' and '" +
-               arg + "')";
+      *error = "only one FILE can be shown before the show (got '" +
+               platform_printable_text(options->file) + "' and '" + platform_printable_text(arg) +
+               "')";
       return false;
     } else {
       options->file = arg;

@@ -7,6 +7,7 @@
 
 #include "audio/music.h"
 #include "display/console.h"
+#include "platform/printable.h"
 #include "runtime/capture.h"
 #include "runtime/cast.h"
 #include "runtime/clock.h"
@@ -88,7 +89,7 @@ void on_present(const Pixel* frame, const ConsoleCell* cells) {
 bool run_control_load_keys(const char* path, std::vector<ScriptedKey>* keys) {
   std::FILE* f = std::fopen(path, "r");
   if (f == nullptr) {
-    std::fprintf(stderr, "%s: cannot open the key script\n", path);
+    std::fprintf(stderr, "%s: cannot open the key script\n", platform_printable_text(path).c_str());
     return false;
   }
   char line[256];
@@ -104,13 +105,14 @@ bool run_control_load_keys(const char* path, std::vector<ScriptedKey>* keys) {
     if (fields <= 0) continue;  // blank or comment
     ScriptedKey key{};
     if (fields != 2 || ms < 0 || ms > INT32_MAX || !key_codes(name, key.codes)) {
-      std::fprintf(stderr, "%s:%d: expected 'MS KEY' with KEY esc, left, right or f5\n", path,
-                   number);
+      std::fprintf(stderr, "%s:%d: expected 'MS KEY' with KEY esc, left, right or f5\n",
+                   platform_printable_text(path).c_str(), number);
       ok = false;
       break;
     }
     if (!keys->empty() && ms < keys->back().at_ms) {
-      std::fprintf(stderr, "%s:%d: times must not go backwards\n", path, number);
+      std::fprintf(stderr, "%s:%d: times must not go backwards\n",
+                   platform_printable_text(path).c_str(), number);
       ok = false;
       break;
     }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "sync/track.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ int reject(const char* path, KeyTrack* track, std::FILE* file, const char* forma
   va_start(args, format);
   std::vsnprintf(reason, sizeof reason, format, args);
   va_end(args);
-  std::fprintf(stderr, "%s: bad track file: %s\n", path, reason);
+  std::fprintf(stderr, "%s: bad track file: %s\n", platform_printable_text(path).c_str(), reason);
   track_clear(track);
   std::fclose(file);
   return TRACK_LOAD_REJECTED;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "sync/track.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -84,6 +85,8 @@ KeyTrack* track_get(TrackStore* store, const char* name) {
   if (path)
     track_load_file(path, track);
   else
-    std::fprintf(stderr, "%s_%s.track: path too long for a track file\n", store->prefix, name);
+    std::fprintf(stderr, "%s_%s.track: path too long for a track file\n",
+                 platform_printable_text(store->prefix).c_str(),
+                 platform_printable_text(name).c_str());
   return track;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <locale.h>
 
+#include "platform/printable.h"
 #include "viewers/viewer_keys.h"
 
 namespace {
@@ -219,10 +220,14 @@ void gml_read_stream(FILE* stream, GmlDrawing* drawing) {
   current_drawing = nullptr;
 }
 
+std::string gml_not_found_text(const char* path) {
+  return "ERROR!!! " + platform_printable_text(path) + " NOT FOUND!!";
+}
+
 void gml_load(const char* path, GmlDrawing* drawing) {
   FILE* stream = fopen(path, "rb");
   if (!stream) {
-    printf("ERROR!!! %s NOT FOUND!!\n", path);
+    printf("%s\n", gml_not_found_text(path).c_str());
     viewer_wait_key();
     return;
   }

@@ -5,6 +5,7 @@
 // Everything else is skipped, so malformed files read as far as they make sense.
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 constexpr int GML_MAX_STROKES = 64;
 constexpr int GML_MAX_POINTS = 512;
@@ -29,6 +30,9 @@ struct GmlDrawing {
 // Reads the file at `path` into `drawing`. A missing file or record is reported
 // on stdout and waits for one key press; the drawing is then left untouched.
 void gml_load(const char* path, GmlDrawing* drawing);
+// The line a missing file is reported with, without its line end and with
+// the name made printable: one text for the report and for any screen.
+std::string gml_not_found_text(const char* path);
 // Steps 3 of the load on an open stream: resets the count and spec, parses.
 void gml_read_stream(FILE* stream, GmlDrawing* drawing);
 

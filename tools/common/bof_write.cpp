@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/printable.h"
+
 namespace {
 
 void append_number(std::string* out, float value) {
@@ -36,6 +38,8 @@ bool bof_write(const char* path, const char* tag, const BofMesh& mesh) {
   FILE* file = std::fopen(path, "wb");
   bool ok = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
   if (file && std::fclose(file) != 0) ok = false;
-  if (!ok) std::fprintf(stderr, "bof_write: %s: cannot write\n", path);
+  if (!ok) {
+    std::fprintf(stderr, "bof_write: %s: cannot write\n", platform_printable_text(path).c_str());
+  }
   return ok;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/printable.h"
+
 namespace {
 
 constexpr uint8_t DESCRIPTOR_TOP_DOWN = 0x20;
@@ -62,6 +64,6 @@ bool tga_write(const char* path, int w, int h, const uint32_t* pixels, bool alph
   FILE* f = fopen(path, "wb");
   bool ok = f && fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   if (f && fclose(f) != 0) ok = false;
-  if (!ok) fprintf(stderr, "tga_write: cannot write %s\n", path);
+  if (!ok) fprintf(stderr, "tga_write: cannot write %s\n", platform_printable_text(path).c_str());
   return ok;
 }

@@ -1,4 +1,5 @@
 #include "common/track_text.h"
+#include "platform/printable.h"
 
 #include <charconv>
 #include <cmath>
@@ -159,7 +160,8 @@ bool timeline_parse(std::string_view text, const char* file_name, Timeline* out,
   int line_number = 0;
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // some editors start with a BOM
   auto fail = [&](const std::string& reason) {
-    *error = std::string(file_name) + ":" + std::to_string(line_number) + ": " + reason;
+    *error = platform_printable_text(file_name) + ":" + std::to_string(line_number) + ": " +
+             platform_printable_text(reason);
     return false;
   };
   while (!text.empty()) {

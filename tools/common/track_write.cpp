@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/printable.h"
+
 namespace {
 
 void put_le32(std::string* out, uint32_t value) {
@@ -28,7 +30,7 @@ std::string track_file_bytes(const Keyframe* keys, int32_t count) {
 bool file_write(const std::string& path, const std::string& bytes, std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) {
-    *error = path + ": " + std::strerror(errno);
+    *error = platform_printable_text(path) + ": " + std::strerror(errno);
     return false;
   }
   bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -37,6 +39,6 @@ bool file_write(const std::string& path, const std::string& bytes, std::string* 
     written = false;
     saved_errno = errno;
   }
-  if (!written) *error = path + ": " + std::strerror(saved_errno);
+  if (!written) *error = platform_printable_text(path) + ": " + std::strerror(saved_errno);
   return written;
 }

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "lutgen/lut_tables.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ bool write_file(const std::string& path, const void* a, size_t a_size, const voi
   if (f && std::fclose(f) != 0) ok = false;
   if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
   if (!ok) {
-    std::fprintf(stderr, "lutgen: %s: cannot write\n", path.c_str());
+    std::fprintf(stderr, "lutgen: %s: cannot write\n", platform_printable_text(path).c_str());
     std::remove(temp.c_str());
   }
   return ok;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/printable.h"
+
 namespace {
 constexpr int CHUNK = 8192;
 
@@ -18,7 +20,7 @@ bool mp3_write(const char* path, const float* stereo, int64_t frames, int kbps) 
   const std::string part = std::string(path) + ".part";
   FILE* f = std::fopen(part.c_str(), "wb");
   if (!f) {
-    std::fprintf(stderr, "musicgen:%s: cannot write\n", path);
+    std::fprintf(stderr, "musicgen:%s: cannot write\n", platform_printable_text(path).c_str());
     return false;
   }
   lame_global_flags* lame = lame_init();
@@ -53,7 +55,7 @@ bool mp3_write(const char* path, const float* stereo, int64_t frames, int kbps) 
   if (ok) ok = std::rename(part.c_str(), path) == 0;
   if (!ok) {
     std::remove(part.c_str());
-    std::fprintf(stderr, "musicgen:%s: encoding failed\n", path);
+    std::fprintf(stderr, "musicgen:%s: encoding failed\n", platform_printable_text(path).c_str());
   }
   return ok;
 }

@@ -6,12 +6,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/printable.h"
+
 namespace {
 struct Reader {
   const char* path;
   int line = 0;
   bool fail(const std::string& what) const {
-    std::fprintf(stderr, "musicgen:%s:%d: %s\n", path, line, what.c_str());
+    std::fprintf(stderr, "musicgen:%s:%d: %s\n", platform_printable_text(path).c_str(), line,
+                 platform_printable_text(what).c_str());
     return false;
   }
 };

@@ -6,6 +6,7 @@
 #include "common/tga_write.h"
 #include "picgen/pictures.h"
 #include "picgen/texts.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
   auto words = [&](const std::string& name) {
     PicLines lines = pic_text_lines(texts, name);
     if (lines.empty()) {
-      fprintf(stderr, "picgen: %s has no [%s] section\n", argv[2], name.c_str());
+      fprintf(stderr, "picgen: %s has no [%s] section\n", platform_printable_text(argv[2]).c_str(),
+              name.c_str());
       ok = false;
     }
     return lines;
@@ -57,7 +59,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 3; ++i) write("info" + std::to_string(i), pic_info(font, words("info" + std::to_string(i)), i), true);
   const auto panels = pic_text_all(texts, "greets");
   if (panels.size() < 6) {
-    fprintf(stderr, "picgen: %s has %zu [greets] panels, the show needs at least 6\n", argv[2], panels.size());
+    fprintf(stderr, "picgen: %s has %zu [greets] panels, the show needs at least 6\n",
+            platform_printable_text(argv[2]).c_str(), panels.size());
     ok = false;
   }
   write("greets", pic_greets(font, panels), true);

@@ -7,6 +7,7 @@
 #include "image/font.h"
 #include "picgen/lettering.h"
 #include "picgen/pictures.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -33,7 +34,10 @@ int fitting_scale(const std::string& text, int largest) {
   for (int s = largest; s > 3; --s) {
     if (int(text.size()) * 8 * s <= SAFE_W) return s;
   }
-  if (int(text.size()) * 24 > SAFE_W) fprintf(stderr, "picgen: \"%s\" is too long for one line\n", text.c_str());
+  if (int(text.size()) * 24 > SAFE_W) {
+    fprintf(stderr, "picgen: \"%s\" is too long for one line\n",
+            platform_printable_text(text).c_str());
+  }
   return 3;
 }
 

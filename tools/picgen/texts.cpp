@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "platform/printable.h"
+
 namespace {
 std::string trimmed(const std::string& s) {
   const size_t b = s.find_first_not_of(" \t\r");
@@ -14,7 +16,7 @@ std::string trimmed(const std::string& s) {
 bool pic_read_texts(const char* path, std::vector<PicTextSection>* sections) {
   std::ifstream in(path);
   if (!in) {
-    fprintf(stderr, "picgen: cannot read texts from %s\n", path);
+    fprintf(stderr, "picgen: cannot read texts from %s\n", platform_printable_text(path).c_str());
     return false;
   }
   sections->clear();
@@ -27,7 +29,8 @@ bool pic_read_texts(const char* path, std::vector<PicTextSection>* sections) {
     if (line.front() == '[' && line.back() == ']') {
       sections->push_back({line.substr(1, line.size() - 2), {}});
     } else if (sections->empty()) {
-      fprintf(stderr, "picgen: %s:%d: text before the first [section]\n", path, line_number);
+      fprintf(stderr, "picgen: %s:%d: text before the first [section]\n",
+              platform_printable_text(path).c_str(), line_number);
       return false;
     } else {
       sections->back().lines.push_back(line);

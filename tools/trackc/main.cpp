@@ -1,13 +1,16 @@
 // trackc TIMELINE PREFIX: compiles a text timeline into the six track files
 // PREFIX_scene.track ... PREFIX_greet.track. Any error in the text writes
 // nothing; a track the timeline leaves out gets an empty file.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "common/track_text.h"
 #include "common/track_write.h"
+#include "platform/printable.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -16,7 +19,7 @@ int main(int argc, char** argv) {
   }
   std::ifstream input(argv[1], std::ios::binary);
   if (!input) {
-    std::fprintf(stderr, "trackc: %s: cannot open\n", argv[1]);
+    std::fprintf(stderr, "trackc: %s: cannot open\n", platform_printable_text(argv[1]).c_str());
     return 1;
   }
   std::ostringstream text;
@@ -35,7 +38,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < TIMELINE_TRACKS; i++) {
     const char* path = track_file_path(argv[2], TIMELINE_TRACK_NAMES[i]);
     if (!path) {
-      std::fprintf(stderr, "trackc: %s: prefix too long for a track file name\n", argv[2]);
+      std::fprintf(stderr, "trackc: %s: prefix too long for a track file name\n",
+                   platform_printable_text(argv[2]).c_str());
       return 1;
     }
     paths[i] = path;
@@ -51,7 +55,8 @@ int main(int argc, char** argv) {
   }
   for (int i = 0; i < TIMELINE_TRACKS; i++) {
     if (std::rename((paths[i] + ".tmp").c_str(), paths[i].c_str()) != 0) {
-      std::perror(("trackc: " + paths[i]).c_str());
+      std::fprintf(stderr, "trackc: %s: %s\n", platform_printable_text(paths[i]).c_str(),
+                   std::strerror(errno));
       return 1;
     }
   }

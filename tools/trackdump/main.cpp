@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/track_text.h"
+#include "platform/printable.h"
 
 namespace {
 
@@ -15,13 +16,14 @@ bool dump(const char* path, const char* name, bool missing_is_empty) {
   KeyTrack track{};
   int result = track_load_file(path, &track);
   bool ok = result == TRACK_LOAD_OK || (result == TRACK_LOAD_MISSING && missing_is_empty);
+  const std::string shown = platform_printable_text(path);
   if (result == TRACK_LOAD_MISSING) {
-    if (!missing_is_empty) std::fprintf(stderr, "trackdump: %s: cannot open\n", path);
-    std::printf("# %s: no file\n", path);
+    if (!missing_is_empty) std::fprintf(stderr, "trackdump: %s: cannot open\n", shown.c_str());
+    std::printf("# %s: no file\n", shown.c_str());
   } else if (result == TRACK_LOAD_OK) {
-    std::printf("# %s: %d key%s\n", path, track.count, track.count == 1 ? "" : "s");
+    std::printf("# %s: %d key%s\n", shown.c_str(), track.count, track.count == 1 ? "" : "s");
   } else {
-    std::printf("# %s: unreadable\n", path);
+    std::printf("# %s: unreadable\n", shown.c_str());
   }
   std::fputs(timeline_track_text(name, track.keys, track.count).c_str(), stdout);
   std::fputs("\n", stdout);
@@ -51,7 +53,8 @@ int main(int argc, char** argv) {
     for (const char* name : TIMELINE_TRACK_NAMES) {
       const char* path = track_file_path(argv[1], name);
       if (!path) {
-        std::fprintf(stderr, "trackdump: %s: prefix too long for a track file name\n", argv[1]);
+        std::fprintf(stderr, "trackdump: %s: prefix too long for a track file name\n",
+                     platform_printable_text(argv[1]).c_str());
         return 1;
       }
       ok = dump(std::string(path).c_str(), name, true) && ok;
@@ -60,7 +63,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; i++) {
       std::string_view path = argv[i];
       if (!path.ends_with(".track")) {
-        std::fprintf(stderr, "trackdump: %s: not a .track file\n", argv[i]);
+        std::fprintf(stderr, "trackdump: %s: not a .track file\n",
+                     platform_printable_text(argv[i]).c_str());
         ok = false;
         continue;
       }
