@@ -115,15 +115,19 @@ double child_cpu_seconds() {
 }  // namespace
 
 // The reader stops twice for a while; the presenter waits without spinning,
-// and once reading resumes every byte arrives: the screen the bytes build is
-// the last frame, cell for cell.
+// through signals, and once reading resumes every byte arrives: the screen
+// the bytes build is the last frame, cell for cell.
 TEST(PresenterFaults, AStalledTerminalResumesWithTheWholeFrame) {
   const double cpu_before = child_cpu_seconds();
   Presenter p = start_presenter(4, true);
   ASSERT_GT(p.pid, 0);
   std::string stream = read_at_least(p.master, 2000);
   for (int stall = 0; stall < 2; ++stall) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    // Signals interrupt the wait (a resize also asks for a full redraw).
+    for (int i = 0; i < 7; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      kill(p.pid, SIGWINCH);
+    }
     stream += read_at_least(p.master, 60000);
   }
   stream += drain(p.master);  // EIO once the child has closed the pty
