@@ -1,7 +1,6 @@
 #include "display/terminal.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
