@@ -142,21 +142,21 @@ void gml_lowercase(char* text) {
     if (*text >= 'A' && *text <= 'Z') *text = static_cast<char>(*text - 'A' + 'a');
 }
 
-void gml_unread(FILE* stream, long n) {
-  long position = ftell(stream);
-  if (position >= n) fseek(stream, position - n, SEEK_SET);
+void gml_unread(FILE* stream, int c) {
+  if (c != EOF) ungetc(c, stream);
 }
 
 void gml_next_token(FILE* stream, char* buffer) {
   int length = 0;
   buffer[0] = '\0';
-  if (skip_blanks(stream) == EOF) return;
-  gml_unread(stream, 1);
+  const int first = skip_blanks(stream);
+  if (first == EOF) return;
+  gml_unread(stream, first);
   for (;;) {
     int c = read_char(stream);
     if (c == EOF || is_blank(c)) break;
     if (c == '<' && length > 0) {
-      gml_unread(stream, 1);
+      gml_unread(stream, c);
       break;
     }
     append(buffer, &length, GML_TOKEN_SIZE, c);
@@ -170,13 +170,14 @@ void gml_next_attribute(FILE* stream, char* name, char* value) {
   int name_length = 0;
   int value_length = 0;
   name[0] = value[0] = '\0';
-  if (skip_blanks(stream) == EOF) return;
-  gml_unread(stream, 1);
+  const int first = skip_blanks(stream);
+  if (first == EOF) return;
+  gml_unread(stream, first);
   for (;;) {
     int c = read_char(stream);
     if (c == EOF || is_blank(c)) break;
     if (c == '>') {
-      gml_unread(stream, 1);
+      gml_unread(stream, c);
       break;
     }
     if (c == '=') {
