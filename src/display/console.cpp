@@ -117,11 +117,16 @@ int con_present(const Pixel* frame) {
   uint64_t t2 = now_us();
 
   long written = 0;
-  if (term_active()) written = term_write(frame_bytes, n);
+  bool whole = true;
+  if (term_active()) {
+    written = term_write(frame_bytes, n);
+    whole = written == static_cast<long>(n);
+  }
   uint64_t t3 = now_us();
 
   std::memcpy(shown, CellBuffer, sizeof shown);
-  shown_valid = true;
+  // Cells the terminal may not have received cannot be skipped next time.
+  shown_valid = whole;
   stats = {static_cast<uint32_t>(t1 - t0), static_cast<uint32_t>(t2 - t1),
            static_cast<uint32_t>(t3 - t2), static_cast<uint32_t>(n),
            static_cast<uint32_t>(info.cells_elided)};

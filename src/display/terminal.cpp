@@ -1,13 +1,13 @@
 #include "display/terminal.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
 #include "display/fd_write.h"
@@ -220,6 +220,20 @@ void term_leave() {
 
 bool term_active() { return active != 0; }
 
+namespace {
+
+// The terminal went away under a frame: the show ends as a hang-up ends it,
+// giving back whatever the terminal still takes, with one line and status 1.
+[[noreturn]] void end_as_hung_up(int error) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  term_leave();
+  std::fprintf(stderr, "kolv17: the terminal is gone (%s); the show ends\n", std::strerror(error));
+  _exit(1);
+}
+
+}  // namespace
+
 void term_set_title(const char* title) {
   if (!title) return;
   std::strncpy(title_text, title, sizeof title_text - 1);
@@ -247,18 +261,7 @@ bool term_take_redraw() {
 
 long term_write(const char* bytes, unsigned long count) {
   if (!active) return -1;
-  size_t done = 0;
-  while (done < count) {
-    ssize_t w = write(out_fd, bytes + done, count - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w < 0 && errno == EAGAIN) {
-      // Someone made the shared terminal non-blocking: wait, don't spin.
-      pollfd pfd{out_fd, POLLOUT, 0};
-      poll(&pfd, 1, 100);
-      continue;
-    }
-    if (w <= 0) return done ? static_cast<long>(done) : -1;
-    done += static_cast<size_t>(w);
-  }
-  return static_cast<long>(done);
+  size_t written = 0;
+  if (fd_write_all(out_fd, bytes, count, &written) == FdWrite::Gone) end_as_hung_up(errno);
+  return static_cast<long>(written);
 }

@@ -23,5 +23,8 @@ void term_size(int* cols, int* rows);
 // True once after anything made the screen contents unknown (resize, resume).
 bool term_take_redraw();
 
-// Writes a whole frame to the terminal; returns the bytes written or -1.
+// Writes a whole frame to the terminal; returns the bytes written (fewer when
+// it was cut) or -1 when the show does not own the terminal. A terminal that
+// is gone for good ends the program: restored as far as it can be, one line
+// on standard error, exit status 1.
 long term_write(const char* bytes, unsigned long count);

@@ -4,29 +4,28 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/tga_rgba.h"
 #include "image/tgaread.h"
 #include "platform/printable.h"
 
 namespace {
 
-// Pixels as bytes R,G,B,A in memory, independent of host byte order.
-Pixel pixel_from_bytes(const uint8_t* p, uint8_t alpha) {
-  return pixel_rgba(p[0], p[1], p[2], alpha);
-}
-
-// Fills the Image from a picture read in file scanline order.
-void copy_oriented(const TgaReader* reader, const uint8_t* source, Image* image) {
+// Fills the Image from a picture read in file scanline order; returns how
+// many pixels index outside the colour map.
+size_t copy_oriented(const TgaReader* reader, const uint8_t* source, const TgaRgba& rgba, Image* image) {
   const uint32_t w = reader->width, h = reader->height;
-  const uint32_t bpp = reader->alpha_bits ? 4 : 3;
+  size_t outside = 0;
   for (uint32_t y = 0; y < h; ++y) {
     const uint32_t sy = reader->top_to_bottom ? y : h - 1 - y;
     Pixel* out = image->pixels + size_t{y} * w;
     for (uint32_t x = 0; x < w; ++x) {
       const uint32_t sx = reader->right_to_left ? w - 1 - x : x;
-      const uint8_t* p = source + (size_t{sy} * w + sx) * bpp;
-      out[x] = pixel_from_bytes(p, bpp == 4 ? p[3] : 255);
+      const uint8_t* p = source + (size_t{sy} * w + sx) * rgba.step;
+      out[x] = tga_rgba_pixel(rgba, p);
+      if (rgba.kind == TgaRgba::MAPPED) outside += rgba.outside_map[*p];
     }
   }
+  return outside;
 }
 
 // Reads one decimal side of at most four characters from [begin, end):
@@ -92,15 +91,12 @@ void img_load_tga(const char* path, Image* image) {
   TgaPicture picture = {nullptr, nullptr, nullptr, TGA_READ_PIXELS | TGA_SWAP_RB};
   tga_load_picture(reader, &picture);
   const uint32_t w = reader->width, h = reader->height;
-  // The source pixel size is taken from the alpha bits, so only depths that
-  // agree with them can be copied without reading past the buffer.
-  const bool usable = (reader->depth == 24 && reader->alpha_bits == 0) ||
-                      (reader->depth == 32 && reader->alpha_bits != 0);
+  TgaRgba rgba;
+  char why[96];
   if (!(picture.flags & TGA_READ_PIXELS)) {
     not_loaded();
-  } else if (!usable) {
-    fprintf(stderr, "Image:%s: %d-bit picture with %d alpha bits is not supported\n",
-            platform_printable_text(path).c_str(), reader->depth, reader->alpha_bits);
+  } else if (!tga_rgba_prepare(reader, &picture, &rgba, why, sizeof why)) {
+    fprintf(stderr, "Image:%s: %s\n", platform_printable_text(path).c_str(), why);
   } else if (w == 0 || h == 0) {
     fprintf(stderr, "Image:%s: picture has no pixels\n", platform_printable_text(path).c_str());
   } else if (!(image->pixels = static_cast<Pixel*>(malloc(size_t{w} * h * sizeof(Pixel))))) {
@@ -110,7 +106,10 @@ void img_load_tga(const char* path, Image* image) {
     image->width = static_cast<uint16_t>(w);
     image->height = static_cast<uint16_t>(h);
     image->width_log2 = img_width_log2(w);
-    copy_oriented(reader, picture.pixels, image);
+    if (size_t outside = copy_oriented(reader, picture.pixels, rgba, image)) {
+      fprintf(stderr, "Image:%s: %zu pixels index outside the colour map; shown black\n",
+              platform_printable_text(path).c_str(), outside);
+    }
   }
   tga_reader_close(reader);
   free(picture.id);

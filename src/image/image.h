@@ -26,8 +26,10 @@ struct Image {
 void img_load(const char* path, Image* image);
 // Plain substring test: "pic.tga.bak" counts, "pic.Tga" does not.
 bool img_is_tga_name(const char* path);
-// Only 24-bit pictures without alpha bits and 32-bit pictures with alpha bits
-// are taken; anything else is rejected with one line naming the file.
+// Every standard kind: 8-bit grey, 8-bit colour-mapped, 15/16-bit (the top
+// bit as alpha with one alpha bit), 24-bit without alpha bits and 32-bit with
+// them, in every orientation. Anything else is rejected with one line naming
+// the file.
 void img_load_tga(const char* path, Image* image);
 // The file is the pixel array itself; a short file leaves the rest 0.
 void img_load_raw(const char* path, Image* image, int32_t width, int32_t height);

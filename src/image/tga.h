@@ -42,12 +42,18 @@ struct TgaReader {
   uint8_t alpha_bits;
   uint8_t right_to_left;
   uint8_t top_to_bottom;
+  // Run-length packet state: a packet may carry on from one scanline into
+  // the next, so it lives as long as the picture read.
+  uint32_t rle_left;   // pixels still to come from the current packet
+  uint8_t rle_is_run;  // the packet repeats rle_value
+  uint8_t rle_value[4];
 };
 
 // Filled by a picture read; the buffers belong to the caller in every outcome
 // (release with free()). Pixels are the file's scanlines in file order, not
 // reoriented; 15- and 16-bit pixels and colour-map entries arrive expanded to
-// three bytes holding their 5-bit fields (bits 10-14, 5-9, 0-4).
+// four bytes: their 5-bit fields (bits 10-14, 5-9, 0-4, that is red, green,
+// blue) and the top bit (bit 15, the alpha bit where there is one).
 struct TgaPicture {
   uint8_t* id;
   uint8_t* colormap;

@@ -43,16 +43,18 @@ bool file_can_hold_pixels(TgaReader* reader) {
   return pixels * tga_bytes_per_entry(reader->depth) <= remaining;
 }
 
-// 2-byte little-endian 5-5-5 values become three bytes: bits 10-14, 5-9, 0-4.
-// Returns the grown buffer, or null (the old one still valid) when out of memory.
+// 2-byte little-endian 5-5-5 values become four bytes: bits 10-14, 5-9, 0-4
+// and the top bit. Returns the grown buffer, or null (the old one still valid)
+// when out of memory.
 uint8_t* expand_15bit(uint8_t* buffer, size_t entries) {
-  auto* grown = static_cast<uint8_t*>(realloc(buffer, entries * 3 + 1));
+  auto* grown = static_cast<uint8_t*>(realloc(buffer, entries * 4 + 1));
   if (!grown) return nullptr;
   for (size_t i = entries; i-- > 0;) {  // backwards: output outruns input
     uint16_t v = le16(grown + i * 2);
-    grown[i * 3] = static_cast<uint8_t>((v >> 10) & 31);
-    grown[i * 3 + 1] = static_cast<uint8_t>((v >> 5) & 31);
-    grown[i * 3 + 2] = static_cast<uint8_t>(v & 31);
+    grown[i * 4] = static_cast<uint8_t>((v >> 10) & 31);
+    grown[i * 4 + 1] = static_cast<uint8_t>((v >> 5) & 31);
+    grown[i * 4 + 2] = static_cast<uint8_t>(v & 31);
+    grown[i * 4 + 3] = static_cast<uint8_t>(v >> 15);
   }
   return grown;
 }
@@ -159,26 +161,20 @@ int32_t tga_decode_rle_line(TgaReader* reader, uint8_t* output) {
   if (!output) return 1;
   FILE* f = reader->stream;
   const size_t bpp = tga_bytes_per_entry(reader->depth);
-  uint8_t held[4] = {};
-  uint32_t run = 0, literal = 0;
   for (uint32_t x = 0; x < reader->width; ++x, output += bpp) {
-    if (run == 0 && literal == 0) {
+    if (reader->rle_left == 0) {
       int header = getc_unlocked(f);
       if (header == EOF) return 1;
-      if (header >= 128) {
-        run = static_cast<uint32_t>(header) - 127;
-        if (!read_pixel(f, held, bpp)) return 1;
-      } else {
-        literal = static_cast<uint32_t>(header) + 1;
-      }
+      reader->rle_is_run = header >= 128;
+      reader->rle_left = static_cast<uint32_t>(header & 0x7F) + 1;
+      if (reader->rle_is_run && !read_pixel(f, reader->rle_value, bpp)) return 1;
     }
-    if (run > 0) {
-      memcpy(output, held, bpp);
-      --run;
-    } else {
-      if (!read_pixel(f, output, bpp)) return 1;
-      --literal;
+    if (reader->rle_is_run) {
+      memcpy(output, reader->rle_value, bpp);
+    } else if (!read_pixel(f, output, bpp)) {
+      return 1;
     }
+    --reader->rle_left;
   }
   return 0;
 }
@@ -193,6 +189,7 @@ int32_t tga_load_scanlines(TgaReader* reader, uint8_t* buffer, int32_t count, ui
   }
   int32_t lines = 0;
   if (is_rle(reader)) {
+    reader->rle_left = 0;  // the first packet starts with the picture
     while (lines < count && tga_decode_rle_line(reader, buffer + line * lines) == 0) ++lines;
     reader->offset = static_cast<uint32_t>(ftell(reader->stream));
     reader->image_type = static_cast<uint8_t>(reader->image_type - 8);

@@ -19,5 +19,7 @@ bool tga_load_colormap(TgaReader* reader, TgaPicture* picture);
 // Returns the number of complete scanlines (count on success).
 int32_t tga_load_scanlines(TgaReader* reader, uint8_t* buffer, int32_t count, uint32_t flags);
 // One RLE scanline of `width` pixels into output: 0 on success, 1 on failure.
+// A packet left unfinished at the end of a line goes on in the next; the
+// scanline read starts the picture with a fresh packet.
 int32_t tga_decode_rle_line(TgaReader* reader, uint8_t* output);
 void tga_swap_rb(uint8_t* buffer, size_t size, size_t step);

@@ -18,9 +18,16 @@ int element_depth = 0;
 
 bool is_blank(int c) { return c == '\t' || c == '\n' || c == ' '; }
 
+// A read that fails (a directory, an I/O error) ends the file as surely as
+// its end does: nothing more will come, and waiting for an end would hang.
+bool stream_ended(FILE* stream) { return feof(stream) || ferror(stream); }
+
+// Once a read has failed no later read is trusted either.
+int read_char(FILE* stream) { return ferror(stream) ? EOF : fgetc(stream); }
+
 // Only an empty token is produced at the end of the file; a token that merely
 // starts with a NUL byte is not the end.
-bool at_end(FILE* stream, const char* token) { return token[0] == '\0' && feof(stream); }
+bool at_end(FILE* stream, const char* token) { return token[0] == '\0' && stream_ended(stream); }
 
 // Appends while there is room: long texts are cut, the rest of the text is
 // still consumed.
@@ -31,7 +38,7 @@ void append(char* text, int* length, int size, int c) {
 // Reads the next character after skipping blanks; EOF at the end of the file.
 int skip_blanks(FILE* stream) {
   int c;
-  do c = fgetc(stream);
+  do c = read_char(stream);
   while (c != EOF && is_blank(c));
   return c;
 }
@@ -92,7 +99,7 @@ void read_gml_element(FILE* stream) {
       strncpy(current_drawing->spec, value, GML_SPEC_SIZE - 1);
       current_drawing->spec[GML_SPEC_SIZE - 1] = '\0';
     }
-    if (feof(stream)) break;
+    if (stream_ended(stream)) break;
   }
   read_until(stream, "</gml>");
 }
@@ -136,21 +143,21 @@ void gml_lowercase(char* text) {
     if (*text >= 'A' && *text <= 'Z') *text = static_cast<char>(*text - 'A' + 'a');
 }
 
-void gml_unread(FILE* stream, long n) {
-  long position = ftell(stream);
-  if (position >= n) fseek(stream, position - n, SEEK_SET);
+void gml_unread(FILE* stream, int c) {
+  if (c != EOF) ungetc(c, stream);
 }
 
 void gml_next_token(FILE* stream, char* buffer) {
   int length = 0;
   buffer[0] = '\0';
-  if (skip_blanks(stream) == EOF) return;
-  gml_unread(stream, 1);
+  const int first = skip_blanks(stream);
+  if (first == EOF) return;
+  gml_unread(stream, first);
   for (;;) {
-    int c = fgetc(stream);
+    int c = read_char(stream);
     if (c == EOF || is_blank(c)) break;
     if (c == '<' && length > 0) {
-      gml_unread(stream, 1);
+      gml_unread(stream, c);
       break;
     }
     append(buffer, &length, GML_TOKEN_SIZE, c);
@@ -164,19 +171,20 @@ void gml_next_attribute(FILE* stream, char* name, char* value) {
   int name_length = 0;
   int value_length = 0;
   name[0] = value[0] = '\0';
-  if (skip_blanks(stream) == EOF) return;
-  gml_unread(stream, 1);
+  const int first = skip_blanks(stream);
+  if (first == EOF) return;
+  gml_unread(stream, first);
   for (;;) {
-    int c = fgetc(stream);
+    int c = read_char(stream);
     if (c == EOF || is_blank(c)) break;
     if (c == '>') {
-      gml_unread(stream, 1);
+      gml_unread(stream, c);
       break;
     }
     if (c == '=') {
-      int quote = fgetc(stream);
+      int quote = read_char(stream);
       if (quote == '"' || quote == '\'') {
-        for (c = fgetc(stream); c != EOF && c != '"' && c != '\''; c = fgetc(stream))
+        for (c = read_char(stream); c != EOF && c != '"' && c != '\''; c = read_char(stream))
           append(value, &value_length, GML_TOKEN_SIZE, c);
       }
       break;

@@ -42,5 +42,7 @@ void gml_element(FILE* stream, const char* token);
 void gml_next_token(FILE* stream, char* buffer);
 // `name` and `value` hold GML_TOKEN_SIZE bytes each; longer texts are cut.
 void gml_next_attribute(FILE* stream, char* name, char* value);
-void gml_unread(FILE* stream, long n);
+// Steps back over `c`, the character just read, so that the next read returns
+// it again; unlike setting the position this works on pipes too.
+void gml_unread(FILE* stream, int c);
 void gml_lowercase(char* text);

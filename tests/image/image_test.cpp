@@ -51,15 +51,64 @@ TEST(ImageTga, OrientationBitsAndAlpha) {
             std::tuple(pixel_rgba(30, 20, 10, 0), pixel_rgba(60, 50, 40, 128)));
 }
 
-TEST(ImageTga, DepthThatDisagreesWithAlphaBitsIsRejected) {
-  const uint8_t cases[][2] = {{24, 8}, {32, 0}, {16, 1}, {8, 0}};  // depth, descriptor
-  for (const auto& c : cases) {
+// What the format cannot describe is refused with one line naming the file.
+TEST(ImageTga, KindsThatCannotBeShownAreRejected) {
+  const TgaHeaderFields cases[] = {
+      {.width = 2, .height = 2, .depth = 24, .descriptor = 8},                   // alpha bits at 24 bits
+      {.width = 2, .height = 2, .depth = 32},                                    // none at 32
+      {.width = 2, .height = 2, .depth = 16, .descriptor = 8},                   // more than the top bit
+      {.width = 2, .height = 2, .depth = 8},                                     // 8-bit true colour
+      {.image_type = 3, .width = 2, .height = 2, .depth = 16, .descriptor = 8},  // 16-bit grey
+      {.image_type = 1, .width = 2, .height = 2, .depth = 8},                    // mapped without a map
+      {.colormap_type = 1, .image_type = 1, .colormap_length = 2, .colormap_depth = 8, .width = 2, .height = 2,
+       .depth = 8},  // 8-bit map entries
+      {.width = 2, .height = 0},
+  };
+  for (const TgaHeaderFields& h : cases) {
     Loaded l;
-    load(tga_header_bytes({.width = 2, .height = 2, .depth = c[0], .descriptor = c[1]}) + std::vector<uint8_t>(16, 7), &l);
-    EXPECT_EQ(std::tuple(l.image.pixels, l.image.width), std::tuple(nullptr, 0)) << int(c[0]);
+    load(tga_header_bytes(h) + std::vector<uint8_t>(16, 7), &l);
+    EXPECT_EQ(std::tuple(l.image.pixels, l.image.width), std::tuple(nullptr, 0)) << int(h.depth);
     EXPECT_NE(l.errors.find("/tmp/kolv_image_test_"), std::string::npos) << l.errors;  // named
     EXPECT_EQ(std::count(l.errors.begin(), l.errors.end(), '\n'), 1) << l.errors;
   }
+}
+
+// Grey, 16-bit with its alpha bit, and maps: the first entry's index, the
+// entries' own alpha, and indices outside the map shown black with one line.
+TEST(ImageTga, GreyFifteenBitAndMappedPictures) {
+  Loaded grey, rgb16, mapped32, mapped16;
+  load(tga_header_bytes({.image_type = 3, .width = 2, .depth = 8, .descriptor = 0x20}) + std::vector<uint8_t>{0, 200},
+       &grey);
+  ASSERT_NE(grey.image.pixels, nullptr);
+  EXPECT_EQ(std::tuple(grey.image.pixels[0], grey.image.pixels[1]),
+            std::tuple(pixel_rgba(0, 0, 0), pixel_rgba(200, 200, 200)));
+
+  // One alpha bit: the top bit clear is transparent. 5-bit fields widen to
+  // 8 bits rounding down (16 -> 131).
+  load(tga_header_bytes({.width = 2, .depth = 16, .descriptor = 1}) + std::vector<uint8_t>{0x10, 0x42, 0x1F, 0xFC}, &rgb16);
+  ASSERT_NE(rgb16.image.pixels, nullptr);
+  EXPECT_EQ(std::tuple(rgb16.image.pixels[0], rgb16.image.pixels[1]),
+            std::tuple(pixel_rgba(131, 131, 131, 0), pixel_rgba(255, 0, 255, 255)));
+
+  // Map entries 5 and 6; indices 4 and 7 are outside it.
+  const std::vector<uint8_t> indices = {4, 5, 6, 7};
+  TgaHeaderFields h{.colormap_type = 1, .image_type = 1, .colormap_first = 5, .colormap_length = 2,
+                    .colormap_depth = 32, .width = 4, .depth = 8};
+  load(tga_header_bytes(h) + std::vector<uint8_t>{10, 20, 30, 40, 50, 60, 70, 80} + indices, &mapped32);
+  ASSERT_NE(mapped32.image.pixels, nullptr);
+  EXPECT_EQ(std::vector<Pixel>(mapped32.image.pixels, mapped32.image.pixels + 4),
+            (std::vector<Pixel>{pixel_rgba(0, 0, 0), pixel_rgba(30, 20, 10, 40), pixel_rgba(70, 60, 50, 80),
+                                pixel_rgba(0, 0, 0)}));
+  EXPECT_EQ(std::count(mapped32.errors.begin(), mapped32.errors.end(), '\n'), 1) << mapped32.errors;
+  EXPECT_NE(mapped32.errors.find("2 pixels index outside the colour map"), std::string::npos) << mapped32.errors;
+
+  // A 16-bit map's top bit is alpha when the descriptor gives one alpha bit.
+  h.colormap_depth = 16;
+  h.descriptor = 1;
+  load(tga_header_bytes(h) + std::vector<uint8_t>{0x00, 0x7C, 0xE0, 0x83} + indices, &mapped16);
+  ASSERT_NE(mapped16.image.pixels, nullptr);
+  EXPECT_EQ(std::tuple(mapped16.image.pixels[1], mapped16.image.pixels[2]),
+            std::tuple(pixel_rgba(255, 0, 0, 0), pixel_rgba(0, 255, 0, 255)));
 }
 
 TEST(ImageTga, UnreadablePicturesLeaveTheImageEmpty) {

@@ -16,7 +16,8 @@ void put_pixel(std::vector<uint8_t>* out, uint32_t p, bool alpha) {
   if (alpha) out->push_back(static_cast<uint8_t>(p >> 24));
 }
 
-// Packets never cross a scanline: the reader starts every line afresh.
+// Packets never cross a scanline: every reader takes that, also those that
+// cut packets at line ends.
 void encode_rle_line(std::vector<uint8_t>* out, const uint32_t* line, int w, bool alpha) {
   const uint32_t mask = alpha ? 0xFFFFFFFFu : 0x00FFFFFFu;
   int x = 0;
