@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "common/track_text.h"
+#include "sync/timeline_text.h"
 #include "common/track_write.h"
 
 int main(int argc, char** argv) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/track_text.h"
+#include "sync/timeline_text.h"
 
 namespace {
 
