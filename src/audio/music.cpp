@@ -16,6 +16,8 @@ namespace {
 bool silent;
 bool following;
 int64_t follow_ms;  // demo time the music is at while following the clock
+bool paused;
+int64_t paused_frame;  // where a paused song resumes
 
 int64_t length_frames() {
   if (music_song) return mod_length(music_song);
@@ -80,6 +82,8 @@ int music_start(const char* path) {
 
 void music_stop() {
   if (!music_ready) return;
+  if (paused) dev_detach(false);
+  paused = false;
   dev_lock();
   openmpt_module* mod = music_song;
   mpg123_handle* mp3 = music_stream;
@@ -93,22 +97,28 @@ void music_stop() {
 }
 
 int32_t music_position_ms() {
+  if (paused) return static_cast<int32_t>(paused_frame * 1000 / MUSIC_RATE);
   if (!following) return static_cast<int32_t>(dev_heard_frame() * 1000 / MUSIC_RATE);
   // Before the start the music waits at 0; past the end it stays there.
   return static_cast<int32_t>(std::clamp<int64_t>(follow_ms, 0, length_frames() * 1000 / MUSIC_RATE));
 }
 
-// A module moves by whole orders, a stream by a second; positions before the
-// start play from the start, positions past the end end playback.
-static void seek_by(int step) {
-  if (music_song) {
+// A module moves by whole orders (one per started second), a stream by the
+// milliseconds; positions before the start play from the start, positions
+// past the end end playback. Paused, only the place to resume from moves.
+void music_seek_by_ms(int32_t step_ms) {
+  if (paused) {
+    int64_t ms = std::max<int64_t>(music_position_ms() + int64_t{step_ms}, 0);
+    paused_frame = std::min(ms * MUSIC_RATE / 1000, length_frames());
+  } else if (music_song) {
+    int32_t orders = step_ms / 1000 + (step_ms % 1000 > 0) - (step_ms % 1000 < 0);
     dev_lock();
     // Following, the decoder is wherever the last spectrum left it.
     if (following) mod_seek_frame(music_song, follow_ms * MUSIC_RATE / 1000);
-    place(mod_seek_order(music_song, mod_order(music_song) + step));
+    place(mod_seek_order(music_song, mod_order(music_song) + orders));
     dev_unlock();
   } else if (music_stream) {
-    int64_t ms = std::max<int64_t>(music_position_ms() + int64_t{step} * 1000, 0);
+    int64_t ms = std::max<int64_t>(music_position_ms() + int64_t{step_ms}, 0);
     if (following) {
       follow_ms = ms;  // the spectrum seeks for itself
       return;
@@ -120,17 +130,40 @@ static void seek_by(int step) {
   }
 }
 
-void music_seek_back() { seek_by(-1); }
+void music_seek_back() { music_seek_by_ms(-1000); }
 
-void music_seek_forward() { seek_by(1); }
+void music_seek_forward() { music_seek_by_ms(1000); }
+
+void music_pause(bool on) {
+  // Following the clock, the music stands still with the demo time anyway.
+  if (following || on == paused || !(music_stream || music_song)) return;
+  if (on) {
+    paused_frame = dev_heard_frame();
+    dev_detach(true);
+    paused = true;
+    return;
+  }
+  paused = false;
+  dev_lock();
+  if (music_song) place(mod_seek_frame(music_song, paused_frame));
+  else place(mp3_seek(music_stream, paused_frame) ? paused_frame : -1);
+  dev_unlock();
+  dev_detach(false);
+}
 
 void music_update_spectrum() {
   if (!music_ready) return;
   float mono[MUSIC_FFT_SIZE];
-  if (following)
+  if (following) {
     decode_window(music_stream, music_song, follow_ms * MUSIC_RATE / 1000, mono);
-  else
+  } else if (paused) {
+    // The device plays silence meanwhile; the picture keeps the paused sound.
+    dev_lock();
+    decode_window(music_stream, music_song, paused_frame, mono);
+    dev_unlock();
+  } else {
     dev_heard_window(mono);
+  }
   spectrum_compute(mono, music_spectrum);
 }
 

@@ -31,8 +31,13 @@ void music_follow(int32_t demo_ms);
 // 1 when the music plays, 0 otherwise (the show then runs silently).
 int music_start(const char* path);
 void music_stop();
+// One second back or forward; music_seek_by_ms moves by any amount.
 void music_seek_back();
 void music_seek_forward();
+void music_seek_by_ms(int32_t step_ms);
+// Pausing holds the position (the device plays silence) and the spectrum
+// stays that of the paused moment; resuming plays on from there.
+void music_pause(bool on);
 bool music_is_mp3(const char* path);
 // Mean magnitude of the bins from low/43 up to (not including) high/43.
 float music_band_level(int low_hz, int high_hz);

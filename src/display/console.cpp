@@ -8,6 +8,7 @@
 #include "display/ansi_encoder.h"
 #include "display/cell_convert.h"
 #include "display/lookup_tables.h"
+#include "display/status_line.h"
 #include "display/terminal.h"
 
 ConsoleCell CellBuffer[CONSOLE_CELLS];
@@ -27,7 +28,13 @@ bool shown_valid = false;
 constexpr char SYNC_BEGIN[] = "\x1b[?2026h";
 constexpr char SYNC_END[] = "\x1b[?2026l";
 constexpr size_t SYNC_LEN = sizeof SYNC_BEGIN - 1;
-char frame_bytes[ANSI_FRAME_MAX + 2 * SYNC_LEN];
+// The status line rides along with a frame: room for a cursor move, colours
+// and a line of text as wide as the widest terminal row we write.
+constexpr size_t STATUS_MAX = 1024;
+char frame_bytes[ANSI_FRAME_MAX + 2 * SYNC_LEN + STATUS_MAX];
+
+ConStatusSource status_source = nullptr;
+const char* status_text = nullptr;  // sent with the last frame, or null
 
 ConsoleFrameStats stats{};
 
@@ -112,6 +119,8 @@ int con_present(const Pixel* frame) {
   std::memcpy(frame_bytes, SYNC_BEGIN, SYNC_LEN);
   size_t n = SYNC_LEN + ansi_encode(CellBuffer, shown_valid ? shown : nullptr, mode, layout,
                                     frame_bytes + SYNC_LEN, ANSI_FRAME_MAX, &info);
+  status_text = status_source ? status_source() : nullptr;
+  if (status_text) n += status_line_encode(status_text, layout, CONSOLE_ROWS, frame_bytes + n, STATUS_MAX);
   std::memcpy(frame_bytes + n, SYNC_END, SYNC_LEN);
   n += SYNC_LEN;
   uint64_t t2 = now_us();
@@ -127,6 +136,11 @@ int con_present(const Pixel* frame) {
   std::memcpy(shown, CellBuffer, sizeof shown);
   // Cells the terminal may not have received cannot be skipped next time.
   shown_valid = whole;
+  // A line over the picture hides that row: the next frame sends it again.
+  int covered = status_text ? status_line_grid_row(layout, CONSOLE_ROWS) : -1;
+  if (covered >= 0) {
+    for (int col = 0; col < CONSOLE_COLS; ++col) shown[covered * CONSOLE_COLS + col].character = 0xFFFF;
+  }
   stats = {static_cast<uint32_t>(t1 - t0), static_cast<uint32_t>(t2 - t1),
            static_cast<uint32_t>(t3 - t2), static_cast<uint32_t>(n),
            static_cast<uint32_t>(info.cells_elided)};
@@ -135,6 +149,14 @@ int con_present(const Pixel* frame) {
 }
 
 void con_set_present_hook(ConPresentHook hook) { present_hook = hook; }
+
+void con_set_status_source(ConStatusSource source) {
+  // Taking the line away leaves text on screen that no cell covers.
+  if (status_source && !source) shown_valid = false;
+  status_source = source;
+}
+
+const char* con_status_line() { return status_text; }
 
 void con_set_title(const char* title) { term_set_title(title); }
 

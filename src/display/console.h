@@ -31,6 +31,14 @@ void con_convert(const Pixel* frame, ConsoleCell* cells);
 using ConPresentHook = void (*)(const Pixel* frame, const ConsoleCell* cells);
 void con_set_present_hook(ConPresentHook hook);
 
+// A status line sent with every frame while a source is set: the source is
+// asked for its text at each present (after the frame's values are known).
+// Never part of the frame or the cells.
+using ConStatusSource = const char* (*)();
+void con_set_status_source(ConStatusSource source);
+// The status text sent with the last frame, or null.
+const char* con_status_line();
+
 // --- Terminal presentation ---------------------------------------------------
 
 enum class ColorMode : uint8_t { Auto, Ansi16, Ansi256, TrueColor };

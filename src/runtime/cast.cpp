@@ -7,6 +7,7 @@
 #include <string>
 
 #include "display/ansi_encoder.h"
+#include "display/status_line.h"
 #include "platform/printable.h"
 
 namespace {
@@ -16,7 +17,8 @@ std::string file_path;
 ColorMode color_mode = ColorMode::TrueColor;
 ConsoleCell previous[CONSOLE_CELLS];
 bool have_previous = false;
-char bytes[ANSI_FRAME_MAX + 16];  // room for the cursor hide before a frame
+// Room for the cursor hide before a frame and the status line after it.
+char bytes[ANSI_FRAME_MAX + 16 + 1024];
 
 // JSON string body: the escape output is UTF-8 already, so only quotes,
 // backslashes and control bytes need escaping.
@@ -73,11 +75,19 @@ void cast_frame(const ConsoleCell* cells, uint32_t ms) {
     length = sizeof HIDE_CURSOR - 1;
     std::memcpy(bytes, HIDE_CURSOR, length);
   }
-  length += ansi_encode(cells, have_previous ? previous : nullptr, color_mode,
-                        ansi_layout(CONSOLE_COLS, CONSOLE_ROWS), bytes + length,
-                        sizeof bytes - length, &info);
+  AnsiLayout layout = ansi_layout(CONSOLE_COLS, CONSOLE_ROWS);
+  length += ansi_encode(cells, have_previous ? previous : nullptr, color_mode, layout,
+                        bytes + length, sizeof bytes - length, &info);
   std::memcpy(previous, cells, sizeof previous);
   have_previous = true;
+  // The status line goes out as the terminal got it, over the last row of a
+  // recording's 80 x 50 screen; that row is sent whole with the next frame.
+  if (const char* status = con_status_line()) {
+    length += status_line_encode(status, layout, CONSOLE_ROWS, bytes + length, sizeof bytes - length);
+    int covered = status_line_grid_row(layout, CONSOLE_ROWS);
+    for (int col = 0; covered >= 0 && col < CONSOLE_COLS; ++col)
+      previous[covered * CONSOLE_COLS + col].character = 0xFFFF;
+  }
   if (length == 0) return;  // nothing changed: no event
   std::fprintf(file, "[%u.%03u, \"o\", ", ms / 1000u, ms % 1000u);
   put_json_string(bytes, length);

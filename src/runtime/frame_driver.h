@@ -3,7 +3,8 @@
 // overlay and greetings -> sharpen -> console.
 #include <cstdint>
 
-constexpr float ROWS_PER_MS = 0.004f;
+#include "sync/time_grid.h"
+
 constexpr double FLICKER_DIVISOR = 36043.69921875;
 constexpr int32_t SCENE_END = -1;
 

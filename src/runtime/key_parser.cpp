@@ -30,10 +30,19 @@ void push_pair(KeyQueue* out, int first, int second) {
   key_queue_push(out, second);
 }
 
+// CSI and SS3 finals: the cursor keys and Home by letter, the editing keys
+// and F5 by number before '~' (Home is 1 or 7 there, after the terminal).
 void emit_final(KeyQueue* out, uint8_t final_byte, int32_t first_param) {
   if (final_byte == 'D') push_pair(out, KEY_EXTENDED, KEY_LEFT);
   else if (final_byte == 'C') push_pair(out, KEY_EXTENDED, KEY_RIGHT);
-  else if (final_byte == '~' && first_param == 15) push_pair(out, KEY_FUNCTION, KEY_F5);
+  else if (final_byte == 'A') push_pair(out, KEY_EXTENDED, KEY_UP);
+  else if (final_byte == 'B') push_pair(out, KEY_EXTENDED, KEY_DOWN);
+  else if (final_byte == 'H') push_pair(out, KEY_EXTENDED, KEY_HOME);
+  else if (final_byte != '~') return;
+  else if (first_param == 15) push_pair(out, KEY_FUNCTION, KEY_F5);
+  else if (first_param == 5) push_pair(out, KEY_EXTENDED, KEY_PAGE_UP);
+  else if (first_param == 6) push_pair(out, KEY_EXTENDED, KEY_PAGE_DOWN);
+  else if (first_param == 1 || first_param == 7) push_pair(out, KEY_EXTENDED, KEY_HOME);
 }
 
 void ground(KeyParser* p, uint8_t byte, uint32_t now_ms, KeyQueue* out) {
@@ -94,7 +103,7 @@ void key_parser_feed(KeyParser* p, uint8_t byte, uint32_t now_ms, KeyQueue* out)
       p->state = KeyParseState::Ground;
       return;
     case KeyParseState::Ss3:
-      if (byte == 'C' || byte == 'D') emit_final(out, byte, 0);
+      if (byte == 'A' || byte == 'B' || byte == 'C' || byte == 'D' || byte == 'H') emit_final(out, byte, 0);
       p->state = KeyParseState::Ground;
       return;
   }

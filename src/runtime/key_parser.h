@@ -1,11 +1,12 @@
 #pragma once
 // Turns the bytes a terminal sends for keys into the console key codes the
-// main loop understands: Escape 27, left 224,75, right 224,77, F5 0,63, and
-// plain ASCII keys as themselves. Sequences may arrive split across reads;
+// main loop understands (runtime/key_table.h): Escape 27, the arrows, Home,
+// Page Up and Page Down as 224 + code, F5 as 0,63, and plain ASCII keys as
+// themselves. Sequences may arrive split across reads;
 // anything not understood is dropped whole so it cannot look like a key.
 #include <cstdint>
 
-#include "runtime/demo.h"  // the console key codes
+#include "runtime/key_table.h"
 
 // A lone ESC becomes Escape when nothing follows within this time.
 constexpr uint32_t KEY_ESC_TIMEOUT_MS = 40;

@@ -58,3 +58,14 @@ void key_set_source(int fd) {
   source_fd = fd;
   key_parser_reset(&parser);
 }
+
+KeyWake key_wait(int timeout_ms, int other_fd) {
+  if (queue.count > 0) return KeyWake::Ready;
+  pollfd fds[2] = {{source_fd, POLLIN, 0}, {other_fd, POLLIN, 0}};
+  // A pending ESC becomes Escape only once its timeout has passed.
+  if (parser.state != KeyParseState::Ground && timeout_ms > static_cast<int>(KEY_ESC_TIMEOUT_MS))
+    timeout_ms = static_cast<int>(KEY_ESC_TIMEOUT_MS);
+  int ready = poll(fds, 2, timeout_ms);  // negative descriptors are skipped
+  if (ready < 0) return errno == EINTR ? KeyWake::Signal : KeyWake::Timeout;
+  return ready > 0 ? KeyWake::Ready : KeyWake::Timeout;
+}

@@ -12,3 +12,8 @@ void key_inject(int code);
 // Where key bytes come from; standard input by default, -1 for none
 // (headless runs read no keyboard).
 void key_set_source(int fd);
+
+enum class KeyWake { Timeout, Ready, Signal };
+// Sleeps until a key byte or `other_fd` (-1: none) can be read, a signal
+// arrives (a resize, a resume) or timeout_ms pass.
+KeyWake key_wait(int timeout_ms, int other_fd);

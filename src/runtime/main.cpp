@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
   }
 
   std::string file = absolute(options.file);
+  std::string timeline = absolute(options.timeline_path);
   std::string out_dir = absolute(options.out_dir);
   std::string capture_path = absolute(options.capture_path);
   std::string cast_path = absolute(options.cast_path);
@@ -144,6 +145,16 @@ int main(int argc, char** argv) {
   if (const char* damaged = short_table()) {
     std::fprintf(stderr, "kolv17: %s is too short; run `make data` to generate it again\n", damaged);
     return 1;
+  }
+  if (!options.test_card) {
+    if (!show_tracks_begin(timeline.c_str())) return 1;
+    // A schedule that never ends (0) has no end to start past.
+    int32_t end_ms = run_control_schedule_end_ms();
+    if (end_ms > 0 && options.start_ms > end_ms) {
+      std::fprintf(stderr, "kolv17: --start %d lies past the end of the show (%d ms)\n",
+                   options.start_ms, end_ms);
+      return 2;
+    }
   }
   if (!options.headless && !con_output_is_terminal()) {
     std::fprintf(stderr, "kolv17: standard output is not a terminal (use --headless to run without one)\n");
@@ -172,7 +183,7 @@ int main(int argc, char** argv) {
     run_test_card(options);
   } else {
     char* show_argv[] = {argv[0], file.data(), nullptr};
-    demo_run(file.empty() ? 1 : 2, show_argv);
+    demo_run(file.empty() ? 1 : 2, show_argv, options.start_ms);
   }
   con_restore();
   run_control_finish();

@@ -50,7 +50,9 @@ const char* options_usage() {
          "a .gml drawing is replayed for 16 seconds, anything else is shown as a picture\n"
          "until a key is pressed; then the show runs.\n"
          "\n"
-         "Keys: Esc quits, Left/Right seek one second, F5 reloads the assets.\n"
+         "Keys: Esc quits, Left/Right seek one second, F5 reloads the assets and the\n"
+         "timeline. For making shows: Space pauses, Up/Down jump a bar (2 s), Page Up/\n"
+         "Page Down 8 bars, Home goes to the start, Tab shows the status line.\n"
          "\n"
          "Options:\n"
          "  --help                 print this help and exit\n"
@@ -68,7 +70,10 @@ const char* options_usage() {
          "                         headless: for each demo time in LIST (ms, comma-separated)\n"
          "                         write DIR/frame-MS.png, DIR/cells-MS.png, DIR/cells-MS.ans\n"
          "  --keys FILE            headless: scripted keys, lines of 'MS KEY' (esc, left,\n"
-         "                         right, f5)\n"
+         "                         right, f5, space, up, down, pgup, pgdn, home, tab)\n"
+         "  --timeline FILE        take the tracks from timeline text and apply every save\n"
+         "                         of FILE while the show plays\n"
+         "  --start MS             begin the show at this demo time\n"
          "  --capture FILE         headless: record the console pictures at 50 fps as an\n"
          "                         H.264 video with the soundtrack from its start (needs ffmpeg)\n"
          "  --capture-font N       glyph height of the capture: 8 (640x400, default) or 16\n"
@@ -160,6 +165,16 @@ bool options_parse(int argc, const char* const* argv, Options* options, std::str
     } else if (std::strcmp(arg, "--cast") == 0) {
       if (!(value = need_value(i, arg))) return false;
       options->cast_path = value;
+    } else if (std::strcmp(arg, "--timeline") == 0) {
+      if (!(value = need_value(i, arg))) return false;
+      options->timeline_path = value;
+    } else if (std::strcmp(arg, "--start") == 0) {
+      if (!(value = need_value(i, arg))) return false;
+      if (!parse_int(value, 0, INT32_MAX, &number)) {
+        *error = "--start takes milliseconds (a whole number, 0 or more)";
+        return false;
+      }
+      options->start_ms = static_cast<int32_t>(number);
     } else if (std::strcmp(arg, "--probe-audio") == 0) {
       if (!(value = need_value(i, arg))) return false;
       options->probe_audio = value;

@@ -26,6 +26,8 @@ struct Options {
   std::string capture_path;        // headless video of the console pictures
   int capture_font = 8;            // glyph height of the capture: 8 or 16
   std::string cast_path;           // asciicast recording of the terminal output
+  std::string timeline_path;       // tracks from timeline text, watched
+  int32_t start_ms = 0;            // demo time the show begins at
   std::string file;                // shown by a viewer before the show
 };
 

@@ -14,6 +14,7 @@
 #include "runtime/demo.h"
 #include "runtime/frame_driver.h"
 #include "runtime/headless.h"
+#include "runtime/key_table.h"
 #include "runtime/keys.h"
 #include "runtime/stats.h"
 #include "sync/track.h"
@@ -37,24 +38,10 @@ uint32_t micros_between(SteadyClock::time_point a, SteadyClock::time_point b) {
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(b - a).count());
 }
 
-bool key_codes(const char* name, int codes[2]) {
-  struct Named {
-    const char* name;
-    int first, second;
-  };
-  static const Named table[] = {{"esc", 27, -1}, {"left", 224, 75}, {"right", 224, 77}, {"f5", 0, 63}};
-  for (const Named& k : table) {
-    if (std::strcmp(name, k.name) == 0) {
-      codes[0] = k.first;
-      codes[1] = k.second;
-      return true;
-    }
-  }
-  return false;
-}
+}  // namespace
 
 // Where the schedule ends: the first scene key of -1 where the part is -1 too.
-int32_t schedule_end_ms() {
+int32_t run_control_schedule_end_ms() {
   if (scene_track == nullptr) return 0;
   for (int32_t i = 0; i < scene_track->count; ++i) {
     const Keyframe& key = scene_track->keys[i];
@@ -66,6 +53,8 @@ int32_t schedule_end_ms() {
   }
   return 0;
 }
+
+namespace {
 
 // Recordings see every presented frame before the headless clock moves on,
 // so a frame is stamped with the time it was drawn at.
@@ -104,9 +93,10 @@ bool run_control_load_keys(const char* path, std::vector<ScriptedKey>* keys) {
     int fields = std::sscanf(line, "%ld %15s %1s", &ms, name, extra);
     if (fields <= 0) continue;  // blank or comment
     ScriptedKey key{};
-    if (fields != 2 || ms < 0 || ms > INT32_MAX || !key_codes(name, key.codes)) {
-      std::fprintf(stderr, "%s:%d: expected 'MS KEY' with KEY esc, left, right or f5\n",
-                   platform_printable_text(path).c_str(), number);
+    const KeyBinding* binding = fields == 2 ? key_binding_named(name) : nullptr;
+    if (binding == nullptr || ms < 0 || ms > INT32_MAX) {
+      std::fprintf(stderr, "%s:%d: expected 'MS KEY' with KEY one of %s\n",
+                   platform_printable_text(path).c_str(), number, key_binding_names());
       ok = false;
       break;
     }
@@ -116,6 +106,8 @@ bool run_control_load_keys(const char* path, std::vector<ScriptedKey>* keys) {
       ok = false;
       break;
     }
+    key.codes[0] = binding->first;
+    key.codes[1] = binding->second;
     key.at_ms = static_cast<int32_t>(ms);
     keys->push_back(key);
   }
@@ -160,11 +152,16 @@ void run_control_frame_begins(int32_t t) {
   headless_frame_begins(t);
   if (settings.headless) music_follow(t);
   if (capture_is_active() && !capture_length_set) {
-    capture_set_length(settings.until_ms >= 0 ? settings.until_ms : schedule_end_ms());
+    capture_set_length(settings.until_ms >= 0 ? settings.until_ms : run_control_schedule_end_ms());
     capture_length_set = true;
   }
   frame_demo_ms = t;
   in_show_frame = true;
+  run_control_inject_keys(t);
+  frame_started = SteadyClock::now();
+}
+
+void run_control_inject_keys(int32_t t) {
   // Scripted keys go into the same queue the terminal feeds, so they are
   // handled exactly like typed ones.
   while (next_key < settings.keys.size() && settings.keys[next_key].at_ms <= t) {
@@ -172,7 +169,14 @@ void run_control_frame_begins(int32_t t) {
     key_inject(key.codes[0]);
     if (key.codes[1] >= 0) key_inject(key.codes[1]);
   }
-  frame_started = SteadyClock::now();
+}
+
+bool run_control_idle(int other_fd) {
+  if (settings.headless) {
+    clock_advance_frame();  // virtual time passes without a frame
+    return false;
+  }
+  return key_wait(250, other_fd) == KeyWake::Signal;
 }
 
 void run_control_frame_ends() {

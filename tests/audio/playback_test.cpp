@@ -101,6 +101,29 @@ TEST_F(Playback, SeeksLandWithinTheMusicAndPlayAtRealSpeed) {
   EXPECT_NEAR(music_position_ms(), STEPPED_TONE_MS - 1000, 25);
 }
 
+// Paused, the position stands and the spectrum stays that of the paused
+// moment; a seek meanwhile moves where it resumes.
+TEST_F(Playback, PauseHoldsThePositionUntilItResumes) {
+  ASSERT_EQ(music_start(stepped_tone_mp3().c_str()), 1);
+  music_seek_by_ms(5500);
+  music_pause(true);
+  int held = music_position_ms();
+  EXPECT_NEAR(held, 5500, 25);
+  sleep_ms(300);
+  EXPECT_EQ(music_position_ms(), held);
+  music_update_spectrum();
+  EXPECT_NEAR(loudest_bin(music_spectrum) * HZ_PER_FFT_BIN, stepped_tone_hz(held), HZ_PER_FFT_BIN);
+  music_seek_by_ms(-2000);
+  EXPECT_EQ(music_position_ms(), held - 2000);
+  music_pause(false);
+  auto t0 = Clock::now();
+  sleep_ms(300);
+  // Plays on from there (a loaded machine may start the device late).
+  int played = music_position_ms() - (held - 2000);
+  EXPECT_GT(played, 0);
+  EXPECT_LE(played, ms_since(t0) + 25);
+}
+
 TEST_F(Playback, RestartReleasesTheOldMusic) {
   ASSERT_EQ(music_start(four_order_mod().c_str()), 1);
   EXPECT_NE(music_song, nullptr);

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "audio/decoder.h"
-#include "common/track_text.h"
 #include "display/lookup_tables.h"
 #include "display/png_write.h"
 #include "display/psf_font.h"
@@ -20,6 +19,7 @@
 #include "robustness/show_run.h"
 #include "runtime/cast.h"
 #include "runtime/headless.h"
+#include "sync/timeline_text.h"
 #include "runtime/options.h"
 #include "runtime/run_control.h"
 #include "sync/track.h"

@@ -40,8 +40,12 @@ struct Parse {
 
 using Codes = std::vector<int>;
 
-const char ALL_KEYS[] = "\x1b[D\x1b[C\x1bOD\x1bOC\x1b[15~\x1b[[E";
-const Codes ALL_CODES = {224, 75, 224, 77, 224, 75, 224, 77, 0, 63, 0, 63};
+// Arrows (CSI and SS3), F5 (xterm and the Linux console), Home in its four
+// encodings, Page Up and Page Down.
+const char ALL_KEYS[] =
+    "\x1b[D\x1b[C\x1bOD\x1bOC\x1b[A\x1bOB\x1b[15~\x1b[[E\x1b[H\x1bOH\x1b[1~\x1b[7~\x1b[5~\x1b[6~";
+const Codes ALL_CODES = {224, 75, 224, 77, 224, 75, 224, 77, 224, 72, 224, 80, 0,   63, 0,  63,
+                         224, 71, 224, 71, 224, 71, 224, 71, 224, 73, 224, 81};
 
 // In one read, or every byte in a read of its own a few ms apart: the same keys.
 TEST(KeyParser, SequencesJoinedOrSplitAcrossReads) {
@@ -67,7 +71,7 @@ TEST(KeyParser, LoneEscapeAfterTimeoutOrAtEndOfInput) {
 // Keys with no console meaning vanish whole and never leave a stray prefix
 // or tail behind that could pass for another key.
 TEST(KeyParser, UnknownSequencesAreDroppedWhole) {
-  EXPECT_EQ(Parse().feed("\x1b[1;5A\x1b[200~\x1bOP\x1b[[A\x1b[3;5~x").codes(), Codes{'x'});
+  EXPECT_EQ(Parse().feed("\x1b[1;5P\x1b[200~\x1bOP\x1b[[A\x1b[3;5~\x1b[6;16;8tx").codes(), Codes{'x'});
   EXPECT_EQ(Parse().feed("\x1b[1;2D\x1b[15;5~").codes(), (Codes{224, 75, 0, 63}));  // with modifiers
   EXPECT_EQ(Parse().feed("\x1bxq").codes(), Codes{'q'});  // Alt+x
   // NUL and UTF-8 bytes could pose as the 0 and 224 prefixes.

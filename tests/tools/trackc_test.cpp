@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "common/track_text.h"
+#include "sync/timeline_text.h"
 #include "common/track_write.h"
 #include "sync/track.h"
 #include "support/files.h"

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "common/track_text.h"
+#include "sync/timeline_text.h"
 #include "common/track_write.h"
 #include "platform/printable.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/track_text.h"
 #include "platform/printable.h"
+#include "sync/timeline_text.h"
 
 namespace {
 

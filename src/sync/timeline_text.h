@@ -30,3 +30,11 @@ bool timeline_parse(std::string_view text, const char* file_name, Timeline* out,
 std::string timeline_time_text(int32_t row);
 // One "track NAME" block that timeline_parse reads back to the same keys.
 std::string timeline_track_text(const char* name, const Keyframe* keys, int32_t count);
+
+// Reads and parses a timeline file. False with "file: cannot be read" or the
+// parser's "file:line: reason" in error; out is then incomplete.
+bool timeline_load(const char* path, Timeline* out, std::string* error);
+// Gives each of the show's tracks the timeline's keys for it (a track the
+// timeline leaves out becomes empty). False, with the tracks unchanged, when
+// memory runs out.
+bool timeline_apply(const Timeline& timeline, KeyTrack* const tracks[TIMELINE_TRACKS]);

@@ -1,20 +1,16 @@
-#include "common/track_text.h"
-#include "platform/printable.h"
+#include "sync/timeline_text.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
+#include "platform/printable.h"
+#include "sync/time_grid.h"
+
 const char* const TIMELINE_TRACK_NAMES[TIMELINE_TRACKS] = {"scene", "part",    "time",
                                                            "var",   "overlay", "greet"};
 
 namespace {
-
-// The frame driver turns milliseconds into rows at 0.004 per ms: a row is
-// 250 ms, and at 120 BPM a beat is two rows and a 4/4 bar eight.
-constexpr int64_t MS_PER_ROW = 250;
-constexpr int64_t ROWS_PER_BEAT = 2;
-constexpr int64_t BEATS_PER_BAR = 4;
 
 struct InterpName {
   const char* name;

@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "common/track_text.h"
+#include "sync/timeline_text.h"
 
 namespace {
 
