@@ -13,7 +13,8 @@ namespace {
 std::FILE* file = nullptr;
 std::string file_path;
 ColorMode color_mode = ColorMode::TrueColor;
-ConsoleCell previous[CONSOLE_CELLS];
+ConsoleCell previous[GRID_CELLS_MAX];
+AnsiLayout previous_layout{};
 bool have_previous = false;
 char bytes[ANSI_FRAME_MAX + 16];  // room for the cursor hide before a frame
 
@@ -41,7 +42,7 @@ const char* color_term_name(ColorMode mode) {
 
 }  // namespace
 
-bool cast_open(const char* path, ColorMode mode, const char* title) {
+bool cast_open(const char* path, ColorMode mode, const char* title, int term_cols, int term_rows) {
   file = std::fopen(path, "wb");
   if (file == nullptr) {
     std::fprintf(stderr, "%s: cannot create the recording: %s\n", path, std::strerror(errno));
@@ -51,7 +52,8 @@ bool cast_open(const char* path, ColorMode mode, const char* title) {
   color_mode = mode;
   have_previous = false;
   std::fprintf(file, "{\"version\": 2, \"width\": %d, \"height\": %d, \"timestamp\": %lld, ",
-               CONSOLE_COLS, CONSOLE_ROWS, static_cast<long long>(std::time(nullptr)));
+               term_cols > 0 ? term_cols : CONSOLE_COLS, term_rows > 0 ? term_rows : CONSOLE_ROWS,
+               static_cast<long long>(std::time(nullptr)));
   std::fprintf(file, "\"env\": {\"TERM\": \"%s\", \"SHELL\": \"/bin/sh\"}, \"title\": ",
                color_term_name(mode));
   put_json_string(title, std::strlen(title));
@@ -61,8 +63,10 @@ bool cast_open(const char* path, ColorMode mode, const char* title) {
 
 bool cast_is_open() { return file != nullptr; }
 
-void cast_frame(const ConsoleCell* cells, uint32_t ms) {
-  if (file == nullptr) return;
+void cast_frame(const ConsoleCell* cells, const AnsiLayout& layout, uint32_t ms) {
+  if (file == nullptr || cells == nullptr) return;
+  // A new grid or terminal size is drawn whole, as the terminal gets it.
+  if (have_previous && std::memcmp(&layout, &previous_layout, sizeof layout) != 0) have_previous = false;
   AnsiFrameInfo info;
   size_t length = 0;
   if (!have_previous) {
@@ -71,10 +75,10 @@ void cast_frame(const ConsoleCell* cells, uint32_t ms) {
     length = sizeof HIDE_CURSOR - 1;
     std::memcpy(bytes, HIDE_CURSOR, length);
   }
-  length += ansi_encode(cells, have_previous ? previous : nullptr, color_mode,
-                        ansi_layout(CONSOLE_COLS, CONSOLE_ROWS), bytes + length,
+  length += ansi_encode(cells, have_previous ? previous : nullptr, color_mode, layout, bytes + length,
                         sizeof bytes - length, &info);
-  std::memcpy(previous, cells, sizeof previous);
+  std::memcpy(previous, cells, sizeof(ConsoleCell) * layout.grid_cols * layout.grid_rows);
+  previous_layout = layout;
   have_previous = true;
   if (length == 0) return;  // nothing changed: no event
   std::fprintf(file, "[%u.%03u, \"o\", ", ms / 1000u, ms % 1000u);

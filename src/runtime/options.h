@@ -26,6 +26,11 @@ struct Options {
   std::string capture_path;        // headless video of the console pictures
   int capture_font = 8;            // glyph height of the capture: 8 or 16
   std::string cast_path;           // asciicast recording of the terminal output
+  GridRequest grid;                // how the picture meets the terminal
+  float cell_aspect = 0;           // cell height over width; 0 = ask the terminal
+  int term_cols = 0;               // --term: the headless terminal; 0 = none
+  int term_rows = 0;
+  float term_aspect = CELL_ASPECT_DEFAULT;
   std::string file;                // shown by a viewer before the show
 };
 

@@ -73,10 +73,11 @@ TEST_F(Cast, EventsCarryTheEncoderBytesOfEachChangedFrame) {
   b[4321 % CONSOLE_CELLS] = {'A', 0x1F};
   b[CONSOLE_CELLS - 1] = {0xB0, 0x4E};
 
-  ASSERT_TRUE(cast_open(path_.c_str(), ColorMode::Ansi256, "say \"hi\""));
-  cast_frame(a, 0);
-  cast_frame(a, 20);
-  cast_frame(b, 61005);
+  ASSERT_TRUE(cast_open(path_.c_str(), ColorMode::Ansi256, "say \"hi\"", 0, 0));
+  const AnsiLayout console = ansi_layout(CONSOLE_COLS, CONSOLE_ROWS);
+  cast_frame(a, console, 0);
+  cast_frame(a, console, 20);
+  cast_frame(b, console, 61005);
   ASSERT_TRUE(cast_close());
 
   std::vector<std::string> lines = lines_of(path_);
@@ -94,11 +95,11 @@ TEST_F(Cast, EventsCarryTheEncoderBytesOfEachChangedFrame) {
 TEST_F(Cast, ReportsAFileItCannotCreateInOneLine) {
   std::string bad = "/nonexistent-folder/x.cast";
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(cast_open(bad.c_str(), ColorMode::TrueColor, "t"));
+  EXPECT_FALSE(cast_open(bad.c_str(), ColorMode::TrueColor, "t", 0, 0));
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(err.rfind(bad, 0), 0u) << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   EXPECT_FALSE(cast_is_open());
-  cast_frame(nullptr, 0);  // ignored, not a crash
+  cast_frame(nullptr, ansi_layout(80, 50), 0);  // ignored, not a crash
   EXPECT_TRUE(cast_close());
 }
