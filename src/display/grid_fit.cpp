@@ -33,7 +33,8 @@ GridShape fit(int term_cols, int term_rows, float aspect) {
       if (error < best_error) best_error = error, best = {cols, rows};
     }
   }
-  return best;
+  // A terminal narrower than any true shape still gets a cell (it shows a note).
+  return best.cols > 0 ? best : GridShape{max_cols > 0 ? max_cols : 1, 1};
 }
 
 }  // namespace
