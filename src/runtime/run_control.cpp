@@ -189,6 +189,7 @@ void run_control_frame_ends() {
     sample.write_us = c.write_us;
     sample.bytes = c.bytes;
     sample.elided = static_cast<uint16_t>(c.cells_elided);
+    sample.cells = static_cast<uint16_t>(con_grid().cols * con_grid().rows);
     stats_record(sample);
   }
   if (settings.max_fps > 0 && !settings.headless) {
