@@ -156,14 +156,14 @@ struct TermCase {
 const TermCase TERMS[] = {{80, 50, 1.0f, GridChoice::Console},
                           {80, 24, 2.0f, GridChoice::Fit},
                           {200, 60, 2.0f, GridChoice::Fit},
-                          {200, 100, 0.8f, GridChoice::Fit}};
+                          {200, 100, 2.0f, GridChoice::Fixed}};
 
 void BM_PresentFitted(benchmark::State& state) {
   load_tables_once();
   std::vector<Frame> frames = pictures(static_cast<int>(state.range(0)));
   const TermCase& term = TERMS[state.range(1)];
   ConsoleOptions options{ColorMode::TrueColor, true};
-  options.grid = {term.choice, 0, 0};
+  options.grid = {term.choice, 160, 100};
   options.term_cols = term.cols;
   options.term_rows = term.rows;
   options.cell_aspect = term.aspect;
@@ -186,13 +186,14 @@ void BM_PresentFitted(benchmark::State& state) {
 }
 BENCHMARK(BM_PresentFitted)->ArgsProduct({{1, 2}, {0, 1, 2, 3}})->Unit(benchmark::kMicrosecond);
 
-// The resampling alone, frame to the grid's pixels.
+// The resampling alone, frame to the grid's pixels, every frame changed.
 void BM_Resample(benchmark::State& state) {
-  Frame frame = moving_frame(0);
+  const Frame frames[2] = {moving_frame(0), moving_frame(1)};
   std::vector<Pixel> out(RESAMPLE_W_MAX * RESAMPLE_H_MAX);
   resample_setup(static_cast<int>(state.range(0)) * 3, static_cast<int>(state.range(1)) * 3);
+  size_t i = 0;
   for (auto _ : state) {
-    resample_frame(frame.data(), out.data());
+    resample_frame(frames[i++ & 1].data(), out.data());
     benchmark::DoNotOptimize(out.data());
   }
 }

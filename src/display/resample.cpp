@@ -1,6 +1,10 @@
 #include "display/resample.h"
 
+#include <cstring>
+
 namespace {
+
+constexpr int FIXED_TAPS_MAX = 2;
 
 // The source pixels one target pixel takes, and their weights.
 struct Taps {
@@ -9,18 +13,29 @@ struct Taps {
   int32_t offset[RESAMPLE_W_MAX];  // into weight
   uint16_t weight[RESAMPLE_W_MAX + FRAME_W];
   int size = 0;
+  int taps = 0;  // the most any target takes
+  uint16_t fixed[RESAMPLE_W_MAX * FIXED_TAPS_MAX];  // `taps` weights a target when taps <= FIXED_TAPS_MAX
+  // A target's right edge: the frame pixel it falls in and how far into it.
+  int16_t edge_pixel[RESAMPLE_W_MAX];
+  uint16_t edge_part[RESAMPLE_W_MAX];
 };
 
 Taps across, down;
 
 // A frame row with the target's horizontal weights applied, per channel:
-// at most 255 * 240, so it fits 16 bits.
+// at most 255 * 240, so it fits 16 bits. Kept between frames: a frame row
+// that did not change keeps its line, and a target row all of whose frame
+// rows kept theirs keeps its pixels.
 uint16_t wide_r[FRAME_H][RESAMPLE_W_MAX], wide_g[FRAME_H][RESAMPLE_W_MAX], wide_b[FRAME_H][RESAMPLE_W_MAX];
+Pixel seen[FRAME_PIXELS];  // the frame those lines came from
+bool seen_valid = false;
+bool row_changed[FRAME_H];
 
 constexpr uint32_t TOTAL = FRAME_W * FRAME_H;
 
 void build(Taps* t, int n, int m) {
   t->size = m;
+  t->taps = 0;
   int at = 0;
   for (int i = 0; i < m; ++i) {
     const int lo = i * n, hi = (i + 1) * n;
@@ -32,6 +47,68 @@ void build(Taps* t, int n, int m) {
       const int from = j * m > lo ? j * m : lo, to = (j + 1) * m < hi ? (j + 1) * m : hi;
       t->weight[at++] = static_cast<uint16_t>(to - from);
     }
+    if (t->count[i] > t->taps) t->taps = t->count[i];
+    t->edge_pixel[i] = static_cast<int16_t>(hi / m);
+    t->edge_part[i] = static_cast<uint16_t>(hi % m);
+  }
+  if (t->taps > FIXED_TAPS_MAX) return;
+  for (int i = 0; i < m; ++i)
+    for (int k = 0; k < t->taps; ++k)
+      t->fixed[i * t->taps + k] = k < t->count[i] ? t->weight[t->offset[i] + k] : 0;
+}
+
+// All three channels of a pixel in one 64-bit number, 21 bits a channel, so
+// one multiply weights them all.
+inline uint64_t spread(Pixel p) {
+  return (p & 0xFFu) | static_cast<uint64_t>(p & 0xFF00u) << 13 | static_cast<uint64_t>(p & 0xFF0000u) << 26;
+}
+
+// Targets of one or two frame pixels (grids 80 columns wide and more): a
+// fixed count unrolls into straight multiply-adds, with weight 0 past a
+// target's last pixel.
+template <int TAPS>
+void across_fixed(const uint64_t* row, uint64_t* sums) {
+  for (int x = 0; x < across.size; ++x) {
+    const uint64_t* p = row + across.first[x];
+    const uint16_t* w = across.fixed + x * TAPS;
+    uint64_t sum = 0;
+    for (int k = 0; k < TAPS; ++k) sum += p[k] * w[k];
+    sums[x] = sum;
+  }
+}
+
+// Targets of three and more frame pixels, one multiply each: a target's sum
+// is the difference of the running area sums at its two edges. The running
+// sums wrap around 64 bits, but every difference is a real target sum, far
+// below 2^64, so it comes out exact.
+void across_running(const uint64_t* row, uint64_t* sums) {
+  const int m = across.size;
+  uint64_t before[FRAME_W + 1];  // m times the sum of the pixels left of j
+  before[0] = 0;
+  for (int j = 0; j < FRAME_W; ++j) before[j + 1] = before[j] + row[j] * static_cast<uint64_t>(m);
+  uint64_t left = 0;  // the running sum at target 0's left edge
+  for (int i = 0; i < m; ++i) {
+    const int j = across.edge_pixel[i];
+    const uint64_t right = before[j] + row[j] * uint64_t{across.edge_part[i]};
+    sums[i] = right - left;
+    left = right;
+  }
+}
+
+void across_row(const Pixel* src, int y) {
+  uint64_t spread_row[FRAME_W + FIXED_TAPS_MAX] = {};
+  for (int x = 0; x < FRAME_W; ++x) spread_row[x] = spread(src[x]);
+  uint64_t sums[RESAMPLE_W_MAX];
+  switch (across.taps) {
+    case 1: across_fixed<1>(spread_row, sums); break;
+    case 2: across_fixed<2>(spread_row, sums); break;
+    default: across_running(spread_row, sums); break;
+  }
+  const int width = across.size;
+  for (int x = 0; x < width; ++x) {
+    wide_r[y][x] = static_cast<uint16_t>(sums[x] & 0x1FFFFF);
+    wide_g[y][x] = static_cast<uint16_t>(sums[x] >> 21 & 0x1FFFFF);
+    wide_b[y][x] = static_cast<uint16_t>(sums[x] >> 42);
   }
 }
 
@@ -40,33 +117,29 @@ void build(Taps* t, int n, int m) {
 void resample_setup(int width, int height) {
   build(&across, FRAME_W, width);
   build(&down, FRAME_H, height);
+  seen_valid = false;
 }
 
-void resample_frame(const Pixel* frame, Pixel* out) {
+#define LANE_CLONES __attribute__((target_clones("avx2", "default")))
+
+LANE_CLONES void resample_frame(const Pixel* frame, Pixel* out) {
   const int width = across.size, height = down.size;
-  // Across first, on the 150 frame rows: all three channels of a pixel in
-  // one 64-bit multiply, 21 bits a channel.
+  // Across first, on the frame rows that changed.
   for (int y = 0; y < FRAME_H; ++y) {
     const Pixel* src = frame + y * FRAME_W;
-    for (int x = 0; x < width; ++x) {
-      const uint16_t* w = across.weight + across.offset[x];
-      const Pixel* p = src + across.first[x];
-      uint64_t sum = 0;
-      for (int k = 0; k < across.count[x]; ++k) {
-        const uint64_t spread = (p[k] & 0xFFu) | static_cast<uint64_t>(p[k] & 0xFF00u) << 13 |
-                                static_cast<uint64_t>(p[k] & 0xFF0000u) << 26;
-        sum += spread * w[k];
-      }
-      wide_r[y][x] = static_cast<uint16_t>(sum & 0x1FFFFF);
-      wide_g[y][x] = static_cast<uint16_t>(sum >> 21 & 0x1FFFFF);
-      wide_b[y][x] = static_cast<uint16_t>(sum >> 42);
-    }
+    row_changed[y] = !seen_valid || std::memcmp(src, seen + y * FRAME_W, sizeof(Pixel) * FRAME_W) != 0;
+    if (!row_changed[y]) continue;
+    std::memcpy(seen + y * FRAME_W, src, sizeof(Pixel) * FRAME_W);
+    across_row(src, y);
   }
   // Then down, a whole target row at a time with x innermost, which vectorises.
-  static uint32_t sum_r[RESAMPLE_W_MAX], sum_g[RESAMPLE_W_MAX], sum_b[RESAMPLE_W_MAX];
+  uint32_t sum_r[RESAMPLE_W_MAX], sum_g[RESAMPLE_W_MAX], sum_b[RESAMPLE_W_MAX];
   for (int ty = 0; ty < height; ++ty) {
     const uint16_t* w = down.weight + down.offset[ty];
     const int first = down.first[ty], count = down.count[ty];
+    bool changed = !seen_valid;
+    for (int k = 0; k < count; ++k) changed |= row_changed[first + k];
+    if (!changed) continue;
     for (int x = 0; x < width; ++x) sum_r[x] = sum_g[x] = sum_b[x] = 0;
     for (int k = 0; k < count; ++k) {
       const uint32_t weight = w[k];
@@ -83,4 +156,5 @@ void resample_frame(const Pixel* frame, Pixel* out) {
                           (sum_b[x] + TOTAL / 2) / TOTAL);
     }
   }
+  seen_valid = true;
 }

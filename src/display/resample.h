@@ -20,5 +20,7 @@ constexpr int RESAMPLE_H_MAX = 3 * GRID_ROWS_MAX;
 // Prepares the weights for a target of width x height pixels (1 ..
 // RESAMPLE_*_MAX). Not per frame: only when the grid changes.
 void resample_setup(int width, int height);
-// The frame resampled to the size set up, row-major, into `out`.
+// The frame resampled to the size set up, row-major, into `out`. Rows of
+// `out` whose frame rows are unchanged since the last call are left as they
+// are: `out` must be the same buffer every call between setups.
 void resample_frame(const Pixel* frame, Pixel* out);
