@@ -92,6 +92,25 @@ TEST_F(Cast, EventsCarryTheEncoderBytesOfEachChangedFrame) {
   EXPECT_EQ(event_data(lines[2]), encoded(b, a, ColorMode::Ansi256));
 }
 
+// A fitted terminal: the header gives its size, and a frame after a resize
+// (another grid, another place) is recorded whole, as the terminal gets it.
+TEST_F(Cast, RecordsTheTerminalsSizeAndRedrawsAfterAResize) {
+  static ConsoleCell cells[GRID_CELLS_MAX];
+  for (int i = 0; i < GRID_CELLS_MAX; ++i) cells[i] = {static_cast<uint16_t>('a' + i % 26), 0x1E};
+  ASSERT_TRUE(cast_open(path_.c_str(), ColorMode::TrueColor, "t", 80, 24));
+  const AnsiLayout small = ansi_layout_grid(80, 24, 77, 24), large = ansi_layout_grid(200, 60, 160, 50);
+  cast_frame(cells, small, 0);
+  cast_frame(cells, small, 20);  // unchanged: no event
+  cast_frame(cells, large, 40);
+  ASSERT_TRUE(cast_close());
+  std::vector<std::string> lines = lines_of(path_);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].rfind("{\"version\": 2, \"width\": 80, \"height\": 24, ", 0), 0u) << lines[0];
+  static char bytes[ANSI_FRAME_MAX];
+  const size_t n = ansi_encode(cells, nullptr, ColorMode::TrueColor, large, bytes, sizeof bytes, nullptr);
+  EXPECT_EQ(event_data(lines[2]), "\x1b[?25l" + std::string(bytes, n));
+}
+
 TEST_F(Cast, ReportsAFileItCannotCreateInOneLine) {
   std::string bad = "/nonexistent-folder/x.cast";
   testing::internal::CaptureStderr();
