@@ -1,5 +1,6 @@
 #include "display/resample.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -29,7 +30,8 @@ Taps across, down;
 uint16_t wide_r[FRAME_H][RESAMPLE_W_MAX], wide_g[FRAME_H][RESAMPLE_W_MAX], wide_b[FRAME_H][RESAMPLE_W_MAX];
 Pixel seen[FRAME_PIXELS];  // the frame those lines came from
 bool seen_valid = false;
-bool row_changed[FRAME_H];
+// The targets of each frame row that changed in this frame, [from, to).
+int16_t changed_from[FRAME_H], changed_to[FRAME_H];
 
 constexpr uint32_t TOTAL = FRAME_W * FRAME_H;
 
@@ -67,8 +69,8 @@ inline uint64_t spread(Pixel p) {
 // fixed count unrolls into straight multiply-adds, with weight 0 past a
 // target's last pixel.
 template <int TAPS>
-void across_fixed(const uint64_t* row, uint64_t* sums) {
-  for (int x = 0; x < across.size; ++x) {
+void across_fixed(const uint64_t* row, int from, int to, uint64_t* sums) {
+  for (int x = from; x < to; ++x) {
     const uint64_t* p = row + across.first[x];
     const uint16_t* w = across.fixed + x * TAPS;
     uint64_t sum = 0;
@@ -80,14 +82,16 @@ void across_fixed(const uint64_t* row, uint64_t* sums) {
 // Targets of three and more frame pixels, one multiply each: a target's sum
 // is the difference of the running area sums at its two edges. The running
 // sums wrap around 64 bits, but every difference is a real target sum, far
-// below 2^64, so it comes out exact.
-void across_running(const uint64_t* row, uint64_t* sums) {
-  const int m = across.size;
-  uint64_t before[FRAME_W + 1];  // m times the sum of the pixels left of j
-  before[0] = 0;
-  for (int j = 0; j < FRAME_W; ++j) before[j + 1] = before[j] + row[j] * static_cast<uint64_t>(m);
-  uint64_t left = 0;  // the running sum at target 0's left edge
-  for (int i = 0; i < m; ++i) {
+// below 2^64, so it comes out exact. The sums start at the first target's
+// first pixel: only differences count.
+void across_running(const uint64_t* row, int from, int to, uint64_t* sums) {
+  const uint64_t m = static_cast<uint64_t>(across.size);
+  const int start = across.first[from];
+  uint64_t before[FRAME_W + 1];  // m times the sum of the pixels from `start` to j - 1
+  before[start] = 0;
+  for (int j = start; j < across.edge_pixel[to - 1]; ++j) before[j + 1] = before[j] + row[j] * m;
+  uint64_t left = from ? row[start] * uint64_t{across.edge_part[from - 1]} : 0;
+  for (int i = from; i < to; ++i) {
     const int j = across.edge_pixel[i];
     const uint64_t right = before[j] + row[j] * uint64_t{across.edge_part[i]};
     sums[i] = right - left;
@@ -95,17 +99,17 @@ void across_running(const uint64_t* row, uint64_t* sums) {
   }
 }
 
-void across_row(const Pixel* src, int y) {
+// The targets [from, to) of frame row y, whose pixels `src` holds.
+void across_row(const Pixel* src, int y, int from, int to) {
   uint64_t spread_row[FRAME_W + FIXED_TAPS_MAX] = {};
-  for (int x = 0; x < FRAME_W; ++x) spread_row[x] = spread(src[x]);
+  for (int x = across.first[from]; x <= across.first[to - 1] + across.count[to - 1] - 1; ++x) spread_row[x] = spread(src[x]);
   uint64_t sums[RESAMPLE_W_MAX];
   switch (across.taps) {
-    case 1: across_fixed<1>(spread_row, sums); break;
-    case 2: across_fixed<2>(spread_row, sums); break;
-    default: across_running(spread_row, sums); break;
+    case 1: across_fixed<1>(spread_row, from, to, sums); break;
+    case 2: across_fixed<2>(spread_row, from, to, sums); break;
+    default: across_running(spread_row, from, to, sums); break;
   }
-  const int width = across.size;
-  for (int x = 0; x < width; ++x) {
+  for (int x = from; x < to; ++x) {
     wide_r[y][x] = static_cast<uint16_t>(sums[x] & 0x1FFFFF);
     wide_g[y][x] = static_cast<uint16_t>(sums[x] >> 21 & 0x1FFFFF);
     wide_b[y][x] = static_cast<uint16_t>(sums[x] >> 42);
@@ -124,34 +128,46 @@ void resample_setup(int width, int height) {
 
 LANE_CLONES void resample_frame(const Pixel* frame, Pixel* out) {
   const int width = across.size, height = down.size;
-  // Across first, on the frame rows that changed.
+  // Across first, on the targets whose frame pixels changed.
   for (int y = 0; y < FRAME_H; ++y) {
     const Pixel* src = frame + y * FRAME_W;
-    row_changed[y] = !seen_valid || std::memcmp(src, seen + y * FRAME_W, sizeof(Pixel) * FRAME_W) != 0;
-    if (!row_changed[y]) continue;
-    std::memcpy(seen + y * FRAME_W, src, sizeof(Pixel) * FRAME_W);
-    across_row(src, y);
+    Pixel* was = seen + y * FRAME_W;
+    int lo = 0, hi = FRAME_W - 1;
+    if (seen_valid) {
+      while (lo < FRAME_W && src[lo] == was[lo]) ++lo;
+      while (hi > lo && src[hi] == was[hi]) --hi;
+    }
+    changed_from[y] = changed_to[y] = 0;
+    if (lo == FRAME_W) continue;
+    const int from = lo * width / FRAME_W, to = ((hi + 1) * width - 1) / FRAME_W + 1;
+    changed_from[y] = static_cast<int16_t>(from);
+    changed_to[y] = static_cast<int16_t>(to);
+    std::memcpy(was + lo, src + lo, sizeof(Pixel) * (hi + 1 - lo));
+    across_row(src, y, from, to);
   }
   // Then down, a whole target row at a time with x innermost, which vectorises.
   uint32_t sum_r[RESAMPLE_W_MAX], sum_g[RESAMPLE_W_MAX], sum_b[RESAMPLE_W_MAX];
   for (int ty = 0; ty < height; ++ty) {
     const uint16_t* w = down.weight + down.offset[ty];
     const int first = down.first[ty], count = down.count[ty];
-    bool changed = !seen_valid;
-    for (int k = 0; k < count; ++k) changed |= row_changed[first + k];
-    if (!changed) continue;
-    for (int x = 0; x < width; ++x) sum_r[x] = sum_g[x] = sum_b[x] = 0;
+    int from = width, to = 0;
+    for (int k = 0; k < count; ++k) {
+      if (changed_from[first + k] == changed_to[first + k]) continue;
+      from = std::min<int>(from, changed_from[first + k]);
+      to = std::max<int>(to, changed_to[first + k]);
+    }
+    for (int x = from; x < to; ++x) sum_r[x] = sum_g[x] = sum_b[x] = 0;
     for (int k = 0; k < count; ++k) {
       const uint32_t weight = w[k];
       const uint16_t *r = wide_r[first + k], *g = wide_g[first + k], *b = wide_b[first + k];
-      for (int x = 0; x < width; ++x) {
+      for (int x = from; x < to; ++x) {
         sum_r[x] += r[x] * weight;
         sum_g[x] += g[x] * weight;
         sum_b[x] += b[x] * weight;
       }
     }
     Pixel* dst = out + ty * width;
-    for (int x = 0; x < width; ++x) {
+    for (int x = from; x < to; ++x) {
       dst[x] = pixel_rgba((sum_r[x] + TOTAL / 2) / TOTAL, (sum_g[x] + TOTAL / 2) / TOTAL,
                           (sum_b[x] + TOTAL / 2) / TOTAL);
     }
