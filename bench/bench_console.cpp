@@ -10,6 +10,7 @@
 #include "display/cell_convert.h"
 #include "display/console.h"
 #include "display/lookup_tables.h"
+#include "display/resample.h"
 
 namespace {
 
@@ -143,5 +144,59 @@ void BM_Present(benchmark::State& state) {
   state.SetLabel(NAMES[state.range(0)]);
 }
 BENCHMARK(BM_Present)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+
+// The same at the grids a terminal gets (resample, convert, encode), by
+// terminal size and cell shape; the console grid first for the per-cell
+// comparison.
+struct TermCase {
+  int cols, rows;
+  float aspect;
+  GridChoice choice;
+};
+const TermCase TERMS[] = {{80, 50, 1.0f, GridChoice::Console},
+                          {80, 24, 2.0f, GridChoice::Fit},
+                          {200, 60, 2.0f, GridChoice::Fit},
+                          {200, 100, 2.0f, GridChoice::Fixed}};
+
+void BM_PresentFitted(benchmark::State& state) {
+  load_tables_once();
+  std::vector<Frame> frames = pictures(static_cast<int>(state.range(0)));
+  const TermCase& term = TERMS[state.range(1)];
+  ConsoleOptions options{ColorMode::TrueColor, true};
+  options.grid = {term.choice, 160, 100};
+  options.term_cols = term.cols;
+  options.term_rows = term.rows;
+  options.cell_aspect = term.aspect;
+  con_configure(options);
+  con_present(frames[0].data());
+  const GridShape grid = con_grid();
+  size_t i = 0, bytes = 0;
+  for (auto _ : state) {
+    con_present(frames[i++ % frames.size()].data());
+    bytes += con_frame_stats().bytes;
+  }
+  const double cells = grid.cols * grid.rows;
+  state.counters["bytes/frame"] = static_cast<double>(bytes) / static_cast<double>(i);
+  state.counters["us/kcell"] = benchmark::Counter(static_cast<double>(i) * cells / 1000.0,
+                                                  benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  char label[48];
+  std::snprintf(label, sizeof label, "%s %dx%d", NAMES[state.range(0)], grid.cols, grid.rows);
+  state.SetLabel(label);
+  con_configure({ColorMode::TrueColor, true});
+}
+BENCHMARK(BM_PresentFitted)->ArgsProduct({{1, 2}, {0, 1, 2, 3}})->Unit(benchmark::kMicrosecond);
+
+// The resampling alone, frame to the grid's pixels, every frame changed.
+void BM_Resample(benchmark::State& state) {
+  const Frame frames[2] = {moving_frame(0), moving_frame(1)};
+  std::vector<Pixel> out(RESAMPLE_W_MAX * RESAMPLE_H_MAX);
+  resample_setup(static_cast<int>(state.range(0)) * 3, static_cast<int>(state.range(1)) * 3);
+  size_t i = 0;
+  for (auto _ : state) {
+    resample_frame(frames[i++ & 1].data(), out.data());
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_Resample)->Args({77, 24})->Args({160, 50})->Args({160, 100})->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "display/ansi_encoder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -150,31 +151,46 @@ int ansi_16_of(int console_color) {
 }
 
 AnsiLayout ansi_layout(int term_cols, int term_rows) {
-  if (term_cols <= 0 || term_rows <= 0) return {CONSOLE_COLS, CONSOLE_ROWS, 0, 0};
-  return {term_cols, term_rows, term_cols > CONSOLE_COLS ? (term_cols - CONSOLE_COLS) / 2 : 0,
-          term_rows > CONSOLE_ROWS ? (term_rows - CONSOLE_ROWS) / 2 : 0};
+  return ansi_layout_grid(term_cols, term_rows, CONSOLE_COLS, CONSOLE_ROWS);
+}
+
+AnsiLayout ansi_layout_grid(int term_cols, int term_rows, int grid_cols, int grid_rows) {
+  if (term_cols <= 0 || term_rows <= 0) return {grid_cols, grid_rows, 0, 0, grid_cols, grid_rows};
+  return {term_cols, term_rows, term_cols > grid_cols ? (term_cols - grid_cols) / 2 : 0,
+          term_rows > grid_rows ? (term_rows - grid_rows) / 2 : 0, grid_cols, grid_rows};
 }
 
 size_t ansi_encode(const ConsoleCell* cells, const ConsoleCell* previous, ColorMode mode,
                    const AnsiLayout& layout, char* out, size_t capacity, AnsiFrameInfo* info) {
   AnsiFrameInfo counts{0, 0};
   if (info) *info = counts;
-  if (capacity < ANSI_FRAME_MAX) return 0;
+  const int stride = layout.grid_cols;
+  if (capacity < ansi_frame_max(stride * layout.grid_rows)) return 0;
   const Tables& t = tables();
   const ColorCode(&codes)[2][16] = t.code[mode_slot(mode)];
   Writer w{out};
   if (!previous) w.put("\x1b[0m\x1b[2J", 8);
 
+  if (layout.term_cols < TERM_COLS_MIN || layout.term_rows < TERM_ROWS_MIN) {
+    // No room for a picture: a note, once, as wide as the terminal allows.
+    static const char NOTE[] = "terminal too small";
+    if (!previous) {
+      w.put("\x1b[H", 3);
+      w.put(NOTE, std::min(sizeof NOTE - 1, static_cast<size_t>(std::max(layout.term_cols, 0))));
+    }
+    return static_cast<size_t>(w.p - out);
+  }
+
   int cols = layout.term_cols - layout.left;
   int rows = layout.term_rows - layout.top;
-  if (cols > CONSOLE_COLS) cols = CONSOLE_COLS;
-  if (rows > CONSOLE_ROWS) rows = CONSOLE_ROWS;
+  if (cols > layout.grid_cols) cols = layout.grid_cols;
+  if (rows > layout.grid_rows) rows = layout.grid_rows;
 
   int cur_x = -1, cur_y = -1;  // terminal cursor, -1 when not known
   int fg = -1, bg = -1;        // colours in force, -1 when not known
   for (int row = 0; row < rows; ++row) {
-    const ConsoleCell* line = cells + row * CONSOLE_COLS;
-    const ConsoleCell* before = previous ? previous + row * CONSOLE_COLS : nullptr;
+    const ConsoleCell* line = cells + row * stride;
+    const ConsoleCell* before = previous ? previous + row * stride : nullptr;
     for (int col = 0; col < cols; ++col) {
       uint8_t ch = static_cast<uint8_t>(line[col].character);
       uint8_t attr = static_cast<uint8_t>(line[col].attribute);
@@ -247,9 +263,8 @@ ColorMode ansi_mode_from_env(const char* colorterm, const char* term) {
   return ColorMode::Ansi16;
 }
 
-size_t ansi_encode_full_frame(const ConsoleCell* cells, char* out, size_t capacity) {
-  size_t n = ansi_encode(cells, nullptr, con_color_mode(), ansi_layout(CONSOLE_COLS, CONSOLE_ROWS), out,
-                         capacity, nullptr);
+size_t ansi_encode_full_frame(const ConsoleCell* cells, const AnsiLayout& layout, char* out, size_t capacity) {
+  size_t n = ansi_encode(cells, nullptr, con_color_mode(), layout, out, capacity, nullptr);
   // Shown with cat, the prompt after it should not inherit the last colours.
   if (n > 0 && n + 4 <= capacity) {
     std::memcpy(out + n, "\x1b[0m", 4);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/numeric.h"
+#include "display/grid_fit.h"
 #include "display/lookup_tables.h"
 #include "display/nearest_candidates.h"
 
@@ -88,15 +89,16 @@ struct Channels {
   Ints8 r[2], g[2], b[2];
 };
 
-// Straight from the frame, four pixels a row. The last column would read past
-// the frame's end, so it reads one pixel earlier and shifts.
-[[gnu::always_inline]] inline Channels load_block(const Pixel* frame, int col, int row) {
-  const Pixel* p = frame + (row * 3) * FRAME_W + col * 3;
+// Straight from the picture (`width` pixels a row), four pixels a row. The
+// last column would read past the picture's end, so it reads one pixel
+// earlier and shifts.
+[[gnu::always_inline]] inline Channels load_block(const Pixel* frame, int col, int row, int width = FRAME_W) {
+  const Pixel* p = frame + (row * 3) * width + col * 3;
   Ints4 a, b, c;
-  if (col * 3 + 4 <= FRAME_W) {
-    a = load4(p), b = load4(p + FRAME_W), c = load4(p + 2 * FRAME_W);
+  if (col * 3 + 4 <= width) {
+    a = load4(p), b = load4(p + width), c = load4(p + 2 * width);
   } else {
-    a = load4(p - 1), b = load4(p + FRAME_W - 1), c = load4(p + 2 * FRAME_W - 1);
+    a = load4(p - 1), b = load4(p + width - 1), c = load4(p + 2 * width - 1);
     a = __builtin_shufflevector(a, a, 1, 2, 3, 3);
     b = __builtin_shufflevector(b, b, 1, 2, 3, 3);
     c = __builtin_shufflevector(c, c, 1, 2, 3, 3);
@@ -329,12 +331,12 @@ LANE_CLONES uint32_t convert_at(const Pixel* frame, int col, int row) { return c
 
 // Whether the block's nine pixels are those `previous` holds; if not, they
 // are copied in. Each row of three is compared as 8 + 4 bytes, without a call.
-[[gnu::always_inline]] inline bool block_unchanged(const Pixel* frame, Pixel* previous, int col, int row) {
-  const int at = row * 3 * FRAME_W + col * 3;
+[[gnu::always_inline]] inline bool block_unchanged(const Pixel* frame, Pixel* previous, int col, int row, int width) {
+  const int at = row * 3 * width + col * 3;
   uint64_t differ = 0;
   for (int y = 0; y < 3; ++y) {
-    const Pixel* a = frame + at + y * FRAME_W;
-    const Pixel* b = previous + at + y * FRAME_W;
+    const Pixel* a = frame + at + y * width;
+    const Pixel* b = previous + at + y * width;
     uint64_t a01, b01;
     uint32_t a2, b2;
     std::memcpy(&a01, a, 8), std::memcpy(&b01, b, 8);
@@ -343,7 +345,7 @@ LANE_CLONES uint32_t convert_at(const Pixel* frame, int col, int row) { return c
   }
   const bool same = differ == 0;
   if (!same) {
-    for (int y = 0; y < 3; ++y) std::memcpy(previous + at + y * FRAME_W, frame + at + y * FRAME_W, 12);
+    for (int y = 0; y < 3; ++y) std::memcpy(previous + at + y * width, frame + at + y * width, 12);
   }
   return same;
 }
@@ -351,15 +353,17 @@ LANE_CLONES uint32_t convert_at(const Pixel* frame, int col, int row) { return c
 // A row at a time in two passes: colours for every cell, then glyphs for the
 // pattern cells, so neither pass waits on the other's long chains per block.
 // With `previous`, cells whose block it already holds are skipped.
-LANE_CLONES void convert_all(const Pixel* frame, Pixel* previous, uint8_t* characters, uint8_t* attributes) {
-  for (int row = 0; row < CONSOLE_ROWS_MAX; ++row) {
-    uint8_t* row_characters = characters + row * CONSOLE_COLS_MAX;
-    uint8_t* row_attributes = attributes + row * CONSOLE_COLS_MAX;
-    uint8_t pattern_cols[CONSOLE_COLS_MAX];
+LANE_CLONES void convert_all(const Pixel* frame, int cols, int rows, Pixel* previous, uint8_t* characters,
+                             uint8_t* attributes) {
+  const int width = 3 * cols;
+  for (int row = 0; row < rows; ++row) {
+    uint8_t* row_characters = characters + row * cols;
+    uint8_t* row_attributes = attributes + row * cols;
+    uint8_t pattern_cols[GRID_COLS_MAX];
     int patterns = 0;
-    for (int col = 0; col < CONSOLE_COLS_MAX; ++col) {
-      if (previous && block_unchanged(frame, previous, col, row)) continue;
-      const BlockColours colours = block_colours(load_block(frame, col, row));
+    for (int col = 0; col < cols; ++col) {
+      if (previous && block_unchanged(frame, previous, col, row, width)) continue;
+      const BlockColours colours = block_colours(load_block(frame, col, row, width));
       row_attributes[col] = static_cast<uint8_t>(colours.background << 4 | colours.foreground);
       if (colours.mix < 0.0f) {
         pattern_cols[patterns++] = static_cast<uint8_t>(col);
@@ -370,7 +374,7 @@ LANE_CLONES void convert_all(const Pixel* frame, Pixel* previous, uint8_t* chara
     for (int i = 0; i < patterns; ++i) {
       const int col = pattern_cols[i];
       row_characters[col] =
-          CharMap[glyph_index(load_block(frame, col, row), row_attributes[col] >> 4, row_attributes[col] & 15)];
+          CharMap[glyph_index(load_block(frame, col, row, width), row_attributes[col] >> 4, row_attributes[col] & 15)];
     }
   }
 }
@@ -399,9 +403,14 @@ uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character) {
 }
 
 void cell_convert_frame(const Pixel* frame, uint8_t* characters, uint8_t* attributes) {
-  convert_all(frame, nullptr, characters, attributes);
+  convert_all(frame, CONSOLE_COLS_MAX, CONSOLE_ROWS_MAX, nullptr, characters, attributes);
 }
 
 void cell_convert_frame_changes(const Pixel* frame, Pixel* previous, uint8_t* characters, uint8_t* attributes) {
-  convert_all(frame, previous, characters, attributes);
+  convert_all(frame, CONSOLE_COLS_MAX, CONSOLE_ROWS_MAX, previous, characters, attributes);
+}
+
+void cell_convert_grid(const Pixel* picture, int cols, int rows, Pixel* previous, uint8_t* characters,
+                       uint8_t* attributes) {
+  convert_all(picture, cols, rows, previous, characters, attributes);
 }

@@ -26,6 +26,11 @@ void cell_convert_frame(const Pixel* frame, uint8_t* characters, uint8_t* attrib
 // converted before), which is brought up to date; the other cells keep the
 // characters and attributes they have.
 void cell_convert_frame_changes(const Pixel* frame, Pixel* previous, uint8_t* characters, uint8_t* attributes);
+// The same for a picture of (3 * cols) x (3 * rows) pixels, row-major, into a
+// cols x rows grid (at most 240 x 150). With `previous` (a picture of the same
+// size converted before) only the changed blocks are converted.
+void cell_convert_grid(const Pixel* picture, int cols, int rows, Pixel* previous, uint8_t* characters,
+                       uint8_t* attributes);
 void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
                   ColorSample* foreground, float* mix);
 uint8_t cell_pick_glyph(const Pixel* frame, int col, int row, const ColorSample* background,

@@ -8,10 +8,11 @@
 #include "display/ansi_encoder.h"
 #include "display/cell_convert.h"
 #include "display/lookup_tables.h"
+#include "display/resample.h"
 #include "display/status_line.h"
 #include "display/terminal.h"
 
-ConsoleCell CellBuffer[CONSOLE_CELLS];
+ConsoleCell CellBuffer[GRID_CELLS_MAX];
 
 namespace {
 
@@ -20,9 +21,45 @@ ColorMode mode = ColorMode::Ansi16;
 bool mode_resolved = false;
 ConPresentHook present_hook = nullptr;
 AnsiLayout layout = ansi_layout(CONSOLE_COLS, CONSOLE_ROWS);
+GridShape grid{CONSOLE_COLS, CONSOLE_ROWS};
+bool layout_known = false;
 
-ConsoleCell shown[CONSOLE_CELLS];  // what the terminal shows now
+ConsoleCell shown[GRID_CELLS_MAX];  // what the terminal shows now
 bool shown_valid = false;
+
+// The picture a grid is converted from, and the one converted last: a block
+// it already holds (a still sky, a panel) keeps its cell. Anything converted
+// before the tables were last loaded is converted again.
+struct Converted {
+  Pixel* previous;
+  uint8_t* characters;  // the cells converted from it
+  uint8_t* attributes;
+  bool valid;
+  uint32_t tables;
+};
+
+void convert_cells(const Pixel* picture, int cols, int rows, Converted* cache, ConsoleCell* cells) {
+  uint8_t* characters = cache->characters;
+  uint8_t* attributes = cache->attributes;
+  if (cache->valid && cache->tables == cell_tables_loads()) {
+    cell_convert_grid(picture, cols, rows, cache->previous, characters, attributes);
+  } else {
+    cell_convert_grid(picture, cols, rows, nullptr, characters, attributes);
+    std::memcpy(cache->previous, picture, sizeof(Pixel) * 9 * cols * rows);
+    cache->valid = true;
+    cache->tables = cell_tables_loads();
+  }
+  for (int i = 0; i < cols * rows; ++i) cells[i] = {characters[i], attributes[i]};
+}
+
+Pixel console_previous[FRAME_PIXELS];
+uint8_t console_characters[CONSOLE_CELLS], console_attributes[CONSOLE_CELLS];
+Converted console_cache{console_previous, console_characters, console_attributes, false, 0};
+Pixel fitted[RESAMPLE_W_MAX * RESAMPLE_H_MAX];
+Pixel fitted_previous[RESAMPLE_W_MAX * RESAMPLE_H_MAX];
+uint8_t fitted_characters[GRID_CELLS_MAX], fitted_attributes[GRID_CELLS_MAX];
+Converted fitted_cache{fitted_previous, fitted_characters, fitted_attributes, false, 0};
+ConsoleCell console_cells[CONSOLE_CELLS];
 
 // Synchronized output: the terminal shows the frame only once it is complete.
 constexpr char SYNC_BEGIN[] = "\x1b[?2026h";
@@ -52,11 +89,37 @@ void resolve_mode() {
   mode_resolved = true;
 }
 
+bool is_console(GridShape g) { return g.cols == CONSOLE_COLS && g.rows == CONSOLE_ROWS; }
+
+float cell_aspect() {
+  if (options.cell_aspect > 0) return options.cell_aspect;
+  if (options.headless) return options.term_cols > 0 ? CELL_ASPECT_DEFAULT : 1.0f;
+  const float told = term_cell_aspect();
+  return told > 0 ? told : CELL_ASPECT_DEFAULT;
+}
+
+// Re-fits the grid to the terminal; the next frame is a full redraw.
 void refresh_layout() {
   int cols, rows;
-  term_size(&cols, &rows);
-  layout = ansi_layout(cols, rows);
+  con_terminal_size(&cols, &rows);
+  const GridShape fitted_grid = grid_fit(options.grid, cols, rows, cell_aspect());
+  if (fitted_grid.cols != grid.cols || fitted_grid.rows != grid.rows) {
+    grid = fitted_grid;
+    fitted_cache.valid = false;
+    if (!is_console(grid)) resample_setup(3 * grid.cols, 3 * grid.rows);
+  }
+  layout = ansi_layout_grid(cols, rows, grid.cols, grid.rows);
+  layout_known = true;
   shown_valid = false;
+}
+
+void convert_frame(const Pixel* frame) {
+  if (is_console(grid)) {
+    convert_cells(frame, CONSOLE_COLS, CONSOLE_ROWS, &console_cache, CellBuffer);
+    return;
+  }
+  resample_frame(frame, fitted);
+  convert_cells(fitted, grid.cols, grid.rows, &fitted_cache, CellBuffer);
 }
 
 }  // namespace
@@ -64,6 +127,7 @@ void refresh_layout() {
 void con_configure(ConsoleOptions o) {
   options = o;
   mode_resolved = false;
+  layout_known = false;
 }
 
 ColorMode con_color_mode() {
@@ -80,6 +144,9 @@ void con_setup(int cols, int rows, int full_screen) {
   (void)full_screen;  // a terminal window is sized, never switched to full screen
   resolve_mode();
   if (options.headless) return;
+  // A fitted grid takes the terminal as it is; a chosen one asks for its size.
+  if (options.grid.choice == GridChoice::Fit) cols = rows = 0;
+  if (options.grid.choice == GridChoice::Fixed) cols = options.grid.cols, rows = options.grid.rows;
   if (!term_enter(cols, rows)) return;
   static bool at_exit_registered = false;
   if (!at_exit_registered) {
@@ -90,37 +157,43 @@ void con_setup(int cols, int rows, int full_screen) {
 }
 
 void con_convert(const Pixel* frame, ConsoleCell* cells) {
-  static uint8_t characters[CONSOLE_CELLS], attributes[CONSOLE_CELLS];
-  // The frame these cells were converted from: a block it already holds (a
-  // still sky, a panel) keeps its cell. Anything converted before the tables
-  // were last loaded is converted again.
-  static Pixel converted[FRAME_PIXELS];
-  static bool converted_valid = false;
-  static uint32_t converted_tables = 0;
-  if (converted_valid && converted_tables == cell_tables_loads()) {
-    cell_convert_frame_changes(frame, converted, characters, attributes);
-  } else {
-    cell_convert_frame(frame, characters, attributes);
-    std::memcpy(converted, frame, sizeof converted);
-    converted_valid = true;
-    converted_tables = cell_tables_loads();
-  }
-  for (int i = 0; i < CONSOLE_CELLS; ++i) cells[i] = {characters[i], attributes[i]};
+  convert_cells(frame, CONSOLE_COLS, CONSOLE_ROWS, &console_cache, cells);
 }
+
+GridShape con_grid() { return grid; }
+
+const AnsiLayout& con_layout() { return layout; }
+
+void con_terminal_size(int* cols, int* rows) {
+  if (options.headless) {
+    *cols = options.term_cols > 0 ? options.term_cols : CONSOLE_COLS;
+    *rows = options.term_rows > 0 ? options.term_rows : CONSOLE_ROWS;
+  } else {
+    term_size(cols, rows);
+  }
+}
+
+const ConsoleCell* con_console_cells(const Pixel* frame, const ConsoleCell* presented) {
+  if (is_console(grid)) return presented;
+  con_convert(frame, console_cells);
+  return console_cells;
+}
+
+void con_report_cell_size(int width, int height) { term_note_cell_size(width, height); }
 
 int con_present(const Pixel* frame) {
   uint64_t t0 = now_us();
-  con_convert(frame, CellBuffer);
+  if (term_take_redraw() || !layout_known) refresh_layout();
+  convert_frame(frame);
   uint64_t t1 = now_us();
 
   resolve_mode();
-  if (term_take_redraw()) refresh_layout();
   AnsiFrameInfo info;
   std::memcpy(frame_bytes, SYNC_BEGIN, SYNC_LEN);
   size_t n = SYNC_LEN + ansi_encode(CellBuffer, shown_valid ? shown : nullptr, mode, layout,
                                     frame_bytes + SYNC_LEN, ANSI_FRAME_MAX, &info);
   status_text = status_source ? status_source() : nullptr;
-  if (status_text) n += status_line_encode(status_text, layout, CONSOLE_ROWS, frame_bytes + n, STATUS_MAX);
+  if (status_text) n += status_line_encode(status_text, layout, frame_bytes + n, STATUS_MAX);
   std::memcpy(frame_bytes + n, SYNC_END, SYNC_LEN);
   n += SYNC_LEN;
   uint64_t t2 = now_us();
@@ -133,14 +206,12 @@ int con_present(const Pixel* frame) {
   }
   uint64_t t3 = now_us();
 
-  std::memcpy(shown, CellBuffer, sizeof shown);
+  std::memcpy(shown, CellBuffer, sizeof(ConsoleCell) * grid.cols * grid.rows);
   // Cells the terminal may not have received cannot be skipped next time.
   shown_valid = whole;
   // A line over the picture hides that row: the next frame sends it again.
-  int covered = status_text ? status_line_grid_row(layout, CONSOLE_ROWS) : -1;
-  if (covered >= 0) {
-    for (int col = 0; col < CONSOLE_COLS; ++col) shown[covered * CONSOLE_COLS + col].character = 0xFFFF;
-  }
+  int covered = status_text ? status_line_grid_row(layout) : -1;
+  for (int col = 0; covered >= 0 && col < grid.cols; ++col) shown[covered * grid.cols + col].character = 0xFFFF;
   stats = {static_cast<uint32_t>(t1 - t0), static_cast<uint32_t>(t2 - t1),
            static_cast<uint32_t>(t3 - t2), static_cast<uint32_t>(n),
            static_cast<uint32_t>(info.cells_elided)};

@@ -1,8 +1,12 @@
 #pragma once
-// The 80 x 50 console the show is presented on.
+// The console the show is presented on: the 80 x 50 grid as designed, or the
+// grid fitted to the terminal the show runs in.
 #include <cstdint>
 
 #include "common/frame.h"
+#include "display/grid_fit.h"
+
+struct AnsiLayout;
 
 constexpr int CONSOLE_COLS = 80;
 constexpr int CONSOLE_ROWS = 50;
@@ -16,15 +20,24 @@ struct ConsoleCell {
   uint16_t attribute;
 };
 
-// The cells of the frame presented last, row-major (row * 80 + col).
-extern ConsoleCell CellBuffer[CONSOLE_CELLS];
+// The cells of the frame presented last, row-major (row * con_grid().cols + col).
+extern ConsoleCell CellBuffer[GRID_CELLS_MAX];
 
 void con_acquire_output();
 void con_setup(int cols, int rows, int full_screen);
-// Converts the frame into CellBuffer and writes it to the console.
+// Converts the frame into CellBuffer at the current grid and writes it to the console.
 int con_present(const Pixel* frame);
-// The conversion alone: the frame's 80 x 50 cells into `cells`.
+// The conversion alone: the frame's 80 x 50 console cells into `cells`.
 void con_convert(const Pixel* frame, ConsoleCell* cells);
+// The grid and its place on the terminal, as the last con_present used them.
+GridShape con_grid();
+const AnsiLayout& con_layout();
+// The size of the terminal presented to (a headless run's own), 0 x 0 unknown.
+void con_terminal_size(int* cols, int* rows);
+// The console's 80 x 50 cells of a presented frame, for what stays at the
+// console's grid (captures, console pictures): `presented` itself when the
+// grid is the console's, else a conversion of its own.
+const ConsoleCell* con_console_cells(const Pixel* frame, const ConsoleCell* presented);
 
 // Called at the end of every con_present with the frame and its cells; the
 // runtime uses it for the headless clock, renders and captures.
@@ -46,6 +59,12 @@ enum class ColorMode : uint8_t { Auto, Ansi16, Ansi256, TrueColor };
 struct ConsoleOptions {
   ColorMode colors;  // Auto picks from COLORTERM and TERM
   bool headless;     // touch no terminal; frames are still converted and encoded
+  GridRequest grid{GridChoice::Console, 0, 0};
+  float cell_aspect = 0;  // cell height over width; 0: as the terminal tells
+  // Headless: the terminal presented to; 0 x 0 is an 80 x 50 one of square
+  // cells, the console as designed.
+  int term_cols = 0;
+  int term_rows = 0;
 };
 
 // Before con_setup.
@@ -57,6 +76,8 @@ void con_set_title(const char* title);
 // Gives the terminal back and prints the messages held meanwhile. Idempotent;
 // also runs at exit and on fatal signals.
 void con_restore();
+// The terminal's answer to the cell-size request, in pixels.
+void con_report_cell_size(int width, int height);
 // Standard output is a terminal (as it was before the show took it).
 bool con_output_is_terminal();
 

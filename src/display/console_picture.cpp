@@ -1,6 +1,7 @@
 #include "display/console_picture.h"
 
 #include "common/frame.h"
+#include "display/ansi_encoder.h"
 #include "display/cell_convert.h"
 #include "display/cp437.h"
 #include "display/psf_font.h"
@@ -55,6 +56,11 @@ void build(GlyphTable* table, int height) {
 }  // namespace
 
 bool console_picture_render(const ConsoleCell* cells, int glyph_height, uint32_t* out) {
+  return console_picture_render_terminal(cells, ansi_layout(CONSOLE_COLS, CONSOLE_ROWS), glyph_height, out);
+}
+
+bool console_picture_render_terminal(const ConsoleCell* cells, const AnsiLayout& layout, int glyph_height,
+                                     uint32_t* out) {
   const int height = glyph_height == 16 ? 16 : 8;
   GlyphTable* table = &tables[height == 16];
   if (!table->loaded) build(table, height);
@@ -64,15 +70,28 @@ bool console_picture_render(const ConsoleCell* cells, int glyph_height, uint32_t
     const ColorSample& s = CONSOLE_PALETTE[c];
     palette[c] = pixel_rgba(s.r, s.g, s.b, 255);
   }
-  for (int row = 0; row < CONSOLE_ROWS; ++row) {
-    for (int col = 0; col < CONSOLE_COLS; ++col) {
-      const ConsoleCell& cell = cells[row * CONSOLE_COLS + col];
-      const Pixel bg = palette[(cell.attribute >> 4) & 15], fg = palette[cell.attribute & 15];
-      const uint8_t* rows = table->rows[cell.character & 0xFF];
-      uint32_t* dst = out + (row * height) * CONSOLE_PICTURE_W + col * 8;
-      for (int y = 0; y < height; ++y, dst += CONSOLE_PICTURE_W) {
-        for (int x = 0; x < 8; ++x) dst[x] = (rows[y] & (0x80 >> x)) ? fg : bg;
-      }
+  const int width = layout.term_cols * 8;
+  auto draw = [&](int col, int row, ConsoleCell cell) {
+    const Pixel bg = palette[(cell.attribute >> 4) & 15], fg = palette[cell.attribute & 15];
+    const uint8_t* rows = table->rows[cell.character & 0xFF];
+    uint32_t* dst = out + (row * height) * width + col * 8;
+    for (int y = 0; y < height; ++y, dst += width) {
+      for (int x = 0; x < 8; ++x) dst[x] = (rows[y] & (0x80 >> x)) ? fg : bg;
+    }
+  };
+  // What the terminal shows outside the grid: its own (black) background.
+  const bool covered = layout.left == 0 && layout.top == 0 && layout.grid_cols >= layout.term_cols &&
+                       layout.grid_rows >= layout.term_rows;
+  for (int row = 0; row < layout.term_rows && !covered; ++row)
+    for (int col = 0; col < layout.term_cols; ++col) draw(col, row, {0, 0});
+  if (layout.term_cols < TERM_COLS_MIN || layout.term_rows < TERM_ROWS_MIN) {
+    static const char NOTE[] = "terminal too small";
+    for (int col = 0; col < layout.term_cols && NOTE[col]; ++col) draw(col, 0, {static_cast<uint8_t>(NOTE[col]), 0x07});
+    return table->ok;
+  }
+  for (int row = 0; row < layout.grid_rows && layout.top + row < layout.term_rows; ++row) {
+    for (int col = 0; col < layout.grid_cols && layout.left + col < layout.term_cols; ++col) {
+      draw(layout.left + col, layout.top + row, cells[row * layout.grid_cols + col]);
     }
   }
   return table->ok;

@@ -3,21 +3,20 @@
 #include <cstdio>
 #include <cstring>
 
-int status_line_row(const AnsiLayout& layout, int grid_rows) {
+int status_line_row(const AnsiLayout& layout) {
   if (layout.term_rows <= 0) return -1;
-  int below = layout.top + grid_rows;
+  int below = layout.top + layout.grid_rows;
   return below < layout.term_rows ? below : layout.term_rows - 1;
 }
 
-int status_line_grid_row(const AnsiLayout& layout, int grid_rows) {
-  int row = status_line_row(layout, grid_rows);
+int status_line_grid_row(const AnsiLayout& layout) {
+  int row = status_line_row(layout);
   int grid_row = row - layout.top;
-  return row >= 0 && grid_row < grid_rows ? grid_row : -1;
+  return row >= 0 && grid_row < layout.grid_rows ? grid_row : -1;
 }
 
-size_t status_line_encode(const char* text, const AnsiLayout& layout, int grid_rows, char* out,
-                          size_t capacity) {
-  int row = status_line_row(layout, grid_rows);
+size_t status_line_encode(const char* text, const AnsiLayout& layout, char* out, size_t capacity) {
+  int row = status_line_row(layout);
   if (row < 0) return 0;
   // Cut to the terminal's width, never inside a multi-byte letter.
   size_t length = std::strlen(text);

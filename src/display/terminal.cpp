@@ -11,12 +11,14 @@
 #include <cstring>
 
 #include "display/fd_write.h"
+#include "display/grid_fit.h"
 #include "display/held_messages.h"
 
 namespace {
 
 volatile sig_atomic_t active = 0;
 volatile sig_atomic_t redraw_pending = 0;
+float reported_aspect = 0;  // from the answer to CSI 16 t; 0 = none yet
 int out_is_tty = -1;
 int out_fd = -1;   // our own duplicate of fd 1: it keeps pointing at the terminal
 int tty_fd = -1;   // where the line discipline is set (stdin, else stdout)
@@ -84,7 +86,15 @@ void build_enter_seq() {
   if (title_set) n += put_title(enter_seq + n, title_text);
   std::memcpy(enter_seq + n, tail, sizeof tail - 1);
   n += sizeof tail - 1;
-  n += put_resize(enter_seq + n, asked_cols, asked_rows);
+  // A fitted grid takes the terminal as it is; a chosen one asks for its size.
+  if (asked_cols > 0) n += put_resize(enter_seq + n, asked_cols, asked_rows);
+  // Without pixel sizes in TIOCGWINSZ the cell shape can still be asked for;
+  // the answer comes in with the keys.
+  static const char ask_cell_size[] = "\x1b[16t";
+  if (term_cell_aspect() == 0) {
+    std::memcpy(enter_seq + n, ask_cell_size, sizeof ask_cell_size - 1);
+    n += sizeof ask_cell_size - 1;
+  }
   enter_len = n;
 }
 
@@ -208,7 +218,7 @@ void term_leave() {
   static const char leave_seq[] = "\x18\x1b[?2026l\x1b[0m\x1b[?7h\x1b[?25h\x1b[23;0t\x1b[?1049l";
   fd_write_all(out_fd, leave_seq, sizeof leave_seq - 1);
   int cols, rows;
-  if (original_cols > 0 && query_size(out_fd, &cols, &rows) &&
+  if (asked_cols > 0 && original_cols > 0 && query_size(out_fd, &cols, &rows) &&
       (cols != original_cols || rows != original_rows)) {
     char resize[32];
     fd_write_all(out_fd, resize, put_resize(resize, original_cols, original_rows));
@@ -264,4 +274,21 @@ long term_write(const char* bytes, unsigned long count) {
   size_t written = 0;
   if (fd_write_all(out_fd, bytes, count, &written) == FdWrite::Gone) end_as_hung_up(errno);
   return static_cast<long>(written);
+}
+
+float term_cell_aspect() {
+  winsize ws{};
+  const int fd = out_fd >= 0 ? out_fd : 1;
+  if (ioctl(fd, TIOCGWINSZ, &ws) == 0) {
+    const float aspect = grid_cell_aspect(ws.ws_xpixel, ws.ws_ypixel, ws.ws_col, ws.ws_row);
+    if (aspect > 0) return aspect;
+  }
+  return reported_aspect;
+}
+
+void term_note_cell_size(int width, int height) {
+  const float aspect = grid_cell_aspect(width, height, 1, 1);
+  if (aspect == reported_aspect) return;
+  reported_aspect = aspect;
+  redraw_pending = 1;
 }

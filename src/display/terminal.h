@@ -8,7 +8,7 @@
 // Whether standard output is a terminal, as it was before the show took it.
 bool term_output_is_tty();
 
-// Takes the terminal, asking for cols x rows cells. False (nothing changed)
+// Takes the terminal, asking for cols x rows cells (0 x 0: as it is). False (nothing changed)
 // when standard output is not a terminal.
 bool term_enter(int cols, int rows);
 // Gives it back; idempotent and safe in signal handlers.
@@ -20,6 +20,13 @@ void term_set_title(const char* title);
 
 // Current size in cells; 0 x 0 when it cannot be told.
 void term_size(int* cols, int* rows);
+// Cell height over width: from TIOCGWINSZ's pixel size where the terminal
+// fills it in, else from its answer to the cell-size request; 0 when neither
+// told (or told something absurd).
+float term_cell_aspect();
+// The answer to the cell-size request, in pixels, as the key reader found it.
+// A new shape makes the next frame re-fit and redraw.
+void term_note_cell_size(int width, int height);
 // True once after anything made the screen contents unknown (resize, resume).
 bool term_take_redraw();
 

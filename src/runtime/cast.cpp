@@ -15,8 +15,10 @@ namespace {
 std::FILE* file = nullptr;
 std::string file_path;
 ColorMode color_mode = ColorMode::TrueColor;
-ConsoleCell previous[CONSOLE_CELLS];
+ConsoleCell previous[GRID_CELLS_MAX];
+AnsiLayout previous_layout{};
 bool have_previous = false;
+bool status_was_shown = false;
 // Room for the cursor hide before a frame and the status line after it.
 char bytes[ANSI_FRAME_MAX + 16 + 1024];
 
@@ -44,7 +46,7 @@ const char* color_term_name(ColorMode mode) {
 
 }  // namespace
 
-bool cast_open(const char* path, ColorMode mode, const char* title) {
+bool cast_open(const char* path, ColorMode mode, const char* title, int term_cols, int term_rows) {
   file = std::fopen(path, "wb");
   if (file == nullptr) {
     std::fprintf(stderr, "%s: cannot create the recording: %s\n",
@@ -55,7 +57,8 @@ bool cast_open(const char* path, ColorMode mode, const char* title) {
   color_mode = mode;
   have_previous = false;
   std::fprintf(file, "{\"version\": 2, \"width\": %d, \"height\": %d, \"timestamp\": %lld, ",
-               CONSOLE_COLS, CONSOLE_ROWS, static_cast<long long>(std::time(nullptr)));
+               term_cols > 0 ? term_cols : CONSOLE_COLS, term_rows > 0 ? term_rows : CONSOLE_ROWS,
+               static_cast<long long>(std::time(nullptr)));
   std::fprintf(file, "\"env\": {\"TERM\": \"%s\", \"SHELL\": \"/bin/sh\"}, \"title\": ",
                color_term_name(mode));
   put_json_string(title, std::strlen(title));
@@ -65,8 +68,14 @@ bool cast_open(const char* path, ColorMode mode, const char* title) {
 
 bool cast_is_open() { return file != nullptr; }
 
-void cast_frame(const ConsoleCell* cells, uint32_t ms) {
-  if (file == nullptr) return;
+void cast_frame(const ConsoleCell* cells, const AnsiLayout& layout, uint32_t ms) {
+  if (file == nullptr || cells == nullptr) return;
+  // A new grid or terminal size is drawn whole, as the terminal gets it.
+  if (have_previous && std::memcmp(&layout, &previous_layout, sizeof layout) != 0) have_previous = false;
+  // A status line taken away below the picture goes only with a full redraw.
+  const char* status = con_status_line();
+  if (status_was_shown && !status) have_previous = false;
+  status_was_shown = status != nullptr;
   AnsiFrameInfo info;
   size_t length = 0;
   if (!have_previous) {
@@ -75,18 +84,18 @@ void cast_frame(const ConsoleCell* cells, uint32_t ms) {
     length = sizeof HIDE_CURSOR - 1;
     std::memcpy(bytes, HIDE_CURSOR, length);
   }
-  AnsiLayout layout = ansi_layout(CONSOLE_COLS, CONSOLE_ROWS);
-  length += ansi_encode(cells, have_previous ? previous : nullptr, color_mode, layout,
-                        bytes + length, sizeof bytes - length, &info);
-  std::memcpy(previous, cells, sizeof previous);
+  length += ansi_encode(cells, have_previous ? previous : nullptr, color_mode, layout, bytes + length,
+                        sizeof bytes - length, &info);
+  std::memcpy(previous, cells, sizeof(ConsoleCell) * layout.grid_cols * layout.grid_rows);
+  previous_layout = layout;
   have_previous = true;
-  // The status line goes out as the terminal got it, over the last row of a
-  // recording's 80 x 50 screen; that row is sent whole with the next frame.
-  if (const char* status = con_status_line()) {
-    length += status_line_encode(status, layout, CONSOLE_ROWS, bytes + length, sizeof bytes - length);
-    int covered = status_line_grid_row(layout, CONSOLE_ROWS);
-    for (int col = 0; covered >= 0 && col < CONSOLE_COLS; ++col)
-      previous[covered * CONSOLE_COLS + col].character = 0xFFFF;
+  // The status line goes out as the terminal got it; a grid row it covers
+  // is sent whole with the next frame.
+  if (status) {
+    length += status_line_encode(status, layout, bytes + length, sizeof bytes - length);
+    int covered = status_line_grid_row(layout);
+    for (int col = 0; covered >= 0 && col < layout.grid_cols; ++col)
+      previous[covered * layout.grid_cols + col].character = 0xFFFF;
   }
   if (length == 0) return;  // nothing changed: no event
   std::fprintf(file, "[%u.%03u, \"o\", ", ms / 1000u, ms % 1000u);

@@ -31,7 +31,10 @@ Pixel viewer_frame[FRAME_PIXELS];
 ConsoleCell viewer_cells[CONSOLE_CELLS];
 uint32_t picture[PICTURE_W * PICTURE_H];
 Pixel opaque_frame[FRAME_PIXELS];
-char ansi_bytes[1 << 20];
+char ansi_bytes[ANSI_FRAME_MAX + 8];
+// --term: what that terminal shows, drawn in the font of its cell shape.
+int term_glyph_height = 0;  // 0: no terminal picture
+std::vector<uint32_t> term_picture;
 
 std::string out_path(const char* stem, const char* suffix) {
   return out + "/" + stem + suffix;
@@ -46,12 +49,20 @@ void write_pictures(const std::string& frame_path, const std::string& cells_path
   png_write_rgba(cells_path.c_str(), PICTURE_W, PICTURE_H, picture);
 }
 
+// The pictures stay the console's; the .ans file and the terminal picture
+// hold what the terminal gets.
 void write_render(int32_t ms, const Pixel* frame, const ConsoleCell* cells) {
   char stem[32];
   std::snprintf(stem, sizeof stem, "%d", ms);
   write_pictures(out_path("frame-", stem) + ".png", out_path("cells-", stem) + ".png", frame,
-                 cells);
-  size_t length = ansi_encode_full_frame(cells, ansi_bytes, sizeof ansi_bytes);
+                 con_console_cells(frame, cells));
+  const AnsiLayout& layout = con_layout();
+  if (term_glyph_height > 0) {
+    console_picture_render_terminal(cells, layout, term_glyph_height, term_picture.data());
+    png_write_rgba((out_path("term-", stem) + ".png").c_str(), layout.term_cols * 8,
+                   layout.term_rows * term_glyph_height, term_picture.data());
+  }
+  size_t length = ansi_encode_full_frame(cells, layout, ansi_bytes, sizeof ansi_bytes);
   std::string ans = out_path("cells-", stem) + ".ans";
   if (std::FILE* f = std::fopen(ans.c_str(), "wb")) {
     std::fwrite(ansi_bytes, 1, length, f);
@@ -69,7 +80,7 @@ void headless_present(const Pixel* frame, const ConsoleCell* cells) {
   if (phase == ShowPhase::Viewer) {
     viewer_seen = true;
     std::memcpy(viewer_frame, frame, sizeof viewer_frame);
-    std::memcpy(viewer_cells, cells, sizeof viewer_cells);
+    std::memcpy(viewer_cells, con_console_cells(frame, cells), sizeof viewer_cells);
     return;
   }
   if (!in_show_frame) return;
@@ -80,7 +91,10 @@ void headless_present(const Pixel* frame, const ConsoleCell* cells) {
   }
 }
 
-bool headless_begin(int fps, const std::vector<int32_t>& render_ms, const std::string& out_dir) {
+bool headless_begin(int fps, const std::vector<int32_t>& render_ms, const std::string& out_dir,
+                    int term_glyph) {
+  term_glyph_height = term_glyph;
+  if (term_glyph > 0) term_picture.assign(static_cast<size_t>(GRID_CELLS_MAX) * 8 * term_glyph, 0);
   pending = render_ms;
   std::sort(pending.begin(), pending.end());
   out = out_dir;

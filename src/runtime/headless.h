@@ -10,8 +10,10 @@
 enum class ShowPhase { Viewer, Show };
 
 // Switches to the virtual clock (1000 / fps ms a frame).
-// `render_ms` is sorted; `out_dir` is created when needed.
-bool headless_begin(int fps, const std::vector<int32_t>& render_ms, const std::string& out_dir);
+// `render_ms` is sorted; `out_dir` is created when needed. With a glyph
+// height (8 or 16) each render also draws what the terminal shows, term-MS.png.
+bool headless_begin(int fps, const std::vector<int32_t>& render_ms, const std::string& out_dir,
+                    int term_glyph = 0);
 void headless_set_phase(ShowPhase phase);
 ShowPhase headless_phase();
 // Every presented frame: advances the virtual clock and writes due renders.

@@ -19,6 +19,8 @@ void key_parser_reset(KeyParser* p) {
   p->since_ms = 0;
   p->first_param = 0;
   p->params = 0;
+  p->more[0] = p->more[1] = 0;
+  p->cell_width = p->cell_height = 0;
 }
 
 namespace {
@@ -70,6 +72,7 @@ void key_parser_feed(KeyParser* p, uint8_t byte, uint32_t now_ms, KeyQueue* out)
         p->state = KeyParseState::Csi;
         p->first_param = 0;
         p->params = 0;
+        p->more[0] = p->more[1] = 0;
       } else if (byte == 'O') {
         p->state = KeyParseState::Ss3;
       } else if (byte == 0x1B) {
@@ -84,11 +87,16 @@ void key_parser_feed(KeyParser* p, uint8_t byte, uint32_t now_ms, KeyQueue* out)
         p->state = KeyParseState::CsiBracket;  // Linux console F1-F5
       } else if (byte >= '0' && byte <= '9') {
         if (p->params == 0) p->params = 1;
-        if (p->params == 1 && p->first_param < 10000) p->first_param = p->first_param * 10 + (byte - '0');
+        int32_t* param = p->params == 1 ? &p->first_param : p->params <= 3 ? &p->more[p->params - 2] : nullptr;
+        if (param && *param < 10000) *param = *param * 10 + (byte - '0');
       } else if (byte == ';') {
         p->params = (p->params == 0 ? 1 : p->params) + 1;
       } else if (byte >= 0x20 && byte <= 0x3F) {
         // other parameter or intermediate bytes: keep collecting
+      } else if (byte == 't' && p->first_param == 6 && p->params == 3) {
+        p->cell_height = p->more[0];
+        p->cell_width = p->more[1];
+        p->state = KeyParseState::Ground;
       } else if (byte >= 0x40 && byte <= 0x7E) {
         emit_final(out, byte, p->first_param);
         p->state = KeyParseState::Ground;

@@ -31,6 +31,11 @@ struct KeyParser {
   uint32_t since_ms;    // when the pending sequence began
   int32_t first_param;  // first CSI parameter, capped
   int32_t params;       // parameters seen so far in the CSI
+  int32_t more[2];      // second and third CSI parameters, capped
+  // The terminal's answer to the cell-size request (CSI 6 ; h ; w t), never
+  // a key: the last one seen, in pixels, 0 x 0 before any.
+  int32_t cell_width;
+  int32_t cell_height;
 };
 
 void key_parser_reset(KeyParser* p);

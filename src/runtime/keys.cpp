@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "display/console.h"
 #include "runtime/clock.h"
 #include "runtime/key_parser.h"
 
@@ -35,6 +36,10 @@ void pump() {
     }
     uint32_t now = clock_real_ms();
     for (ssize_t i = 0; i < n; ++i) key_parser_feed(&parser, bytes[i], now, &queue);
+    if (parser.cell_width > 0) {
+      con_report_cell_size(parser.cell_width, parser.cell_height);
+      parser.cell_width = parser.cell_height = 0;
+    }
     if (n < static_cast<ssize_t>(sizeof bytes)) break;
   }
   key_parser_idle(&parser, clock_real_ms(), &queue);

@@ -164,12 +164,23 @@ int main(int argc, char** argv) {
   ConsoleOptions console;
   console.colors = options.colors;
   console.headless = options.headless;
+  console.grid = options.grid;
+  console.cell_aspect = options.cell_aspect;
+  if (options.headless && options.term_cols > 0) {
+    console.term_cols = options.term_cols;
+    console.term_rows = options.term_rows;
+    if (console.cell_aspect == 0) console.cell_aspect = options.term_aspect;
+  }
   con_configure(console);
+  // The terminal picture's font: 8 x 16 for cells about twice as tall as wide, 8 x 8 for square ones.
+  const int term_glyph = console.term_cols == 0 ? 0 : console.cell_aspect >= 1.5f ? 16 : 8;
+  int term_cols = 0, term_rows = 0;
+  con_terminal_size(&term_cols, &term_rows);
   viewer_headless = options.headless;
   if (options.headless) key_set_source(-1);  // only scripted keys
 
-  if (options.headless && !headless_begin(options.fps, options.render_ms, out_dir)) return 1;
-  if (!cast_path.empty() && !cast_open(cast_path.c_str(), con_color_mode(), SHOW_TITLE)) return 1;
+  if (options.headless && !headless_begin(options.fps, options.render_ms, out_dir, term_glyph)) return 1;
+  if (!cast_path.empty() && !cast_open(cast_path.c_str(), con_color_mode(), SHOW_TITLE, term_cols, term_rows)) return 1;
   if (!capture_path.empty() &&
       !capture_begin({capture_path.c_str(), options.capture_font, MUSIC_PATH})) {
     return 1;

@@ -46,7 +46,7 @@ bool parse_colors(const char* text, ColorMode* mode) {
 
 const char* options_usage() {
   return "Usage: kolv17 [options] [FILE]\n"
-         "A real-time text-mode demo for 80 x 50 terminals. FILE, if given, is shown first:\n"
+         "A real-time text-mode demo for any terminal. FILE, if given, is shown first:\n"
          "a .gml drawing is replayed for 16 seconds, anything else is shown as a picture\n"
          "until a key is pressed; then the show runs.\n"
          "\n"
@@ -80,6 +80,16 @@ const char* options_usage() {
          "                         (640x800)\n"
          "  --cast FILE            record what the terminal is sent as an asciicast v2 file\n"
          "                         (live or headless)\n"
+         "  --grid fit|console|COLSxROWS\n"
+         "                         how the picture meets the terminal (default fit: the whole\n"
+         "                         picture at its true shape, as large as the terminal allows;\n"
+         "                         an 80x24 terminal shows it at 77x24 cells). console: the\n"
+         "                         80x50 grid as designed, centred or clipped; fit gives it\n"
+         "                         too on square cells (a VGA 8x8 font) with room for 80x50\n"
+         "  --cell-aspect H        cell height over width (e.g. 2 or 1); by default the terminal\n"
+         "                         is asked (pixel size, else CSI 16 t), else 2 is assumed\n"
+         "  --term COLSxROWS[@H]   headless: present to a terminal of that size and cell shape\n"
+         "                         (H default 2); renders add DIR/term-MS.png\n"
          "  --probe-audio FILE --at MS\n"
          "                         print FILE's loudest frequency and spectrum at MS\n";
 }
@@ -175,6 +185,24 @@ bool options_parse(int argc, const char* const* argv, Options* options, std::str
         return false;
       }
       options->start_ms = static_cast<int32_t>(number);
+    } else if (std::strcmp(arg, "--grid") == 0 || std::strcmp(arg, "--cell-aspect") == 0 ||
+               std::strcmp(arg, "--term") == 0) {
+      // How the picture meets the terminal.
+      if (!(value = need_value(i, arg))) return false;
+      char* end = nullptr;
+      GridRequest& grid = options->grid;
+      bool ok = true;
+      if (arg[2] == 'g' && std::strcmp(value, "fit") == 0) grid = {GridChoice::Fit, 0, 0};
+      else if (arg[2] == 'g' && std::strcmp(value, "console") == 0) grid = {GridChoice::Console, 0, 0};
+      else if (arg[2] == 'g') ok = grid_parse_size(value, &grid.cols, &grid.rows, nullptr), grid.choice = GridChoice::Fixed;
+      else if (arg[2] == 't') ok = grid_parse_size(value, &options->term_cols, &options->term_rows, &options->term_aspect);
+      else options->cell_aspect = std::strtof(value, &end), ok = end != value && *end == '\0' && options->cell_aspect >= 0.25f && options->cell_aspect <= 8.0f;
+      if (!ok) {
+        *error = arg[2] == 'g'   ? "--grid takes fit, console or COLSxROWS (1x1 to 240x150)"
+                 : arg[2] == 't' ? "--term takes COLSxROWS[@H] (1x1 to 240x150, H from 0.25 to 8)"
+                                 : "--cell-aspect takes a cell height over width from 0.25 to 8";
+        return false;
+      }
     } else if (std::strcmp(arg, "--probe-audio") == 0) {
       if (!(value = need_value(i, arg))) return false;
       options->probe_audio = value;
@@ -208,7 +236,7 @@ bool options_parse(int argc, const char* const* argv, Options* options, std::str
     return false;
   }
   if (!options->render_ms.empty() || !options->out_dir.empty() || !options->keys_file.empty() ||
-      !options->capture_path.empty()) {
+      !options->capture_path.empty() || options->term_cols > 0) {
     options->headless = true;
   }
   return true;

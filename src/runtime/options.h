@@ -28,6 +28,11 @@ struct Options {
   std::string cast_path;           // asciicast recording of the terminal output
   std::string timeline_path;       // tracks from timeline text, watched
   int32_t start_ms = 0;            // demo time the show begins at
+  GridRequest grid;                // how the picture meets the terminal
+  float cell_aspect = 0;           // cell height over width; 0 = ask the terminal
+  int term_cols = 0;               // --term: the headless terminal; 0 = none
+  int term_rows = 0;
+  float term_aspect = CELL_ASPECT_DEFAULT;
   std::string file;                // shown by a viewer before the show
 };
 

@@ -63,11 +63,12 @@ void on_present(const Pixel* frame, const ConsoleCell* cells) {
     uint32_t now = clock_ms();
     if (!cast_started) cast_start_ms = now;
     cast_started = true;
-    cast_frame(cells, now - cast_start_ms);
+    cast_frame(cells, con_layout(), now - cast_start_ms);
   }
-  // Only the show's own frames: the soundtrack is muxed from its start.
+  // Only the show's own frames: the soundtrack is muxed from its start. The
+  // video is the console as designed, whatever grid the terminal has.
   if (capture_is_active() && in_show_frame && headless_phase() == ShowPhase::Show &&
-      !capture_frame(cells, frame_demo_ms)) {
+      !capture_frame(con_console_cells(frame, cells), frame_demo_ms)) {
     quit_requested = 1;
   }
   if (settings.headless) headless_present(frame, cells);
@@ -194,6 +195,7 @@ void run_control_frame_ends() {
     sample.write_us = c.write_us;
     sample.bytes = c.bytes;
     sample.elided = static_cast<uint16_t>(c.cells_elided);
+    sample.cells = static_cast<uint16_t>(con_grid().cols * con_grid().rows);
     stats_record(sample);
   }
   if (settings.max_fps > 0 && !settings.headless) {

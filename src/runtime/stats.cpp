@@ -61,14 +61,15 @@ void stats_print(std::FILE* out, double wall_seconds) {
                static_cast<unsigned long long>(frames_seen), wall_seconds,
                wall_seconds > 0 ? frames_seen / wall_seconds : 0.0);
   if (samples.empty()) return;
-  uint64_t bytes = 0, elided = 0;
+  uint64_t bytes = 0, elided = 0, cells = 0;
   for (const FrameSample& s : samples) {
     bytes += s.bytes;
     elided += s.elided;
+    cells += s.cells;
   }
   std::fprintf(out, "bytes per frame: %.0f; cells elided: %.1f%%\n",
                static_cast<double>(bytes) / samples.size(),
-               100.0 * static_cast<double>(elided) / (static_cast<double>(samples.size()) * CONSOLE_CELLS));
+               cells ? 100.0 * static_cast<double>(elided) / static_cast<double>(cells) : 0.0);
   std::fprintf(out, "times in ms, median/p95:\n");
   std::fprintf(out, "  %-10s %7s  %-13s  %-13s  %-13s  %-13s  %-13s\n", "scene", "frames", "draw",
                "convert", "encode", "write", "draw+conv+enc");

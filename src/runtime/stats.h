@@ -9,6 +9,7 @@ struct FrameSample {
   uint32_t draw_us, convert_us, encode_us, write_us;
   uint32_t bytes;
   uint16_t elided;
+  uint16_t cells;  // in the grid presented
 };
 
 // Reserves room for `capacity` frames up front; frames beyond it are counted

@@ -15,7 +15,7 @@ namespace {
 
 struct Frames {
   std::mt19937 rng{17};
-  std::vector<ConsoleCell> cells = std::vector<ConsoleCell>(CONSOLE_CELLS);
+  std::vector<ConsoleCell> cells = std::vector<ConsoleCell>(GRID_CELLS_MAX);
 
   void randomize_all() {
     for (auto& c : cells) c = {static_cast<uint16_t>(rng() & 0xFF), static_cast<uint16_t>(rng() & 0xFF)};
@@ -67,6 +67,34 @@ TEST_P(EncoderModes, TerminalReproducesEveryFrameAcrossResizes) {
   }
 }
 
+// The same through fitted grids: the terminal opens at 80 x 24, is resized to
+// 200 x 60 and back, and to one where a chosen grid is clipped; each resize is
+// a full redraw of a grid of another size, then differences again.
+TEST_P(EncoderModes, FittedGridsReproduceEveryFrameAcrossResizes) {
+  ColorMode mode = GetParam();
+  Frames f;
+  const GridRequest fit{GridChoice::Fit, 0, 0}, fixed{GridChoice::Fixed, 120, 40};
+  for (const auto& [request, cols, rows] : {std::tuple(fit, 80, 24), std::tuple(fit, 200, 60), std::tuple(fit, 80, 24),
+                                            std::tuple(fixed, 100, 30), std::tuple(fit, 300, 120)}) {
+    const GridShape grid = grid_fit(request, cols, rows, 2.0f);
+    const AnsiLayout layout = ansi_layout_grid(cols, rows, grid.cols, grid.rows);
+    Terminal term(cols, rows);
+    f.randomize_all();
+    std::vector<ConsoleCell> previous = f.cells;
+    term.feed(buffer.data(), encode(f.cells, nullptr, mode, layout));
+    std::string when = std::to_string(grid.cols) + "x" + std::to_string(grid.rows) + " on " + std::to_string(cols) +
+                       "x" + std::to_string(rows);
+    expect_shows(term, f.cells.data(), layout, mode, (when + " full").c_str());
+    for (int i = 0; i < 3; ++i) {
+      f.change_some(40 + i * 40);
+      term.feed(buffer.data(), encode(f.cells, &previous, mode, layout));
+      previous = f.cells;
+      expect_shows(term, f.cells.data(), layout, mode, (when + " frame " + std::to_string(i)).c_str());
+    }
+    EXPECT_EQ(term.faults, 0) << when << ": a glyph was printed where the terminal would wrap or scroll";
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllModes, EncoderModes,
                          ::testing::Values(ColorMode::Ansi16, ColorMode::Ansi256, ColorMode::TrueColor),
                          [](const auto& info) { return std::string(info.index == 0 ? "Ansi16" : info.index == 1 ? "Ansi256" : "TrueColor"); });
@@ -75,6 +103,19 @@ TEST(Encoder, LayoutCentresOnLargerAndClipsOnSmallerTerminals) {
   const AnsiLayout big = ansi_layout(101, 57), small = ansi_layout(60, 20), unknown = ansi_layout(0, 0);
   EXPECT_EQ(std::tuple(big.left, big.top, small.left, small.top), std::tuple(10, 3, 0, 0));
   EXPECT_EQ(std::tuple(unknown.term_cols, unknown.term_rows), std::tuple(80, 50));
+}
+
+// Below 8 x 3 a full redraw is one note, clipped to the width; later frames add nothing.
+TEST(Encoder, TooSmallTerminalGetsOneNote) {
+  Frames f;
+  f.randomize_all();
+  Terminal term(7, 2);
+  const AnsiLayout layout = ansi_layout_grid(7, 2, 4, 1);
+  term.feed(buffer.data(), encode(f.cells, nullptr, ColorMode::TrueColor, layout));
+  std::string shown;
+  for (int x = 0; x < 7; ++x) shown += static_cast<char>(term.at(x, 0).ch);
+  EXPECT_EQ(shown, "termina");
+  EXPECT_EQ(encode(f.cells, &f.cells, ColorMode::TrueColor, layout), 0u);
 }
 
 // An unchanged frame costs nothing but is counted; a single change costs one
@@ -113,7 +154,7 @@ TEST(Encoder, SkipsChangesNobodyCanSee) {
 TEST(Encoder, RefusesABufferTooSmallForTheWorstFrame) {
   Frames f;
   EXPECT_EQ(ansi_encode(f.cells.data(), nullptr, ColorMode::TrueColor, ansi_layout(80, 50), buffer.data(),
-                        ANSI_FRAME_MAX - 1, nullptr), 0u);
+                        ansi_frame_max(CONSOLE_CELLS) - 1, nullptr), 0u);
 }
 
 // Code page 437 control codes are drawn as their glyphs; code 0 is a blank

@@ -72,9 +72,11 @@ Presenter start_presenter(int frames, bool non_blocking) {
       noise_frame(&rng, &frame);
       con_present(frame.data());
     }
-    ssize_t sent = write(cell_pipe[1], CellBuffer, sizeof CellBuffer);
+    // The console grid: 80 x 50 cells at the start of the buffer.
+    const ssize_t size = sizeof(ConsoleCell) * CONSOLE_CELLS;
+    ssize_t sent = write(cell_pipe[1], CellBuffer, size);
     con_restore();
-    _exit(sent == static_cast<ssize_t>(sizeof CellBuffer) ? 0 : 4);
+    _exit(sent == size ? 0 : 4);
   }
   close(slave);
   close(err_pipe[1]);

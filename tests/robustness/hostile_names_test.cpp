@@ -118,7 +118,7 @@ TEST_F(HostileNames, EveryReaderReportQuotesTheNameEscaped) {
       {"module", [&] { mod_open((name_ + ".xm").c_str()); }},
       {"key script",
        [&] { std::vector<ScriptedKey> keys; run_control_load_keys(name_.c_str(), &keys); }},
-      {"recording", [&] { cast_open(missing_dir_name_.c_str(), ColorMode::TrueColor, "t"); }},
+      {"recording", [&] { cast_open(missing_dir_name_.c_str(), ColorMode::TrueColor, "t", 80, 50); }},
       {"output folder", [&] { headless_begin(50, {}, missing_dir_name_); }},
   };
   for (const auto& [kind, call] : reports) {

@@ -73,10 +73,11 @@ TEST_F(Cast, EventsCarryTheEncoderBytesOfEachChangedFrame) {
   b[4321 % CONSOLE_CELLS] = {'A', 0x1F};
   b[CONSOLE_CELLS - 1] = {0xB0, 0x4E};
 
-  ASSERT_TRUE(cast_open(path_.c_str(), ColorMode::Ansi256, "say \"hi\""));
-  cast_frame(a, 0);
-  cast_frame(a, 20);
-  cast_frame(b, 61005);
+  ASSERT_TRUE(cast_open(path_.c_str(), ColorMode::Ansi256, "say \"hi\"", 0, 0));
+  const AnsiLayout console = ansi_layout(CONSOLE_COLS, CONSOLE_ROWS);
+  cast_frame(a, console, 0);
+  cast_frame(a, console, 20);
+  cast_frame(b, console, 61005);
   ASSERT_TRUE(cast_close());
 
   std::vector<std::string> lines = lines_of(path_);
@@ -91,14 +92,33 @@ TEST_F(Cast, EventsCarryTheEncoderBytesOfEachChangedFrame) {
   EXPECT_EQ(event_data(lines[2]), encoded(b, a, ColorMode::Ansi256));
 }
 
+// A fitted terminal: the header gives its size, and a frame after a resize
+// (another grid, another place) is recorded whole, as the terminal gets it.
+TEST_F(Cast, RecordsTheTerminalsSizeAndRedrawsAfterAResize) {
+  static ConsoleCell cells[GRID_CELLS_MAX];
+  for (int i = 0; i < GRID_CELLS_MAX; ++i) cells[i] = {static_cast<uint16_t>('a' + i % 26), 0x1E};
+  ASSERT_TRUE(cast_open(path_.c_str(), ColorMode::TrueColor, "t", 80, 24));
+  const AnsiLayout small = ansi_layout_grid(80, 24, 77, 24), large = ansi_layout_grid(200, 60, 160, 50);
+  cast_frame(cells, small, 0);
+  cast_frame(cells, small, 20);  // unchanged: no event
+  cast_frame(cells, large, 40);
+  ASSERT_TRUE(cast_close());
+  std::vector<std::string> lines = lines_of(path_);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].rfind("{\"version\": 2, \"width\": 80, \"height\": 24, ", 0), 0u) << lines[0];
+  static char bytes[ANSI_FRAME_MAX];
+  const size_t n = ansi_encode(cells, nullptr, ColorMode::TrueColor, large, bytes, sizeof bytes, nullptr);
+  EXPECT_EQ(event_data(lines[2]), "\x1b[?25l" + std::string(bytes, n));
+}
+
 TEST_F(Cast, ReportsAFileItCannotCreateInOneLine) {
   std::string bad = "/nonexistent-folder/x.cast";
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(cast_open(bad.c_str(), ColorMode::TrueColor, "t"));
+  EXPECT_FALSE(cast_open(bad.c_str(), ColorMode::TrueColor, "t", 0, 0));
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(err.rfind(bad, 0), 0u) << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   EXPECT_FALSE(cast_is_open());
-  cast_frame(nullptr, 0);  // ignored, not a crash
+  cast_frame(nullptr, ansi_layout(80, 50), 0);  // ignored, not a crash
   EXPECT_TRUE(cast_close());
 }

@@ -83,6 +83,20 @@ TEST(KeyParser, UnknownSequencesAreDroppedWhole) {
   EXPECT_EQ(cut.feed("\r").codes(), Codes{13});
 }
 
+// The terminal's answer to the cell-size request comes in among the keys,
+// maybe split across reads: it is noted and never becomes a key itself.
+TEST(KeyParser, CellSizeAnswerIsNotedNotTyped) {
+  Parse p;
+  p.feed("a\x1b[6;20;10t\x1b[D", 3);
+  EXPECT_EQ(p.codes(), (Codes{'a', 224, 75}));
+  EXPECT_EQ(std::tuple(p.parser.cell_width, p.parser.cell_height), std::tuple(10, 20));
+  // Other reports of the same family, or with other counts, note nothing.
+  Parse other;
+  other.feed("\x1b[4;400;800t\x1b[6;20t\x1b[8;24;80tq");
+  EXPECT_EQ(other.codes(), Codes{'q'});
+  EXPECT_EQ(std::tuple(other.parser.cell_width, other.parser.cell_height), std::tuple(0, 0));
+}
+
 // The keyboard as the main loop sees it: injected codes, then a pipe that ends.
 TEST(Keys, ReadsInjectedCodesThenTheSourceUntilItEnds) {
   int fds[2];

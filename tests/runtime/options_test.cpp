@@ -29,10 +29,28 @@ TEST(Options, ReadsValuesAndWhatTheyImply) {
   EXPECT_FALSE(cast.headless) << "a live run can be recorded";
 }
 
+// The picture fits the terminal unless told otherwise; --term is a headless terminal.
+TEST(Options, ReadsGridChoices) {
+  Options o, console, fixed, term;
+  std::string error;
+  ASSERT_TRUE(parse({}, &o, &error));
+  EXPECT_EQ(std::tuple(o.grid.choice, o.cell_aspect, o.term_cols), std::tuple(GridChoice::Fit, 0.0f, 0));
+  ASSERT_TRUE(parse({"--grid", "console", "--cell-aspect", "1"}, &console, &error)) << error;
+  EXPECT_EQ(std::tuple(console.grid.choice, console.cell_aspect), std::tuple(GridChoice::Console, 1.0f));
+  ASSERT_TRUE(parse({"--grid", "120x40"}, &fixed, &error)) << error;
+  EXPECT_EQ(std::tuple(fixed.grid.choice, fixed.grid.cols, fixed.grid.rows), std::tuple(GridChoice::Fixed, 120, 40));
+  ASSERT_TRUE(parse({"--term", "80x24@1"}, &term, &error)) << error;
+  EXPECT_EQ(std::tuple(term.term_cols, term.term_rows, term.term_aspect, term.headless),
+            std::tuple(80, 24, 1.0f, true));
+}
+
 TEST(Options, RejectsWhatItCannotUseWithOneLine) {
   const std::vector<std::vector<const char*>> bad = {
       {"--bogus"}, {"--fps"}, {"--render", "1,x"}, {"--until", "-3"}, {"a.tga", "b.tga"}, {"--max-fps", "12abc"},
       {"--capture", "a.mp4", "--fps", "25"}, {"--capture", "a.mp4", "--capture-font", "12"}, {"--capture-font", "16"},
+      {"--grid", "wide"}, {"--grid", "0x10"}, {"--grid", "241x150"}, {"--grid", "80x24@2"}, {"--grid"},
+      {"--term", "80x151"}, {"--term", "80"}, {"--term", "80x24@0"}, {"--cell-aspect", "0"},
+      {"--cell-aspect", "9"}, {"--cell-aspect", "2x"},
   };
   for (const auto& args : bad) {
     Options o;

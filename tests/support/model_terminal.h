@@ -141,11 +141,11 @@ inline void expect_shows(const Terminal& term, const ConsoleCell* cells, const A
     for (int x = 0; x < layout.term_cols; ++x) {
       const TermCell& shown = term.at(x, y);
       const int col = x - layout.left, row = y - layout.top;
-      if (col < 0 || row < 0 || col >= CONSOLE_COLS || row >= CONSOLE_ROWS) {
+      if (col < 0 || row < 0 || col >= layout.grid_cols || row >= layout.grid_rows) {
         if (shown.ch != ' ' || !(shown.bg == DEFAULT_COLOR)) ++bad;  // margins stay clear
         continue;
       }
-      const ConsoleCell& c = cells[row * CONSOLE_COLS + col];
+      const ConsoleCell& c = cells[row * layout.grid_cols + col];
       uint32_t u = cp437_to_unicode(static_cast<uint8_t>(c.character));
       int fg = c.attribute & 15, bg = c.attribute >> 4 & 15;
       bool blank = u == 0x20 || u == 0xA0;
