@@ -22,6 +22,10 @@ void term_set_title(const char* title);
 void term_size(int* cols, int* rows);
 // True once after anything made the screen contents unknown (resize, resume).
 bool term_take_redraw();
+// Readable once such a signal arrived, so that a sleep can wake for it;
+// -1 before the terminal was first taken. term_drain_wake empties it.
+int term_wake_fd();
+void term_drain_wake();
 
 // Writes a whole frame to the terminal; returns the bytes written or -1.
 long term_write(const char* bytes, unsigned long count);

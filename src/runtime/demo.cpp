@@ -27,7 +27,6 @@ KeyTrack* greet_track = nullptr;
 
 namespace {
 
-
 uint32_t t0 = 0;
 
 // A .gml drawing is replayed; anything else, including names too short to
@@ -82,6 +81,12 @@ void handle_keys() {
   if (key_read() == KEY_F5) reload_assets();
 }
 
+// Keys that arrive while the loop sleeps are handled at once.
+bool keys_while_waiting() {
+  handle_keys();
+  return quit_requested != 0;
+}
+
 }  // namespace
 
 Pixel* demo_create_frame_buffer() {
@@ -128,6 +133,7 @@ int demo_run(int argc, char** argv) {
     demo_frame(t);
     run_control_frame_ends();
     handle_keys();
+    if (quit_requested == 0) run_control_wait_for_frame(keys_while_waiting);
   }
 
   asset_free_all();

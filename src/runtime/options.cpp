@@ -56,7 +56,7 @@ const char* options_usage() {
          "  --data DIR             directory that holds data/\n"
          "  --colors MODE          auto, 16, 256 or truecolor (default auto)\n"
          "  --no-audio             no sound; the music clock and spectrum still run\n"
-         "  --max-fps N            draw at most N frames per second (default: uncapped)\n"
+         "  --max-fps N            draw at most N frames a second (default 60, 0: no cap)\n"
          "  --stats                print frame statistics on exit\n"
          "  --test-card            show the colour test card instead of the show\n"
          "  --headless             no terminal: a virtual clock advances 1000/fps ms per frame\n"
@@ -112,13 +112,20 @@ bool options_parse(int argc, const char* const* argv, Options* options, std::str
         *error = "--colors takes auto, 16, 256 or truecolor, not '" + std::string(value) + "'";
         return false;
       }
-    } else if (std::strcmp(arg, "--fps") == 0 || std::strcmp(arg, "--max-fps") == 0) {
+    } else if (std::strcmp(arg, "--fps") == 0) {
       if (!(value = need_value(i, arg))) return false;
       if (!parse_int(value, 1, 1000, &number)) {
-        *error = std::string(arg) + " takes a whole number from 1 to 1000";
+        *error = "--fps takes a whole number from 1 to 1000";
         return false;
       }
-      (arg[2] == 'f' ? options->fps : options->max_fps) = static_cast<int>(number);
+      options->fps = static_cast<int>(number);
+    } else if (std::strcmp(arg, "--max-fps") == 0) {
+      if (!(value = need_value(i, arg))) return false;
+      if (!parse_int(value, 0, 1000, &number)) {
+        *error = "--max-fps takes a whole number from 0 (no cap) to 1000";
+        return false;
+      }
+      options->max_fps = static_cast<int>(number);
     } else if (std::strcmp(arg, "--until") == 0 || std::strcmp(arg, "--at") == 0) {
       if (!(value = need_value(i, arg))) return false;
       if (!parse_int(value, 0, INT32_MAX, &number)) {

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "audio/music.h"
 #include "display/console.h"
@@ -12,6 +11,7 @@
 #include "runtime/clock.h"
 #include "runtime/demo.h"
 #include "runtime/frame_driver.h"
+#include "runtime/frame_pacer.h"
 #include "runtime/headless.h"
 #include "runtime/keys.h"
 #include "runtime/stats.h"
@@ -31,6 +31,7 @@ bool in_show_frame = false;  // between frame_begins and frame_ends
 bool cast_started = false;
 bool capture_length_set = false;
 uint32_t cast_start_ms = 0;
+FramePacer pacer{};
 
 uint32_t micros_between(SteadyClock::time_point a, SteadyClock::time_point b) {
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(b - a).count());
@@ -128,6 +129,7 @@ void run_control_configure(const RunSettings& new_settings) {
   run_started = SteadyClock::now();
   cast_started = false;
   capture_length_set = false;
+  pacer_set_rate(&pacer, settings.headless ? 0 : settings.max_fps);
   if (settings.stats) stats_begin(1u << 20);
   con_set_present_hook(on_present);
 }
@@ -190,13 +192,11 @@ void run_control_frame_ends() {
     sample.elided = static_cast<uint16_t>(c.cells_elided);
     stats_record(sample);
   }
-  if (settings.max_fps > 0 && !settings.headless) {
-    // Fewer frames, same animation: the show is driven by the clock alone.
-    // Microseconds, so that 60 means 60 and not the 62.5 of whole milliseconds.
-    auto frame_time = std::chrono::microseconds(1000000 / settings.max_fps);
-    auto spent = SteadyClock::now() - frame_started;
-    if (spent < frame_time) std::this_thread::sleep_for(frame_time - spent);
-  }
+}
+
+void run_control_wait_for_frame(bool (*on_input)()) {
+  static const PaceClock real{clock_real_us, key_wait_until};
+  pacer_wait(&pacer, real, on_input);
 }
 
 void run_control_finish() {

@@ -1,6 +1,6 @@
 #pragma once
 // What a run does around each frame beyond the show itself: headless limits,
-// scripted keys, frame statistics and the optional frame-rate cap.
+// scripted keys, frame statistics and the live frame-rate cap.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,7 +14,7 @@ struct RunSettings {
   bool headless = false;
   int32_t until_ms = -1;  // -1 = run to the end of the schedule
   bool stats = false;
-  int max_fps = 0;        // 0 = uncapped
+  int max_fps = 60;       // live runs; 0 = uncapped
   std::vector<ScriptedKey> keys;
 };
 
@@ -31,5 +31,8 @@ void run_control_viewer_ends();
 bool run_control_should_stop(int32_t t);
 void run_control_frame_begins(int32_t t);
 void run_control_frame_ends();
+// Live and capped: sleeps until the next frame is due, handing keys that
+// arrive meanwhile to `on_input` (see pacer_wait). Returns at once otherwise.
+void run_control_wait_for_frame(bool (*on_input)());
 // Prints the statistics if they were asked for.
 void run_control_finish();

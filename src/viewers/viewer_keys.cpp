@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <ctime>
 
 #include "runtime/keys.h"
 #include "viewers/viewer_keys.h"
@@ -9,8 +8,7 @@ bool viewer_headless = false;
 void viewer_wait_key() {
   fflush(stdout);
   if (viewer_headless) return;
-  // The keyboard is only polled; sleep between polls instead of spinning.
-  const timespec pause = {0, 10 * 1000 * 1000};
-  while (!key_waiting()) nanosleep(&pause, nullptr);
+  while (key_wait_until(-1, true) != Wake::Input) {
+  }
   key_read();
 }

@@ -32,6 +32,7 @@ TEST(Options, ReadsValuesAndWhatTheyImply) {
 TEST(Options, RejectsWhatItCannotUseWithOneLine) {
   const std::vector<std::vector<const char*>> bad = {
       {"--bogus"}, {"--fps"}, {"--render", "1,x"}, {"--until", "-3"}, {"a.tga", "b.tga"}, {"--max-fps", "12abc"},
+      {"--max-fps", "-1"}, {"--max-fps", "1001"},
       {"--capture", "a.mp4", "--fps", "25"}, {"--capture", "a.mp4", "--capture-font", "12"}, {"--capture-font", "16"},
   };
   for (const auto& args : bad) {
@@ -41,3 +42,14 @@ TEST(Options, RejectsWhatItCannotUseWithOneLine) {
     EXPECT_TRUE(!error.empty() && error.find('\n') == std::string::npos) << error;
   }
 }
+
+// The frame cap: 60 unless told, 0 for none, 1000 at most.
+TEST(Options, MaxFpsDefaultsToSixtyAndTakesZeroForNoCap) {
+  Options standard, free, fast;
+  std::string error;
+  ASSERT_TRUE(parse({}, &standard, &error));
+  ASSERT_TRUE(parse({"--max-fps", "0"}, &free, &error)) << error;
+  ASSERT_TRUE(parse({"--max-fps", "1000"}, &fast, &error)) << error;
+  EXPECT_EQ(std::tuple(standard.max_fps, free.max_fps, fast.max_fps), std::tuple(60, 0, 1000));
+}
+
