@@ -1,5 +1,7 @@
 #include "runtime/options.h"
 
+#include <getopt.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -50,6 +52,9 @@ const char* options_usage() {
          "\n"
          "Keys: Esc quits, Left/Right seek one second, F5 reloads the assets.\n"
          "\n"
+         "Options take a value as --opt VALUE or --opt=VALUE; any unambiguous start of a\n"
+         "name will do (--head for --headless), and -- ends the options.\n"
+         "\n"
          "Options:\n"
          "  --help                 print this help and exit\n"
          "  --version              print the version and exit\n"
@@ -77,116 +82,194 @@ const char* options_usage() {
          "                         print FILE's loudest frequency and spectrum at MS\n";
 }
 
-bool options_parse(int argc, const char* const* argv, Options* options, std::string* error) {
-  auto need_value = [&](int& i, const char* name) -> const char* {
-    if (i + 1 >= argc) {
-      *error = std::string(name) + " needs a value";
-      return nullptr;
-    }
-    return argv[++i];
-  };
+namespace {
+
+// What the rows below fill in, with what the checks after parsing need.
+struct Parsing {
+  Options* options;
   bool at_given = false;
   bool capture_font_given = false;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    long number = 0;
-    const char* value = nullptr;
-    if (std::strcmp(arg, "--help") == 0) {
-      options->help = true;
-    } else if (std::strcmp(arg, "--version") == 0) {
-      options->version = true;
-    } else if (std::strcmp(arg, "--no-audio") == 0) {
-      options->no_audio = true;
-    } else if (std::strcmp(arg, "--headless") == 0) {
-      options->headless = true;
-    } else if (std::strcmp(arg, "--stats") == 0) {
-      options->stats = true;
-    } else if (std::strcmp(arg, "--test-card") == 0) {
-      options->test_card = true;
-    } else if (std::strcmp(arg, "--data") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      options->data_dir = value;
-    } else if (std::strcmp(arg, "--colors") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      if (!parse_colors(value, &options->colors)) {
-        *error = "--colors takes auto, 16, 256 or truecolor, not '" + std::string(value) + "'";
-        return false;
-      }
-    } else if (std::strcmp(arg, "--fps") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      if (!parse_int(value, 1, 1000, &number)) {
-        *error = "--fps takes a whole number from 1 to 1000";
-        return false;
-      }
-      options->fps = static_cast<int>(number);
-    } else if (std::strcmp(arg, "--max-fps") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      if (!parse_int(value, 0, 1000, &number)) {
-        *error = "--max-fps takes a whole number from 0 (no cap) to 1000";
-        return false;
-      }
-      options->max_fps = static_cast<int>(number);
-    } else if (std::strcmp(arg, "--until") == 0 || std::strcmp(arg, "--at") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      if (!parse_int(value, 0, INT32_MAX, &number)) {
-        *error = std::string(arg) + " takes milliseconds (a whole number, 0 or more)";
-        return false;
-      }
-      if (arg[2] == 'u') {
-        options->until_ms = static_cast<int32_t>(number);
-      } else {
-        options->probe_at_ms = static_cast<int32_t>(number);
-        at_given = true;
-      }
-    } else if (std::strcmp(arg, "--render") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      if (!parse_ms_list(value, &options->render_ms)) {
-        *error = "--render takes a comma-separated list of milliseconds, like 0,1500,60000";
-        return false;
-      }
-    } else if (std::strcmp(arg, "--out") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      options->out_dir = value;
-    } else if (std::strcmp(arg, "--keys") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      options->keys_file = value;
-    } else if (std::strcmp(arg, "--capture") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      options->capture_path = value;
-    } else if (std::strcmp(arg, "--capture-font") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      if (std::strcmp(value, "8") != 0 && std::strcmp(value, "16") != 0) {
-        *error = "--capture-font takes 8 or 16";
-        return false;
-      }
-      options->capture_font = value[0] == '8' ? 8 : 16;
-      capture_font_given = true;
-    } else if (std::strcmp(arg, "--cast") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      options->cast_path = value;
-    } else if (std::strcmp(arg, "--probe-audio") == 0) {
-      if (!(value = need_value(i, arg))) return false;
-      options->probe_audio = value;
-    } else if (arg[0] == '-' && arg[1] != '\0') {
-      *error = "unknown option '" + std::string(arg) + "' (try --help)";
-      return false;
-    } else if (!options->file.empty()) {
-      *error = "only one FILE can be shown before the show (got '" + options->file + "' and '" +
-               arg + "')";
-      return false;
-    } else {
-      options->file = arg;
+};
+
+// One row per option: its name, whether it takes a value, and what the value
+// does (false with a one-line reason when it cannot be used). A new option
+// is one more row here and a line in the usage text above.
+struct OptionRow {
+  const char* name;
+  bool takes_value;
+  bool (*apply)(Parsing& p, const char* value, std::string* error);
+};
+
+bool ms_value(const char* name, const char* value, int32_t* ms, std::string* error) {
+  long number = 0;
+  if (!parse_int(value, 0, INT32_MAX, &number)) {
+    *error = std::string("--") + name + " takes milliseconds (a whole number, 0 or more)";
+    return false;
+  }
+  *ms = static_cast<int32_t>(number);
+  return true;
+}
+
+const OptionRow OPTION_ROWS[] = {
+    {"help", false, [](Parsing& p, const char*, std::string*) { return p.options->help = true; }},
+    {"version", false, [](Parsing& p, const char*, std::string*) { return p.options->version = true; }},
+    {"no-audio", false, [](Parsing& p, const char*, std::string*) { return p.options->no_audio = true; }},
+    {"headless", false, [](Parsing& p, const char*, std::string*) { return p.options->headless = true; }},
+    {"stats", false, [](Parsing& p, const char*, std::string*) { return p.options->stats = true; }},
+    {"test-card", false, [](Parsing& p, const char*, std::string*) { return p.options->test_card = true; }},
+    {"data", true,
+     [](Parsing& p, const char* value, std::string*) {
+       p.options->data_dir = value;
+       return true;
+     }},
+    {"colors", true,
+     [](Parsing& p, const char* value, std::string* error) {
+       if (parse_colors(value, &p.options->colors)) return true;
+       *error = "--colors takes auto, 16, 256 or truecolor, not '" + std::string(value) + "'";
+       return false;
+     }},
+    {"fps", true,
+     [](Parsing& p, const char* value, std::string* error) {
+       long number = 0;
+       if (!parse_int(value, 1, 1000, &number)) {
+         *error = "--fps takes a whole number from 1 to 1000";
+         return false;
+       }
+       p.options->fps = static_cast<int>(number);
+       return true;
+     }},
+    {"max-fps", true,
+     [](Parsing& p, const char* value, std::string* error) {
+       long number = 0;
+       if (!parse_int(value, 0, 1000, &number)) {
+         *error = "--max-fps takes a whole number from 0 (no cap) to 1000";
+         return false;
+       }
+       p.options->max_fps = static_cast<int>(number);
+       return true;
+     }},
+    {"until", true,
+     [](Parsing& p, const char* value, std::string* error) {
+       return ms_value("until", value, &p.options->until_ms, error);
+     }},
+    {"at", true,
+     [](Parsing& p, const char* value, std::string* error) {
+       p.at_given = true;
+       return ms_value("at", value, &p.options->probe_at_ms, error);
+     }},
+    {"render", true,
+     [](Parsing& p, const char* value, std::string* error) {
+       if (parse_ms_list(value, &p.options->render_ms)) return true;
+       *error = "--render takes a comma-separated list of milliseconds, like 0,1500,60000";
+       return false;
+     }},
+    {"out", true,
+     [](Parsing& p, const char* value, std::string*) {
+       p.options->out_dir = value;
+       return true;
+     }},
+    {"keys", true,
+     [](Parsing& p, const char* value, std::string*) {
+       p.options->keys_file = value;
+       return true;
+     }},
+    {"capture", true,
+     [](Parsing& p, const char* value, std::string*) {
+       p.options->capture_path = value;
+       return true;
+     }},
+    {"capture-font", true,
+     [](Parsing& p, const char* value, std::string* error) {
+       if (std::strcmp(value, "8") != 0 && std::strcmp(value, "16") != 0) {
+         *error = "--capture-font takes 8 or 16";
+         return false;
+       }
+       p.options->capture_font = value[0] == '8' ? 8 : 16;
+       p.capture_font_given = true;
+       return true;
+     }},
+    {"cast", true,
+     [](Parsing& p, const char* value, std::string*) {
+       p.options->cast_path = value;
+       return true;
+     }},
+    {"probe-audio", true,
+     [](Parsing& p, const char* value, std::string*) {
+       p.options->probe_audio = value;
+       return true;
+     }},
+};
+constexpr int OPTION_COUNT = sizeof OPTION_ROWS / sizeof OPTION_ROWS[0];
+// getopt_long hands back a row as its index past every character code.
+constexpr int FIRST_ROW_CODE = 256;
+
+// Why getopt_long refused a word: `code` is the row it found (a value
+// missing or not wanted), a short option's letter, or 0; `arg` is the word
+// just passed over, as typed ("--name" or "--name=value").
+std::string refusal(const char* arg, int code) {
+  if (code > 0 && code < FIRST_ROW_CODE) return std::string("unknown option '-") + static_cast<char>(code) + "' (try --help)";
+  std::string typed(arg);
+  std::string name = typed.substr(0, typed.find('='));
+  if (code >= FIRST_ROW_CODE) {
+    const OptionRow& row = OPTION_ROWS[code - FIRST_ROW_CODE];
+    return row.takes_value ? std::string("--") + row.name + " needs a value"
+                           : std::string("--") + row.name + " takes no value";
+  }
+  if (name.rfind("--", 0) == 0) {
+    std::string candidates;
+    int matches = 0;
+    for (const OptionRow& row : OPTION_ROWS) {
+      if (std::strncmp(row.name, name.c_str() + 2, name.size() - 2) != 0) continue;
+      candidates += std::string(matches++ ? ", --" : "--") + row.name;
     }
+    if (matches > 1) return "option '" + name + "' is ambiguous (" + candidates + ")";
+  }
+  return "unknown option '" + name + "' (try --help)";
+}
+
+}  // namespace
+
+bool options_parse(int argc, const char* const* argv, Options* options, std::string* error) {
+  option table[OPTION_COUNT + 1] = {};
+  for (int i = 0; i < OPTION_COUNT; ++i) {
+    table[i] = {OPTION_ROWS[i].name, OPTION_ROWS[i].takes_value ? required_argument : no_argument, nullptr,
+                FIRST_ROW_CODE + i};
+  }
+  // getopt_long moves FILE past the options in the list it is given: a copy,
+  // so the caller's argv stays as it was.
+  // It reorders only the pointers, never the text they point at.
+  std::vector<char*> args;
+  for (int i = 0; i < argc; ++i) args.push_back(const_cast<char*>(argv[i]));
+  args.push_back(nullptr);
+  Parsing parsing{options};
+  opterr = 0;  // our own one-line messages
+  optind = 0;  // a fresh scan, even after an earlier one
+  for (;;) {
+    const int code = getopt_long(argc, args.data(), ":", table, nullptr);
+    if (code == -1) break;
+    if (code < FIRST_ROW_CODE || code >= FIRST_ROW_CODE + OPTION_COUNT) {
+      *error = refusal(args[optind - 1], optopt);
+      return false;
+    }
+    if (!OPTION_ROWS[code - FIRST_ROW_CODE].apply(parsing, optarg, error)) return false;
+  }
+  for (int i = optind; i < argc; ++i) {
+    if (!options->file.empty()) {
+      *error = "only one FILE can be shown before the show (got '" + options->file + "' and '" +
+               args[i] + "')";
+      return false;
+    }
+    options->file = args[i];
   }
   if (!options->render_ms.empty() && options->out_dir.empty()) {
     *error = "--render needs --out DIR";
     return false;
   }
-  if (!options->probe_audio.empty() && !at_given) {
+  if (!options->probe_audio.empty() && !parsing.at_given) {
     *error = "--probe-audio needs --at MS";
     return false;
   }
-  if (capture_font_given && options->capture_path.empty()) {
+  if (parsing.capture_font_given && options->capture_path.empty()) {
     *error = "--capture-font needs --capture FILE";
     return false;
   }
