@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <locale.h>
+#include <string>
 
 #include "viewers/viewer_keys.h"
 
@@ -222,13 +223,12 @@ void gml_read_stream(FILE* stream, GmlDrawing* drawing) {
 void gml_load(const char* path, GmlDrawing* drawing) {
   FILE* stream = fopen(path, "rb");
   if (!stream) {
-    printf("ERROR!!! %s NOT FOUND!!\n", path);
-    viewer_wait_key();
+    const std::string message = "ERROR!!! " + std::string(path) + " NOT FOUND!!\n";
+    viewer_report_and_wait(message.c_str());
     return;
   }
   if (!drawing) {
-    printf("NO GRAPH TO LOAD INTO!\n");
-    viewer_wait_key();
+    viewer_report_and_wait("NO GRAPH TO LOAD INTO!\n");
     fclose(stream);
     return;
   }
