@@ -91,112 +91,86 @@ struct Parsing {
   bool capture_font_given = false;
 };
 
-// One row per option: its name, whether it takes a value, and what the value
-// does (false with a one-line reason when it cannot be used). A new option
-// is one more row here and a line in the usage text above.
+// One row per option, in one of three kinds: a switch (`flag`), a value
+// kept as typed (`text`), or a value that `apply` checks and stores (false
+// with a one-line reason when it cannot be used). A new option is one more
+// row here (in the order of the usage text) and a line in the usage text.
 struct OptionRow {
   const char* name;
-  bool takes_value;
-  bool (*apply)(Parsing& p, const char* value, std::string* error);
+  bool Options::*flag = nullptr;
+  std::string Options::*text = nullptr;
+  bool (*apply)(Parsing& p, const char* value, std::string* error) = nullptr;
+  bool takes_value() const { return flag == nullptr; }
 };
 
-bool ms_value(const char* name, const char* value, int32_t* ms, std::string* error) {
+bool refuse(std::string* error, const std::string& reason) {
+  *error = reason;
+  return false;
+}
+
+// A whole number from low to high, else `refusal` as the error.
+template <typename Int>
+bool whole_value(const char* value, long low, long high, Int* target, const char* refusal, std::string* error) {
   long number = 0;
-  if (!parse_int(value, 0, INT32_MAX, &number)) {
-    *error = std::string("--") + name + " takes milliseconds (a whole number, 0 or more)";
-    return false;
-  }
-  *ms = static_cast<int32_t>(number);
+  if (!parse_int(value, low, high, &number)) return refuse(error, refusal);
+  *target = static_cast<Int>(number);
   return true;
 }
 
+bool ms_value(const char* value, int32_t* ms, const char* option, std::string* error) {
+  const std::string refusal = std::string(option) + " takes milliseconds (a whole number, 0 or more)";
+  return whole_value(value, 0, INT32_MAX, ms, refusal.c_str(), error);
+}
+
 const OptionRow OPTION_ROWS[] = {
-    {"help", false, [](Parsing& p, const char*, std::string*) { return p.options->help = true; }},
-    {"version", false, [](Parsing& p, const char*, std::string*) { return p.options->version = true; }},
-    {"no-audio", false, [](Parsing& p, const char*, std::string*) { return p.options->no_audio = true; }},
-    {"headless", false, [](Parsing& p, const char*, std::string*) { return p.options->headless = true; }},
-    {"stats", false, [](Parsing& p, const char*, std::string*) { return p.options->stats = true; }},
-    {"test-card", false, [](Parsing& p, const char*, std::string*) { return p.options->test_card = true; }},
-    {"data", true,
-     [](Parsing& p, const char* value, std::string*) {
-       p.options->data_dir = value;
-       return true;
+    {.name = "help", .flag = &Options::help},
+    {.name = "version", .flag = &Options::version},
+    {.name = "data", .text = &Options::data_dir},
+    {.name = "colors",
+     .apply = [](Parsing& p, const char* value, std::string* error) {
+       return parse_colors(value, &p.options->colors) ||
+              refuse(error, "--colors takes auto, 16, 256 or truecolor, not '" + std::string(value) + "'");
      }},
-    {"colors", true,
-     [](Parsing& p, const char* value, std::string* error) {
-       if (parse_colors(value, &p.options->colors)) return true;
-       *error = "--colors takes auto, 16, 256 or truecolor, not '" + std::string(value) + "'";
-       return false;
+    {.name = "no-audio", .flag = &Options::no_audio},
+    {.name = "max-fps",
+     .apply = [](Parsing& p, const char* value, std::string* error) {
+       return whole_value(value, 0, 1000, &p.options->max_fps,
+                          "--max-fps takes a whole number from 0 (no cap) to 1000", error);
      }},
-    {"fps", true,
-     [](Parsing& p, const char* value, std::string* error) {
-       long number = 0;
-       if (!parse_int(value, 1, 1000, &number)) {
-         *error = "--fps takes a whole number from 1 to 1000";
-         return false;
-       }
-       p.options->fps = static_cast<int>(number);
-       return true;
+    {.name = "stats", .flag = &Options::stats},
+    {.name = "test-card", .flag = &Options::test_card},
+    {.name = "headless", .flag = &Options::headless},
+    {.name = "fps",
+     .apply = [](Parsing& p, const char* value, std::string* error) {
+       return whole_value(value, 1, 1000, &p.options->fps, "--fps takes a whole number from 1 to 1000", error);
      }},
-    {"max-fps", true,
-     [](Parsing& p, const char* value, std::string* error) {
-       long number = 0;
-       if (!parse_int(value, 0, 1000, &number)) {
-         *error = "--max-fps takes a whole number from 0 (no cap) to 1000";
-         return false;
-       }
-       p.options->max_fps = static_cast<int>(number);
-       return true;
+    {.name = "until",
+     .apply = [](Parsing& p, const char* value, std::string* error) {
+       return ms_value(value, &p.options->until_ms, "--until", error);
      }},
-    {"until", true,
-     [](Parsing& p, const char* value, std::string* error) {
-       return ms_value("until", value, &p.options->until_ms, error);
+    {.name = "render",
+     .apply = [](Parsing& p, const char* value, std::string* error) {
+       return parse_ms_list(value, &p.options->render_ms) ||
+              refuse(error, "--render takes a comma-separated list of milliseconds, like 0,1500,60000");
      }},
-    {"at", true,
-     [](Parsing& p, const char* value, std::string* error) {
-       p.at_given = true;
-       return ms_value("at", value, &p.options->probe_at_ms, error);
-     }},
-    {"render", true,
-     [](Parsing& p, const char* value, std::string* error) {
-       if (parse_ms_list(value, &p.options->render_ms)) return true;
-       *error = "--render takes a comma-separated list of milliseconds, like 0,1500,60000";
-       return false;
-     }},
-    {"out", true,
-     [](Parsing& p, const char* value, std::string*) {
-       p.options->out_dir = value;
-       return true;
-     }},
-    {"keys", true,
-     [](Parsing& p, const char* value, std::string*) {
-       p.options->keys_file = value;
-       return true;
-     }},
-    {"capture", true,
-     [](Parsing& p, const char* value, std::string*) {
-       p.options->capture_path = value;
-       return true;
-     }},
-    {"capture-font", true,
-     [](Parsing& p, const char* value, std::string* error) {
+    {.name = "out", .text = &Options::out_dir},
+    {.name = "keys", .text = &Options::keys_file},
+    {.name = "capture", .text = &Options::capture_path},
+    {.name = "capture-font",
+     .apply = [](Parsing& p, const char* value, std::string* error) {
        if (std::strcmp(value, "8") != 0 && std::strcmp(value, "16") != 0) {
-         *error = "--capture-font takes 8 or 16";
-         return false;
+         return refuse(error, "--capture-font takes 8 or 16");
        }
        p.options->capture_font = value[0] == '8' ? 8 : 16;
        p.capture_font_given = true;
        return true;
      }},
-    {"cast", true,
-     [](Parsing& p, const char* value, std::string*) {
-       p.options->cast_path = value;
-       return true;
-     }},
-    {"probe-audio", true,
-     [](Parsing& p, const char* value, std::string*) {
-       p.options->probe_audio = value;
-       return true;
+    {.name = "cast", .text = &Options::cast_path},
+    {.name = "probe-audio", .text = &Options::probe_audio},
+    {.name = "at",
+     .apply = [](Parsing& p, const char* value, std::string* error) {
+       p.at_given = true;
+       return ms_value(value, &p.options->probe_at_ms, "--at", error);
      }},
 };
 constexpr int OPTION_COUNT = sizeof OPTION_ROWS / sizeof OPTION_ROWS[0];
@@ -207,12 +181,14 @@ constexpr int FIRST_ROW_CODE = 256;
 // missing or not wanted), a short option's letter, or 0; `arg` is the word
 // just passed over, as typed ("--name" or "--name=value").
 std::string refusal(const char* arg, int code) {
-  if (code > 0 && code < FIRST_ROW_CODE) return std::string("unknown option '-") + static_cast<char>(code) + "' (try --help)";
+  if (code > 0 && code < FIRST_ROW_CODE) {
+    return std::string("unknown option '-") + static_cast<char>(code) + "' (try --help)";
+  }
   std::string typed(arg);
   std::string name = typed.substr(0, typed.find('='));
   if (code >= FIRST_ROW_CODE) {
     const OptionRow& row = OPTION_ROWS[code - FIRST_ROW_CODE];
-    return row.takes_value ? std::string("--") + row.name + " needs a value"
+    return row.takes_value() ? std::string("--") + row.name + " needs a value"
                            : std::string("--") + row.name + " takes no value";
   }
   if (name.rfind("--", 0) == 0) {
@@ -232,12 +208,11 @@ std::string refusal(const char* arg, int code) {
 bool options_parse(int argc, const char* const* argv, Options* options, std::string* error) {
   option table[OPTION_COUNT + 1] = {};
   for (int i = 0; i < OPTION_COUNT; ++i) {
-    table[i] = {OPTION_ROWS[i].name, OPTION_ROWS[i].takes_value ? required_argument : no_argument, nullptr,
+    table[i] = {OPTION_ROWS[i].name, OPTION_ROWS[i].takes_value() ? required_argument : no_argument, nullptr,
                 FIRST_ROW_CODE + i};
   }
-  // getopt_long moves FILE past the options in the list it is given: a copy,
-  // so the caller's argv stays as it was.
-  // It reorders only the pointers, never the text they point at.
+  // getopt_long moves FILE past the options in the list it is given: a copy
+  // of the pointers (it never writes the text), so the caller's stays as it was.
   std::vector<char*> args;
   for (int i = 0; i < argc; ++i) args.push_back(const_cast<char*>(argv[i]));
   args.push_back(nullptr);
@@ -251,7 +226,10 @@ bool options_parse(int argc, const char* const* argv, Options* options, std::str
       *error = refusal(args[optind - 1], optopt);
       return false;
     }
-    if (!OPTION_ROWS[code - FIRST_ROW_CODE].apply(parsing, optarg, error)) return false;
+    const OptionRow& row = OPTION_ROWS[code - FIRST_ROW_CODE];
+    if (row.flag) options->*row.flag = true;
+    else if (row.text) options->*row.text = optarg;
+    else if (!row.apply(parsing, optarg, error)) return false;
   }
   for (int i = optind; i < argc; ++i) {
     if (!options->file.empty()) {
