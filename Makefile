@@ -8,7 +8,7 @@ KOLV17     := $(BUILD)/kolv17
 ARGS       ?=
 
 PACKAGES := cmake g++ pkg-config libsdl2-dev libmpg123-dev libfftw3-dev libopenmpt-dev \
-            libmp3lame-dev libpng-dev zlib1g-dev console-setup-linux googletest libgtest-dev \
+            libmp3lame-dev libebur128-dev libpng-dev zlib1g-dev console-setup-linux googletest libgtest-dev \
             libgmock-dev libbenchmark-dev imagemagick ffmpeg clang libclang-rt-14-dev tmux \
             valgrind sox
 

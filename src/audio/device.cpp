@@ -1,6 +1,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "audio/decoder.h"
@@ -89,7 +90,10 @@ bool dev_open(bool silent) {
   ticks_per_second = SDL_GetPerformanceFrequency();
   // The terminal layer owns SIGINT and SIGTERM (it restores the screen).
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if ((silent || !open_on(nullptr)) && !open_on("dummy")) return false;
+  const bool found = !silent && open_on(nullptr);
+  if (!found && !open_on("dummy")) return false;
+  // Held after the library's own lines about the search, which it replaces.
+  if (!silent && !found) std::fprintf(stderr, "%s\n", MSG_NO_SOUND_DEVICE);
   last_callback_tick = SDL_GetPerformanceCounter();  // the clock starts with the device
   SDL_PauseAudioDevice(device, 0);
   return true;

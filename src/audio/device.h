@@ -4,6 +4,11 @@
 // everything it touches is changed only between dev_lock and dev_unlock.
 #include <cstdint>
 
+// Said on stderr when no real device opened; the sound library's own lines
+// about its search are dropped from the held messages in its favour.
+constexpr char MSG_NO_SOUND_DEVICE[] =
+    "kolv17: no sound device; the show ran silent (--no-audio skips the search)";
+
 // Opens the device once; the silent driver when asked or when no real
 // device opens. False only when not even the silent driver starts.
 bool dev_open(bool silent);

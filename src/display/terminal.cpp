@@ -27,6 +27,7 @@ bool have_termios = false;
 int asked_cols = 80, asked_rows = 50;
 int original_cols = 0, original_rows = 0;
 bool handlers_installed = false;
+int wake_pipe[2] = {-1, -1};  // written by the redraw signals, read by sleepers
 
 // Built outside signal handlers so entering again after SIGCONT only writes.
 char enter_seq[384];
@@ -153,11 +154,18 @@ void on_stop(int) {
   errno = saved_errno;
 }
 
-void on_redraw(int) { redraw_pending = 1; }
+void on_redraw(int) {
+  int saved_errno = errno;
+  redraw_pending = 1;
+  // Full pipe: a wake is already pending, which is all that is needed.
+  if (wake_pipe[1] >= 0) (void)!write(wake_pipe[1], "w", 1);
+  errno = saved_errno;
+}
 
 void install_handlers() {
   if (handlers_installed) return;
   handlers_installed = true;
+  if (pipe2(wake_pipe, O_NONBLOCK | O_CLOEXEC) != 0) wake_pipe[0] = wake_pipe[1] = -1;
   for (int sig : HANDLED) {
     struct sigaction sa {};
     sigemptyset(&sa.sa_mask);
@@ -267,6 +275,14 @@ bool term_take_redraw() {
   if (!redraw_pending) return false;
   redraw_pending = 0;
   return true;
+}
+
+int term_wake_fd() { return wake_pipe[0]; }
+
+void term_drain_wake() {
+  char bytes[64];
+  while (wake_pipe[0] >= 0 && read(wake_pipe[0], bytes, sizeof bytes) > 0) {
+  }
 }
 
 long term_write(const char* bytes, unsigned long count) {

@@ -29,6 +29,10 @@ float term_cell_aspect();
 void term_note_cell_size(int width, int height);
 // True once after anything made the screen contents unknown (resize, resume).
 bool term_take_redraw();
+// Readable once such a signal arrived, so that a sleep can wake for it;
+// -1 before the terminal was first taken. term_drain_wake empties it.
+int term_wake_fd();
+void term_drain_wake();
 
 // Writes a whole frame to the terminal; returns the bytes written (fewer when
 // it was cut) or -1 when the show does not own the terminal. A terminal that

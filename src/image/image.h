@@ -5,10 +5,12 @@
 
 #include "common/frame.h"
 
-// The two fixed failure messages, shared with the font's error screen and
+// The fixed failure messages, shared with the font's error screen and
 // the mesh loader.
 constexpr char MSG_FILE_NOT_FOUND[] = "EEEEEEEEEEEK!!!     file not found!!";
 constexpr char MSG_NOT_NUFF_MEM[] = "EEEEEEEEEEEK!!!     not nuff mem!!";
+// A file that opens but does not read as what it should be.
+constexpr char MSG_MALFORMED_FILE[] = "EEEEEEEEEEEK!!!     malformed file!!";
 
 // Empty while `pixels` is null. Texture pictures have power-of-two sides:
 // the rasterizer wraps with width - 1 / height - 1 and shifts rows by

@@ -16,14 +16,18 @@ namespace {
 // keeps a corrupt count from asking for gigabytes.
 constexpr int64_t MESH_MAX_VERTEX_RECORDS = 1 << 22;
 
-// Whitespace-separated tokens of a file held in memory.
+// Whitespace-separated tokens of a file held in memory, with the line each
+// starts on for the reports.
 struct TokenReader {
   const char* cur;
   const char* end;
   char token[64];
+  int32_t line = 1;        // where the reader stands
+  int32_t token_line = 1;  // where the last token (or the end) was met
 
   bool next() {
-    while (cur < end && std::isspace(static_cast<unsigned char>(*cur))) ++cur;
+    for (; cur < end && std::isspace(static_cast<unsigned char>(*cur)); ++cur) line += *cur == '\n';
+    token_line = line;
     if (cur == end) return false;
     size_t n = 0;
     while (cur < end && !std::isspace(static_cast<unsigned char>(*cur))) {
@@ -69,15 +73,18 @@ struct TokenReader {
 enum class Screen { Frame, Stdout };
 
 // Reports one failure: the fixed text on the error screen (or standard
-// output for the multi-frame loader) and one line naming the file.
-void report(Screen screen, const char* message, const char* path, const char* why) {
+// output for the multi-frame loader) and one line naming the file, and the
+// line in it where the content went wrong (0: the file as a whole).
+void report(Screen screen, const char* message, const char* path, int32_t line, const char* why) {
   if (screen == Screen::Frame) {
     font_error_screen(message);
   } else {
     std::fputs(message, stdout);
     std::fflush(stdout);
   }
-  std::fprintf(stderr, "Bof:%s: %s\n", platform_printable_text(path).c_str(), why);
+  const std::string name = platform_printable_text(path);
+  if (line > 0) std::fprintf(stderr, "Bof:%s:%d: %s\n", name.c_str(), line, why);
+  else std::fprintf(stderr, "Bof:%s: %s\n", name.c_str(), why);
 }
 
 bool read_file(const char* path, std::string* contents) {
@@ -94,7 +101,7 @@ bool read_file(const char* path, std::string* contents) {
 // Reads the body of a BOF file after its tag. Returns the failure text and
 // its screen message, or nullptr on success.
 const char* parse_mesh(TokenReader* in, Mesh* mesh, bool multi_frame, const char** message) {
-  *message = MSG_FILE_NOT_FOUND;
+  *message = MSG_MALFORMED_FILE;
   int64_t vertex_count, face_count, frame_count = 1;
   if (!in->read_int(&vertex_count) || !in->read_int(&face_count)) return "bad or missing counts";
   if (multi_frame && !in->read_int(&frame_count)) return "bad or missing frame count";
@@ -122,7 +129,7 @@ const char* parse_mesh(TokenReader* in, Mesh* mesh, bool multi_frame, const char
   mesh->face_count = static_cast<int32_t>(face_count);
   mesh->frame_count = static_cast<int32_t>(frame_count);
 
-  *message = MSG_FILE_NOT_FOUND;
+  *message = MSG_MALFORMED_FILE;
   for (int64_t i = 0; i < entries; ++i) {
     MeshVertex& v = mesh->vertices[i];
     int64_t ignored;
@@ -161,7 +168,7 @@ void load(const char* path, Mesh* mesh, bool multi_frame) {
   std::string contents;
   if (!read_file(path, &contents)) {
     mesh_free(mesh);
-    report(screen, MSG_FILE_NOT_FOUND, path, "cannot open");
+    report(screen, MSG_FILE_NOT_FOUND, path, 0, "cannot open");
     return;
   }
   TokenReader in{contents.data(), contents.data() + contents.size(), {}};
@@ -170,11 +177,11 @@ void load(const char* path, Mesh* mesh, bool multi_frame) {
   mesh->texture = -1;
   mesh->frame = 0;
   mesh->frame_count = 1;
-  const char* message = MSG_FILE_NOT_FOUND;
+  const char* message = MSG_MALFORMED_FILE;
   const char* why = in.next() ? parse_mesh(&in, mesh, multi_frame, &message) : "empty file";
   if (why) {
     mesh_free(mesh);
-    report(screen, message, path, why);
+    report(screen, message, path, message == MSG_MALFORMED_FILE ? in.token_line : 0, why);
     return;
   }
   mesh_set_pose(mesh, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);

@@ -15,6 +15,12 @@ uint32_t clock_real_ms() {
   return static_cast<uint32_t>(ms);
 }
 
+int64_t clock_real_us() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
+
 uint32_t clock_ms() {
   if (!virtual_mode) return clock_real_ms();
   // Frames times the step, not a running sum: no drift however long the run.

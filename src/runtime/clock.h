@@ -9,6 +9,8 @@ uint32_t clock_ms();
 
 // Real monotonic milliseconds, unaffected by the virtual mode (key timeouts).
 uint32_t clock_real_ms();
+// The same clock in microseconds, never wrapping (frame pacing).
+int64_t clock_real_us();
 
 // From now on clock_ms() starts at 0 and advances ms_per_frame per frame.
 void clock_use_virtual(double ms_per_frame);

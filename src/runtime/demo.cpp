@@ -161,6 +161,12 @@ void draw_frame(int32_t t) {
   redraw = false;
 }
 
+// Keys that arrive while the loop sleeps are handled at once.
+bool keys_while_waiting() {
+  handle_keys();
+  return quit_requested != 0;
+}
+
 }  // namespace
 
 Pixel* demo_create_frame_buffer() {
@@ -190,14 +196,16 @@ int demo_run(int argc, char** argv, int32_t start_ms) {
     if (!paused || redraw) {
       if (run_control_should_stop(t)) break;
       draw_frame(t);
+      handle_keys();
+      if (quit_requested == 0) run_control_wait_for_frame(keys_while_waiting);
     } else {
       // Scripted keys and the run's limits go by the clock while paused.
       auto script_t = static_cast<int32_t>(paused_at + (clock_ms() - paused_since));
       if (run_control_should_stop(script_t)) break;
       run_control_inject_keys(script_t);
       if (run_control_idle(show_tracks_watch_fd())) redraw = true;
+      handle_keys();
     }
-    handle_keys();
     if (show_tracks_poll()) redraw = true;
   }
 

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 
 #include "display/console.h"
+#include "display/terminal.h"
 #include "runtime/clock.h"
 #include "runtime/key_parser.h"
 
@@ -45,6 +47,14 @@ void pump() {
   key_parser_idle(&parser, clock_real_ms(), &queue);
 }
 
+// When a sequence the parser holds must be settled (a lone ESC becomes
+// Escape): a sleep ends there even with no byte arriving.
+int64_t parser_deadline_us() {
+  if (parser.state == KeyParseState::Ground) return -1;
+  auto age_ms = static_cast<int64_t>(clock_real_ms() - parser.since_ms);
+  return clock_real_us() + (KEY_ESC_TIMEOUT_MS + 1 - age_ms) * 1000;
+}
+
 }  // namespace
 
 bool key_waiting() {
@@ -64,13 +74,35 @@ void key_set_source(int fd) {
   key_parser_reset(&parser);
 }
 
-KeyWake key_wait(int timeout_ms, int other_fd) {
-  if (queue.count > 0) return KeyWake::Ready;
-  pollfd fds[2] = {{source_fd, POLLIN, 0}, {other_fd, POLLIN, 0}};
-  // A pending ESC becomes Escape only once its timeout has passed.
-  if (parser.state != KeyParseState::Ground && timeout_ms > static_cast<int>(KEY_ESC_TIMEOUT_MS))
-    timeout_ms = static_cast<int>(KEY_ESC_TIMEOUT_MS);
-  int ready = poll(fds, 2, timeout_ms);  // negative descriptors are skipped
-  if (ready < 0) return errno == EINTR ? KeyWake::Signal : KeyWake::Timeout;
-  return ready > 0 ? KeyWake::Ready : KeyWake::Timeout;
+Wake key_wait_until(int64_t deadline_us, bool keys, int watch_fd) {
+  for (;;) {
+    if (keys && key_waiting()) return Wake::Input;
+    int64_t until = deadline_us;
+    if (keys) {
+      int64_t settle = parser_deadline_us();
+      if (settle >= 0 && (until < 0 || settle < until)) until = settle;
+    }
+    int64_t now = clock_real_us();
+    if (deadline_us >= 0 && now >= deadline_us) return Wake::Deadline;
+    pollfd fds[3];
+    nfds_t count = 0;
+    const int wake_fd = term_wake_fd();
+    if (wake_fd >= 0) fds[count++] = {wake_fd, POLLIN, 0};
+    if (watch_fd >= 0) fds[count++] = {watch_fd, POLLIN, 0};
+    if (keys && source_fd >= 0) fds[count++] = {source_fd, POLLIN, 0};
+    timespec timeout{};
+    if (until >= 0) {
+      int64_t left = until > now ? until - now : 0;
+      timeout = {static_cast<time_t>(left / 1000000), static_cast<long>(left % 1000000) * 1000};
+    }
+    int ready = ppoll(fds, count, until >= 0 ? &timeout : nullptr, nullptr);
+    if (ready < 0 && errno == EINTR) return Wake::Signal;
+    if (ready > 0 && wake_fd >= 0 && (fds[0].revents & POLLIN)) {
+      term_drain_wake();
+      return Wake::Signal;
+    }
+    // The watched file changed: its reader drains the descriptor.
+    if (ready > 0 && watch_fd >= 0 && (fds[wake_fd >= 0 ? 1 : 0].revents & POLLIN)) return Wake::Input;
+    // A key source that is gone (POLLNVAL) is noticed by the pump above.
+  }
 }

@@ -84,6 +84,14 @@ std::string absolute(const std::string& path) {
   return std::string(cwd) + "/" + path;
 }
 
+bool card_escaped = false;
+
+// Reads one key; true on Escape.
+bool card_key() {
+  if (key_read() == 27) card_escaped = true;
+  return card_escaped;
+}
+
 int run_test_card(const Options& options) {
   con_set_title("KOLV17 test card");
   con_setup(80, 50, 1);
@@ -97,7 +105,9 @@ int run_test_card(const Options& options) {
     test_card_draw(t);
     fb_present();
     run_control_frame_ends();
-    if (key_waiting() && key_read() == 27) break;
+    if (key_waiting() && card_key()) break;
+    run_control_wait_for_frame(card_key);
+    if (card_escaped) break;
   }
   return 0;
 }

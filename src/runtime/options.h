@@ -22,7 +22,7 @@ struct Options {
   int32_t probe_at_ms = 0;
   bool test_card = false;
   std::string keys_file;           // headless: scripted key presses
-  int max_fps = 0;                 // 0 = uncapped
+  int max_fps = 60;                // live frame cap; 0 = uncapped
   std::string capture_path;        // headless video of the console pictures
   int capture_font = 8;            // glyph height of the capture: 8 or 16
   std::string cast_path;           // asciicast recording of the terminal output

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "audio/music.h"
 #include "display/console.h"
@@ -13,6 +12,7 @@
 #include "runtime/clock.h"
 #include "runtime/demo.h"
 #include "runtime/frame_driver.h"
+#include "runtime/frame_pacer.h"
 #include "runtime/headless.h"
 #include "runtime/key_table.h"
 #include "runtime/keys.h"
@@ -33,6 +33,7 @@ bool in_show_frame = false;  // between frame_begins and frame_ends
 bool cast_started = false;
 bool capture_length_set = false;
 uint32_t cast_start_ms = 0;
+FramePacer pacer{};
 
 uint32_t micros_between(SteadyClock::time_point a, SteadyClock::time_point b) {
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(b - a).count());
@@ -123,6 +124,7 @@ void run_control_configure(const RunSettings& new_settings) {
   run_started = SteadyClock::now();
   cast_started = false;
   capture_length_set = false;
+  pacer_set_rate(&pacer, settings.headless ? 0 : settings.max_fps);
   if (settings.stats) stats_begin(1u << 20);
   con_set_present_hook(on_present);
 }
@@ -172,12 +174,14 @@ void run_control_inject_keys(int32_t t) {
   }
 }
 
-bool run_control_idle(int other_fd) {
+bool run_control_idle(int watch_fd) {
   if (settings.headless) {
     clock_advance_frame();  // virtual time passes without a frame
     return false;
   }
-  return key_wait(250, other_fd) == KeyWake::Signal;
+  // Keys and saves wake it; the timeout only keeps the loop's checks going.
+  constexpr int64_t IDLE_US = 250000;
+  return key_wait_until(clock_real_us() + IDLE_US, true, watch_fd) == Wake::Signal;
 }
 
 void run_control_frame_ends() {
@@ -198,13 +202,13 @@ void run_control_frame_ends() {
     sample.cells = static_cast<uint16_t>(con_grid().cols * con_grid().rows);
     stats_record(sample);
   }
-  if (settings.max_fps > 0 && !settings.headless) {
-    // Fewer frames, same animation: the show is driven by the clock alone.
-    // Microseconds, so that 60 means 60 and not the 62.5 of whole milliseconds.
-    auto frame_time = std::chrono::microseconds(1000000 / settings.max_fps);
-    auto spent = SteadyClock::now() - frame_started;
-    if (spent < frame_time) std::this_thread::sleep_for(frame_time - spent);
-  }
+}
+
+void run_control_wait_for_frame(bool (*on_input)()) {
+  static const PaceClock real{clock_real_us, [](int64_t deadline_us, bool keys) {
+                                return key_wait_until(deadline_us, keys);
+                              }};
+  pacer_wait(&pacer, real, on_input);
 }
 
 void run_control_finish() {

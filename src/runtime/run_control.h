@@ -1,6 +1,6 @@
 #pragma once
 // What a run does around each frame beyond the show itself: headless limits,
-// scripted keys, frame statistics and the optional frame-rate cap.
+// scripted keys, frame statistics and the live frame-rate cap.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,7 +14,7 @@ struct RunSettings {
   bool headless = false;
   int32_t until_ms = -1;  // -1 = run to the end of the schedule
   bool stats = false;
-  int max_fps = 0;        // 0 = uncapped
+  int max_fps = 60;       // live runs; 0 = uncapped
   std::vector<ScriptedKey> keys;
 };
 
@@ -35,10 +35,13 @@ void run_control_frame_ends();
 // Queues the scripted keys due by time t (frame_begins does it for frames).
 void run_control_inject_keys(int32_t t);
 // A paused show between frames: headless, the virtual clock moves on; live,
-// sleeps until a key, other_fd (-1: none), a signal or a short timeout. True
+// sleeps until a key, watch_fd (-1: none), a signal or a short timeout. True
 // when a signal came (the screen may need drawing again).
-bool run_control_idle(int other_fd);
+bool run_control_idle(int watch_fd);
 // Demo time at which the tracks end the show (0 when they never do).
 int32_t run_control_schedule_end_ms();
+// Live and capped: sleeps until the next frame is due, handing keys that
+// arrive meanwhile to `on_input` (see pacer_wait). Returns at once otherwise.
+void run_control_wait_for_frame(bool (*on_input)());
 // Prints the statistics if they were asked for.
 void run_control_finish();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <locale.h>
+#include <string>
 
 #include "platform/printable.h"
 #include "viewers/viewer_keys.h"
@@ -235,13 +236,12 @@ std::string gml_not_found_text(const char* path) {
 void gml_load(const char* path, GmlDrawing* drawing) {
   FILE* stream = fopen(path, "rb");
   if (!stream) {
-    printf("%s\n", gml_not_found_text(path).c_str());
-    viewer_wait_key();
+    const std::string message = gml_not_found_text(path) + "\n";
+    viewer_report_and_wait(message.c_str());
     return;
   }
   if (!drawing) {
-    printf("NO GRAPH TO LOAD INTO!\n");
-    viewer_wait_key();
+    viewer_report_and_wait("NO GRAPH TO LOAD INTO!\n");
     fclose(stream);
     return;
   }

@@ -6,6 +6,7 @@
 #include "common/numeric.h"
 #include "image/draw.h"
 #include "runtime/clock.h"
+#include "runtime/run_control.h"
 
 float brush_smooth = 0.0f;
 
@@ -67,5 +68,7 @@ void gml_view(const char* path) {
     if (ms >= GML_REPLAY_MS) break;
     gml_draw_frame(&drawing, ms);
     fb_present();
+    // Keys typed during the replay are left for the show.
+    run_control_wait_for_frame(nullptr);
   }
 }

@@ -2,15 +2,17 @@
 
 #include <cctype>
 #include <cstring>
-#include <ctime>
 
 #include "image/blit.h"
 #include "image/draw.h"
 #include "image/image.h"
+#include "runtime/clock.h"
 #include "runtime/keys.h"
 #include "viewers/viewer_keys.h"
 
 namespace {
+
+constexpr int64_t VIEWER_REFRESH_US = 250000;
 
 // The file is opened by the name as typed, but the kind of picture follows the
 // name with its last four characters in capitals, so "pic.Tga" is a TGA.
@@ -35,12 +37,12 @@ void image_view(const char* path) {
   Image image{};
   load_picture(path, &image);
   img_blit(&image, 0, 0);
-  // The picture never changes: refresh at a calm pace instead of spinning.
-  const timespec pause = {0, 10 * 1000 * 1000};
+  // The picture never changes: presented again at a calm pace, and at once
+  // when the terminal needs a redraw (resize, resume).
   while (!key_waiting()) {
     fb_present();
     if (viewer_headless) break;
-    nanosleep(&pause, nullptr);
+    key_wait_until(clock_real_us() + VIEWER_REFRESH_US, true);
   }
   img_free(&image);
 }

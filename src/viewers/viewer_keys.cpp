@@ -1,6 +1,7 @@
 #include <cstdio>
-#include <ctime>
 
+#include "image/draw.h"
+#include "image/font.h"
 #include "runtime/keys.h"
 #include "viewers/viewer_keys.h"
 
@@ -9,8 +10,13 @@ bool viewer_headless = false;
 void viewer_wait_key() {
   fflush(stdout);
   if (viewer_headless) return;
-  // The keyboard is only polled; sleep between polls instead of spinning.
-  const timespec pause = {0, 10 * 1000 * 1000};
-  while (!key_waiting()) nanosleep(&pause, nullptr);
+  // A resize or resume while waiting shows the screen again.
+  while (key_wait_until(-1, true) != Wake::Input) fb_present();
   key_read();
+}
+
+void viewer_report_and_wait(const char* message) {
+  std::fputs(message, stdout);
+  font_error_screen(message);
+  viewer_wait_key();
 }

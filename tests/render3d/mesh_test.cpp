@@ -4,6 +4,7 @@
 #include <string>
 #include <tuple>
 
+#include "image/image.h"
 #include "render3d/mesh.h"
 #include "render3d/mesh_load.h"
 #include "support/files.h"
@@ -95,6 +96,26 @@ TEST(MeshLoad, BadFilesLeaveTheMeshEmpty) {
   mesh_load("no/such/file.bof", &missing);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("no/such/file.bof"), std::string::npos);
   EXPECT_EQ(std::tuple(missing.vertices, missing.texture), std::tuple(nullptr, -1));
+}
+
+// A file that is there but wrong is called malformed, with what is wrong and
+// on which line; only a file that cannot be opened is "not found".
+TEST(MeshLoad, MalformedIsToldApartFromMissing) {
+  const std::string bad = write_temp("lines.bof", "t\n3 1 1\n0 0 0\n0 0 0 0 0 0\n1 1 0 zero 0 0\n2 0 1 0 0 0\n0 0 1 2\n");
+  LoadedMesh m;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  mesh_load_frames(bad.c_str(), &m);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), MSG_MALFORMED_FILE);
+  EXPECT_EQ(err, "Bof:" + bad + ":5: bad or missing vertex number\n");
+
+  LoadedMesh missing;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  mesh_load_frames("no/such/file.bof", &missing);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Bof:no/such/file.bof: cannot open\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), MSG_FILE_NOT_FOUND);
 }
 
 namespace {

@@ -47,6 +47,7 @@ TEST(Options, ReadsGridChoices) {
 TEST(Options, RejectsWhatItCannotUseWithOneLine) {
   const std::vector<std::vector<const char*>> bad = {
       {"--bogus"}, {"--fps"}, {"--render", "1,x"}, {"--until", "-3"}, {"a.tga", "b.tga"}, {"--max-fps", "12abc"},
+      {"--max-fps", "-1"}, {"--max-fps=1001"},
       {"--capture", "a.mp4", "--fps", "25"}, {"--capture", "a.mp4", "--capture-font", "12"}, {"--capture-font", "16"},
       {"--grid", "wide"}, {"--grid", "0x10"}, {"--grid", "241x150"}, {"--grid", "80x24@2"}, {"--grid"},
       {"--term", "80x151"}, {"--term", "80"}, {"--term", "80x24@0"}, {"--cell-aspect", "0"},
@@ -57,5 +58,59 @@ TEST(Options, RejectsWhatItCannotUseWithOneLine) {
     std::string error;
     EXPECT_FALSE(parse(args, &o, &error)) << args[0];
     EXPECT_TRUE(!error.empty() && error.find('\n') == std::string::npos) << error;
+  }
+}
+
+// The frame cap: 60 unless told, 0 for none, 1000 at most.
+TEST(Options, MaxFpsDefaultsToSixtyAndTakesZeroForNoCap) {
+  Options standard, free, fast;
+  std::string error;
+  ASSERT_TRUE(parse({}, &standard, &error));
+  ASSERT_TRUE(parse({"--max-fps", "0"}, &free, &error)) << error;
+  ASSERT_TRUE(parse({"--max-fps", "1000"}, &fast, &error)) << error;
+  EXPECT_EQ(std::tuple(standard.max_fps, free.max_fps, fast.max_fps), std::tuple(60, 0, 1000));
+}
+
+// Both ways of giving a value, unambiguous abbreviations, FILE anywhere, and
+// "--" ending the options so that a file may start with a dash.
+TEST(Options, FollowsTheUsualCommandLineConventions) {
+  Options a, b, c;
+  std::string error;
+  ASSERT_TRUE(parse({"--fps=25", "--colors", "16", "--data=/x=y", "--until=0"}, &a, &error)) << error;
+  EXPECT_EQ(std::tuple(a.fps, a.colors, a.data_dir, a.until_ms), std::tuple(25, ColorMode::Ansi16, "/x=y", 0));
+  ASSERT_TRUE(parse({"--head", "--max=30", "--no-a", "--capture-f", "8", "--capture", "v.mp4"}, &b, &error)) << error;
+  EXPECT_EQ(std::tuple(b.headless, b.max_fps, b.no_audio, b.capture_font), std::tuple(true, 30, true, 8));
+  ASSERT_TRUE(parse({"picture.tga", "--no-audio"}, &c, &error)) << error;
+  EXPECT_EQ(std::tuple(c.file, c.no_audio), std::tuple("picture.tga", true)) << "FILE may come first";
+  Options d;
+  ASSERT_TRUE(parse({"--no-audio", "--", "--version"}, &d, &error)) << error;
+  EXPECT_EQ(std::tuple(d.file, d.version), std::tuple("--version", false)) << "after --, a FILE";
+  ASSERT_FALSE(parse({"--", "a.tga", "--version"}, &d, &error));
+  EXPECT_NE(error.find("only one FILE"), std::string::npos) << error;
+
+  // Whatever went before, a parse starts afresh.
+  Options e;
+  ASSERT_TRUE(parse({"--stats"}, &e, &error)) << error;
+  EXPECT_EQ(std::tuple(e.stats, e.file), std::tuple(true, ""));
+}
+
+TEST(Options, NamesWhatWentWrong) {
+  struct Case {
+    std::vector<const char*> args;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {{"--c"}, "option '--c' is ambiguous (--colors, --capture, --capture-font, --cast, --cell-aspect)"},
+      {{"--bogus=1"}, "unknown option '--bogus' (try --help)"},
+      {{"-x"}, "unknown option '-x' (try --help)"},
+      {{"--data"}, "--data needs a value"},
+      {{"--stats=yes"}, "--stats takes no value"},
+      {{"--fps=fast"}, "--fps takes a whole number from 1 to 1000"},
+  };
+  for (const Case& c : cases) {
+    Options o;
+    std::string error;
+    EXPECT_FALSE(parse(c.args, &o, &error)) << c.args[0];
+    EXPECT_EQ(error, c.message);
   }
 }

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <tuple>
 
+#include "display/console.h"
+#include "image/draw.h"
+#include "image/font.h"
+#include "runtime/keys.h"
 #include "support/files.h"
 #include "viewers/gml_reader.h"
 #include "viewers/viewer_keys.h"
@@ -145,4 +150,35 @@ TEST(GmlReader, LoadsFilesAndReportsMissingOnes) {
   testing::internal::CaptureStdout();
   gml_load("/dev/null", nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "NO GRAPH TO LOAD INTO!\n");
+}
+
+namespace {
+
+int presents_with_ink = 0;
+// Every present checks the screen for drawn text, then types a key.
+void look_then_press(const Pixel* frame, const ConsoleCell*) {
+  if (std::any_of(frame, frame + FRAME_PIXELS, [](Pixel p) { return p != 0; })) ++presents_with_ink;
+  key_inject(13);
+}
+
+}  // namespace
+
+// The missing drawing is named on the screen, in the bitmap font, before the
+// wait for a key ends, and printed as well.
+TEST(GmlReader, MissingFileIsOnTheScreenDuringTheWait) {
+  ASSERT_TRUE(font_load_default()) << "no data/font.tga: run make data";
+  con_configure({ColorMode::TrueColor, true});
+  key_set_source(-1);
+  draw_clear(0);
+  viewer_headless = false;
+  con_set_present_hook(look_then_press);
+  auto d = read_text("");
+  testing::internal::CaptureStdout();
+  gml_load("/nonexistent/drawing.gml", d.get());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR!!! /nonexistent/drawing.gml NOT FOUND!!\n");
+  con_set_present_hook(nullptr);
+  viewer_headless = true;
+  font_free_default();
+  EXPECT_EQ(presents_with_ink, 1);
+  EXPECT_FALSE(key_waiting()) << "the key ended the wait";
 }

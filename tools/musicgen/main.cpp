@@ -1,6 +1,8 @@
-// musicgen SONG OUT.mp3: renders the soundtrack from its source and encodes it.
+// musicgen SONG OUT.mp3: renders the soundtrack from its source, masters it
+// and encodes it.
 #include <cstdio>
 
+#include "musicgen/mastering.h"
 #include "musicgen/mp3_writer.h"
 #include "musicgen/sequencer.h"
 
@@ -12,5 +14,6 @@ int main(int argc, char** argv) {
   Song song;
   if (!song_load(argv[1], &song)) return 1;
   std::vector<float> stereo = song_render(song);
+  if (!master_loudness(stereo.data(), song_frames(song))) return 1;
   return mp3_write(argv[2], stereo.data(), song_frames(song), 192) ? 0 : 1;
 }
