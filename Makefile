@@ -14,7 +14,7 @@ PACKAGES := cmake g++ pkg-config libsdl2-dev libmpg123-dev libfftw3-dev libopenm
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all run test deps build data bench fuzz check-sanitize sanitize-build soak install install-files clean distclean
+.PHONY: all run test deps build data bench fuzz fuzz-build fuzz-ci check-sanitize sanitize-build soak install install-files clean distclean
 
 all: build data
 
@@ -66,23 +66,36 @@ SOAK_RUNS ?= 20
 soak: deps data sanitize-build
 	tests/soak.sh build-sanitize/kolv17 $(SOAK_RUNS)
 
-# Every fuzz target for FUZZ_SECONDS each (libFuzzer, ASan + UBSan).
-FUZZ_SECONDS ?= 60
-fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLV_FUZZ=ON > /dev/null
+# The fuzz build: every program and fuzz/<name>.cpp as fuzz_<name>, with
+# clang, libFuzzer, ASan and UBSan. A warning stops it, so the tree keeps
+# building with clang as well as with g++.
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLV_FUZZ=ON \
+	  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON > /dev/null
 	cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/fuzz_*; do \
-	  [ -x $$f ] && [ -f $$f ] || continue; \
-	  name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
+
+# Every fuzz target replays its seeds (fuzz/seeds/<name>/, where every mended
+# finding is kept) and the inputs it found before, then fuzzes FUZZ_SECONDS.
+# A crash, a sanitizer report or a leak stops here, its input kept in
+# build-fuzz/artifacts/<name>/.
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-build
+	@for src in fuzz/*.cpp; do \
+	  name=$$(basename $$src .cpp); f=build-fuzz/fuzz_$$name; \
+	  corpus=build-fuzz/corpus/$$name; artifacts=build-fuzz/artifacts/$$name/; log=build-fuzz/logs/$$name.log; \
+	  seeds=fuzz/seeds/$$name; [ -d $$seeds ] || seeds=; \
+	  mkdir -p $$corpus $$artifacts build-fuzz/logs; \
 	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
-	  seeds=fuzz/seeds/$${name#fuzz_}; [ -d $$seeds ] || seeds=; \
-	  mkdir -p build-fuzz/logs build-fuzz/artifacts; log=build-fuzz/logs/$$name.log; \
-	  if ! $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=build-fuzz/artifacts/ \
-	       build-fuzz/corpus/$$name $$seeds > $$log 2>&1; then \
-	    tail -n 60 $$log; echo "$$name failed; the input is kept in build-fuzz/artifacts/"; exit 1; \
+	  if ! $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=$$artifacts \
+	       $$corpus $$seeds > $$log 2>&1; then \
+	    tail -n 60 $$log; echo "$$name failed; the input is kept in $$artifacts"; exit 1; \
 	  fi; \
-	  tail -n 12 $$log; \
+	  grep -E '^INFO: seed corpus|^#[0-9]+[[:space:]]+(INITED|DONE)|^Done ' $$log; \
 	done
+
+# CI's round: the seeds and 30 s of fuzzing for every target.
+fuzz-ci:
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=30
 
 PREFIX ?= /usr/local
 install: build data

@@ -21,8 +21,12 @@ using Ints8 = int32_t __attribute__((vector_size(32)));
 using Floats8 = float __attribute__((vector_size(32)));
 static_assert(FRAME_PIXELS % 8 == 0);
 
-inline bool all_lanes(Ints4 mask) { return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(mask))) == 0xF; }
-FX_AVX2 inline bool all_lanes(Ints8 mask) {
+// The mask goes by reference: shade<Ints8> itself carries no target, and an
+// eight-lane vector passed by value from it would change the calling convention.
+inline bool all_lanes(const Ints4& mask) {
+  return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(mask))) == 0xF;
+}
+FX_AVX2 inline bool all_lanes(const Ints8& mask) {
   return _mm256_movemask_ps(_mm256_castsi256_ps(reinterpret_cast<__m256i>(mask))) == 0xFF;
 }
 
