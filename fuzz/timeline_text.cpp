@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/track_text.h"
+#include "sync/timeline_text.h"
 
 namespace {
 
