@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
 
 #include "audio/music.h"
 #include "display/console.h"
@@ -13,8 +12,8 @@
 #include "image/assets.h"
 #include "runtime/demo.h"
 #include "runtime/frame_driver.h"
-#include "support/skip_policy.h"
 #include "support/requirements.h"
+#include "support/skip_policy.h"
 
 // The sanitizers bring their own allocator; there the count is not taken.
 #if defined(__SANITIZE_ADDRESS__)

@@ -22,10 +22,10 @@
 #include "sync/timeline_text.h"
 #include "runtime/options.h"
 #include "runtime/run_control.h"
+#include "support/requirements.h"
 #include "sync/track.h"
 #include "viewers/gml_reader.h"
 #include "viewers/viewer_keys.h"
-#include "support/requirements.h"
 
 // A file name, or a word inside a file, reaches the terminal only as readable
 // escapes: whatever report quotes it, from the program or from its readers.

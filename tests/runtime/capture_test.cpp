@@ -13,7 +13,6 @@
 
 namespace {
 
-
 // codec, size, pixel format and frame count of the video stream; the audio codec.
 std::string probe(const std::string& path) {
   return command_output("ffprobe -v error -count_frames -show_entries "

@@ -15,8 +15,8 @@
 #include "runtime/clock.h"
 #include "runtime/keys.h"
 #include "support/command_output.h"
-#include "support/skip_policy.h"
 #include "support/requirements.h"
+#include "support/skip_policy.h"
 
 // The whole terminal path: a tmux pane of 80 x 50 runs a small show (the
 // disabled helper test below, from this same program), watched from outside.

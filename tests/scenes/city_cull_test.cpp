@@ -8,11 +8,11 @@
 #include "image/assets.h"
 #include "image/draw.h"
 #include "render3d/camera.h"
+#include "render3d/cull.h"
 #include "render3d/raster.h"
 #include "render3d/transform.h"
-#include "scenes/robot_city.h"
-#include "render3d/cull.h"
 #include "scenes/random_draws.h"
+#include "scenes/robot_city.h"
 #include "scenes/show_assets.h"
 
 namespace {
