@@ -2,7 +2,6 @@
 #include "display/psf_font.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -13,13 +12,9 @@
 
 #include "display/cp437.h"
 #include "support/files.h"
+#include "support/temp_path.h"
 
 namespace {
-
-// Per process, so concurrent test runs (plain and sanitizer builds) never share a file.
-std::string temp_path(const char* name) {
-  return "/tmp/kolv_psf_" + std::to_string(getpid()) + "_" + name;
-}
 
 void write_gz(const std::string& path, const std::vector<uint8_t>& bytes) {
   gzFile f = gzopen(path.c_str(), "wb");

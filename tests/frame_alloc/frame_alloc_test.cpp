@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
 
 #include "audio/music.h"
 #include "display/console.h"
@@ -13,6 +12,8 @@
 #include "image/assets.h"
 #include "runtime/demo.h"
 #include "runtime/frame_driver.h"
+#include "support/requirements.h"
+#include "support/skip_policy.h"
 
 // The sanitizers bring their own allocator; there the count is not taken.
 #if defined(__SANITIZE_ADDRESS__)
@@ -84,10 +85,8 @@ void play_show() {
 }  // namespace
 
 TEST(FrameAllocations, TheWholeShowAllocatesNothingOnceItHasRunOnce) {
-  if (!KOLV_COUNT_ALLOCATIONS) GTEST_SKIP() << "the sanitizers replace the allocator";
-  if (!std::filesystem::exists("data/sync_scene.track") || !std::filesystem::exists("data/bot1.bof")) {
-    GTEST_SKIP() << "data/ not generated (run `make data`)";
-  }
+  if (!KOLV_COUNT_ALLOCATIONS) GTEST_SKIP() << SKIP_SANITIZED_ALLOCATOR;
+  KOLV_REQUIRE_DATA();
   con_configure({ColorMode::TrueColor, true});
   frame_buffer = demo_create_frame_buffer();
   con_setup(80, 50, 1);

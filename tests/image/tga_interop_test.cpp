@@ -14,10 +14,9 @@
 #include "image/image.h"
 #include "image/tga_bytes.h"
 #include "support/command_output.h"
+#include "support/requirements.h"
 
 namespace {
-
-bool have_convert() { return system("command -v convert > /dev/null 2>&1") == 0; }
 
 bool run(const std::string& command) { return system((command + " 2> /dev/null").c_str()) == 0; }
 
@@ -48,9 +47,7 @@ void expect_matches_reference(const std::string& path, bool with_alpha) {
 
 class TgaInterop : public ::testing::Test {
  protected:
-  // The Makefile installs ImageMagick: its absence is a broken set-up, not a
-  // reason to pass.
-  void SetUp() override { ASSERT_TRUE(have_convert()) << "ImageMagick's convert is not installed"; }
+  void SetUp() override { KOLV_REQUIRE_TOOL("convert"); }
   void TearDown() override { run("rm -rf " + dir_); }
   const std::string dir_ = "/tmp/kolv_tga_interop_" + std::to_string(getpid());
 };

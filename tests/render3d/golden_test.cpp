@@ -17,6 +17,7 @@
 #include "render3d/raster.h"
 #include "render3d/transform.h"
 #include "support/torus_mesh.h"
+#include "support/skip_policy.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ TEST(Golden, TorusThroughEveryFiller) {
   const std::vector<Pixel> sheet = render_sheet();
   if (std::getenv("KOLV_UPDATE_GOLDEN")) {
     ASSERT_TRUE(png_write_rgba(GOLDEN, 3 * FRAME_W, 4 * FRAME_H, sheet.data()));
-    GTEST_SKIP() << "wrote " << GOLDEN;
+    GTEST_SKIP() << SKIP_GOLDEN_WRITTEN << ": " << GOLDEN;
   }
   std::vector<Pixel> golden;
   int w = 0, h = 0;

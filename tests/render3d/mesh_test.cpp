@@ -8,12 +8,14 @@
 #include "render3d/mesh.h"
 #include "render3d/mesh_load.h"
 #include "support/files.h"
+#include "support/temp_path.h"
 
 namespace {
 
 std::string write_temp(const char* name, const std::string& text) {
-  write_file(testing::TempDir() + name, text);
-  return testing::TempDir() + name;
+  const std::string path = temp_path(name);
+  write_file(path, text);
+  return path;
 }
 
 // Two triangles sharing the edge 1-2, walked 1-2 in one and 2-1 in the other.

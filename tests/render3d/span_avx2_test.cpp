@@ -10,6 +10,7 @@
 #include "common/cpu.h"
 #include "render3d/camera.h"
 #include "render3d/span_fill_avx2.h"
+#include "support/skip_policy.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ bool fill_plain(Filler filler, const SpanParams* span) {
 }
 
 TEST(SpanFillAvx2, MatchesThePlainLoops) {
-  if (!cpu_has_avx2()) GTEST_SKIP() << "no AVX2 on this machine";
+  if (!cpu_has_avx2()) GTEST_SKIP() << SKIP_NO_AVX2;
   std::mt19937 rng(41);
   const int32_t saved_near = camera.near;
   Pixel texels[16 * 8];

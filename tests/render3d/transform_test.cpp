@@ -9,6 +9,7 @@
 #include "render3d/camera.h"
 #include "render3d/transform.h"
 #include "render3d/vertex_batch.h"
+#include "support/skip_policy.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ TEST(Transform, LikeAShapeEqualsAFullTransform) {
 // The eight-wide vertex work against the one-at-a-time definition, on random
 // records (two blocks and a remainder) with wrapping values, w of 0 and +-1.
 TEST(Transform, EightAtATimeMatchesOneAtATimeBitForBit) {
-  if (!cpu_has_avx2()) GTEST_SKIP();
+  if (!cpu_has_avx2()) GTEST_SKIP() << SKIP_NO_AVX2;
   std::mt19937 rng(5);
   auto random_fields = [&rng](auto& record, int32_t range) {
     for (int32_t& field : reinterpret_cast<int32_t(&)[sizeof record / 4]>(record))

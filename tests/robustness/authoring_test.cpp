@@ -66,6 +66,13 @@ TEST_F(Authoring, JumpsMoveByBarsAndPagesAndPauseHoldsTheTime) {
   EXPECT_EQ(steps_between(times), (std::vector<int>{-1980, -15980, -2060}));
 }
 
+// Right and left move the demo time by exactly one second each, through the
+// real main loop: the frame after the key is 1000 ms (plus its own 20) away.
+TEST_F(Authoring, ArrowsMoveTheTimeByExactlyOneSecond) {
+  std::vector<int> times = run("0 tab\n1000 right\n3000 left\n3500 left\n", {"--until", "6000"});
+  EXPECT_EQ(steps_between(times), (std::vector<int>{1020, -980, -980}));
+}
+
 TEST_F(Authoring, StartBeginsTheShowThereAndIsCheckedAgainstTheEnd) {
   std::vector<int> times = run("0 tab\n", {"--start", "57000", "--until", "57100"});
   ASSERT_FALSE(times.empty());

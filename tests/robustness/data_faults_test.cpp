@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "robustness/show_run.h"
+#include "support/requirements.h"
 
 // Every data file, one at a time, missing, empty, cut in half or replaced by
 // noise of the same length: the show starts, runs to its end headless (one
@@ -118,3 +119,7 @@ INSTANTIATE_TEST_SUITE_P(EachFile, DataFault, ::testing::ValuesIn(data_files()),
                            return id;
                          });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(DataFault);
+
+// Without data/ the cases above are never made; this says why instead of
+// letting them vanish.
+TEST(DataFaults, HaveDataToBreak) { KOLV_REQUIRE_DATA(); }

@@ -22,6 +22,7 @@
 #include "sync/timeline_text.h"
 #include "runtime/options.h"
 #include "runtime/run_control.h"
+#include "support/requirements.h"
 #include "sync/track.h"
 #include "viewers/gml_reader.h"
 #include "viewers/viewer_keys.h"
@@ -167,7 +168,7 @@ TEST_F(HostileNames, OptionErrorsQuoteTheArgumentEscaped) {
 
 // The program as a user starts it, a name in every place that takes one.
 TEST_F(HostileNames, ShowQuotesEveryNameItIsGivenEscaped) {
-  if (std::system("test -f data/charmap.lut") != 0) GTEST_SKIP() << "no data/: run make data";
+  KOLV_REQUIRE_DATA();
   std::vector<std::vector<std::string>> runs = {
       {"--headless", "--fps", "1", "--until", "0", name_ + ".gml"},
       {"--headless", "--until", "0", name_ + ".tga"},
@@ -191,8 +192,8 @@ TEST_F(HostileNames, ShowQuotesEveryNameItIsGivenEscaped) {
 
 // Messages held while the show owns a terminal come out as escaped as the rest.
 TEST_F(HostileNames, HeldMessagesAreEscapedOnTheTerminal) {
-  if (std::system("test -f data/charmap.lut") != 0) GTEST_SKIP() << "no data/: run make data";
-  if (std::system("command -v script > /dev/null") != 0) GTEST_SKIP() << "script is not installed";
+  KOLV_REQUIRE_DATA();
+  KOLV_REQUIRE_TOOL("script");
   // The picture viewer waits for a key; one comes after a second.
   ShowRun run = show_command(
       "(sleep 1; printf x) | script -qec " +

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "robustness/show_run.h"
+#include "support/requirements.h"
 #include "support/files.h"
 
 namespace fs = std::filesystem;
@@ -40,7 +41,7 @@ bool described(const std::string& page, const std::string& option) {
 // folder on its own copy of the data: a picture taken out of the installed
 // copy is reported, though the source tree still has it.
 TEST(Install, InstalledProgramFindsItsInstalledData) {
-  if (!fs::exists("data/charmap.lut")) GTEST_SKIP() << "no data/: run make data";
+  KOLV_REQUIRE_DATA();
   std::string root = show_temp_dir("install");
   ASSERT_FALSE(root.empty());
   ShowRun install = show_command("make --no-print-directory install-files BUILD=" +

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "robustness/show_run.h"
+#include "support/requirements.h"
 
 // What the program itself writes besides the show: statistics, recordings,
 // and the frame cap seen from outside.
@@ -14,10 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-bool have(const char* program) {
-  return std::system((std::string("command -v ") + program + " > /dev/null 2>&1").c_str()) == 0;
-}
 
 int frames_in(const std::string& stats) {
   std::smatch m;
@@ -33,7 +30,7 @@ ShowRun live(const std::string& args) {
 }  // namespace
 
 TEST(Stats, SummaryHasEveryFigure) {
-  if (!fs::exists("data/charmap.lut")) GTEST_SKIP() << "no data/: run make data";
+  KOLV_REQUIRE_DATA();
   ShowRun run = show_run({"--headless", "--fps", "10", "--until", "3000", "--stats"});
   ASSERT_TRUE(run.exited && run.status == 0) << run.output;
   EXPECT_EQ(frames_in(run.output), 30) << run.output;
@@ -47,7 +44,7 @@ TEST(Stats, SummaryHasEveryFigure) {
 // second draws no more than 21, by default no more than 121, and only
 // --max-fps 0 lets it draw as fast as it can.
 TEST(MaxFps, LiveRunDrawsNoMoreFramesThanTheCap) {
-  if (!have("script")) GTEST_SKIP() << "script (util-linux) is not installed";
+  KOLV_REQUIRE_TOOL("script");
   ShowRun capped = live("--test-card --no-audio --until 2000 --stats --max-fps 10");
   ShowRun standard = live("--test-card --no-audio --until 2000 --stats");
   ShowRun free = live("--test-card --no-audio --until 2000 --stats --max-fps 0");
@@ -62,7 +59,7 @@ TEST(MaxFps, LiveRunDrawsNoMoreFramesThanTheCap) {
 // The --cast option reaches the recorder: the file starts with the cast
 // header. (Its events and the video capture are checked in tests/runtime.)
 TEST(Recordings, CastOptionWritesACast) {
-  if (!fs::exists("data/charmap.lut")) GTEST_SKIP() << "no data/: run make data";
+  KOLV_REQUIRE_DATA();
   std::string root = show_temp_dir("recordings");
   ASSERT_FALSE(root.empty());
   ShowRun cast = show_run({"--headless", "--until", "1000", "--cast", root + "/show.cast"});

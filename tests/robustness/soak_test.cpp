@@ -4,6 +4,7 @@
 #include <string>
 
 #include "robustness/show_run.h"
+#include "support/requirements.h"
 #include "support/files.h"
 
 namespace fs = std::filesystem;
@@ -12,7 +13,7 @@ namespace fs = std::filesystem;
 // arrows and F5 reloads. Both runs end cleanly, report nothing and draw the
 // same frames: nothing carries over or reads memory it never wrote.
 TEST(Soak, TwoRunsWithSeeksAndReloadsDrawTheSameFrames) {
-  if (!fs::exists("data/charmap.lut")) GTEST_SKIP() << "no data/: run make data";
+  KOLV_REQUIRE_DATA();
   std::string root = show_temp_dir("soak");
   ASSERT_FALSE(root.empty());
   const std::string keys = root + "/keys";

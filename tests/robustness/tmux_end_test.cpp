@@ -7,6 +7,7 @@
 #include <string>
 
 #include "robustness/show_run.h"
+#include "support/requirements.h"
 
 // The program itself in a real terminal (a tmux pane of 80 x 50), left to
 // reach the end of its run: the terminal comes back as it was, the exit
@@ -26,8 +27,8 @@ bool eventually(const std::function<bool()>& condition, int timeout_ms) {
 }  // namespace
 
 TEST(TmuxShow, EndOfTheShowGivesTheTerminalBack) {
-  if (show_command("command -v tmux").status != 0) GTEST_SKIP() << "tmux is not installed";
-  if (!std::filesystem::exists("data/charmap.lut")) GTEST_SKIP() << "no data/: run make data";
+  KOLV_REQUIRE_TOOL("tmux");
+  KOLV_REQUIRE_DATA();
   std::string tmux = "tmux -L kolv17-end-" + std::to_string(getpid()) + " -f /dev/null ";
   auto pane = [&](const std::string& what) { return show_command(tmux + what).output; };
   auto alternate = [&] { return pane("display-message -p -t show '#{alternate_on}'"); };

@@ -9,10 +9,9 @@
 
 #include "runtime/capture.h"
 #include "support/command_output.h"
+#include "support/requirements.h"
 
 namespace {
-
-bool have_ffmpeg() { return std::system("command -v ffmpeg > /dev/null && command -v ffprobe > /dev/null") == 0; }
 
 // codec, size, pixel format and frame count of the video stream; the audio codec.
 std::string probe(const std::string& path) {
@@ -55,7 +54,8 @@ TEST_F(Capture, WithoutFfmpegSaysSoAndStartsNothing) {
 // a pixel format any player takes; the 8 x 16 font doubles the height. A
 // soundtrack shorter than the show is padded, never cutting the picture.
 TEST_F(Capture, WritesOneVideoFramePerShowFrameAndPadsTheSoundtrack) {
-  if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  KOLV_REQUIRE_TOOL("ffmpeg");
+  KOLV_REQUIRE_TOOL("ffprobe");
   std::string song = "/tmp/kolv17-capture-" + std::to_string(getpid()) + ".mp3";
   ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=0.2 '" + song +
                          "'").c_str()), 0);
@@ -84,7 +84,8 @@ TEST_F(Capture, WritesOneVideoFramePerShowFrameAndPadsTheSoundtrack) {
 // An encoder that gives up makes the capture fail loudly, naming the file,
 // instead of reporting a video that is not there.
 TEST_F(Capture, AnEncoderThatFailsIsReported) {
-  if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  KOLV_REQUIRE_TOOL("ffmpeg");
+  KOLV_REQUIRE_TOOL("ffprobe");
   std::string bad = "/nonexistent-kolv17-folder/show.mp4";
   ASSERT_TRUE(capture_begin({bad.c_str(), 8, nullptr}));
   for (int frame = 0; frame < 200 && capture_frame(cells, frame * 20); ++frame) {

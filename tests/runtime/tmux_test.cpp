@@ -16,6 +16,8 @@
 #include "runtime/clock.h"
 #include "runtime/keys.h"
 #include "support/command_output.h"
+#include "support/requirements.h"
+#include "support/skip_policy.h"
 
 // The whole terminal path: a tmux pane of 80 x 50 runs a small show (the
 // disabled helper test below, from this same program), watched from outside.
@@ -66,7 +68,7 @@ bool eventually(const std::function<bool()>& condition, int timeout_ms = 15000) 
 class TmuxPane : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::system("command -v tmux > /dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+    KOLV_REQUIRE_TOOL("tmux");
     // A server of its own per test: a new session on the socket of a server
     // that is still shutting down fails with "server exited unexpectedly".
     static int tests_started = 0;
@@ -168,7 +170,7 @@ class TmuxSignal : public TmuxPane, public ::testing::WithParamInterface<int> {}
 TEST_P(TmuxSignal, GivesTheTerminalBack) {
 #if defined(__SANITIZE_ADDRESS__)
   // The sanitizer's own handler takes SIGSEGV to report the fault and ends the process itself.
-  if (GetParam() == SIGSEGV) GTEST_SKIP() << "AddressSanitizer owns SIGSEGV";
+  if (GetParam() == SIGSEGV) GTEST_SKIP() << SKIP_ASAN_OWNS_SIGSEGV;
 #endif
   ASSERT_NO_FATAL_FAILURE(start(true));
   ASSERT_EQ(kill(pid_, GetParam()), 0);

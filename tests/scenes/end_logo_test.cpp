@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "common/random.h"
@@ -11,25 +12,24 @@
 
 namespace {
 
-constexpr int32_t END_LOGO = 10;
-
-// A white bar across the middle on a transparent picture, standing in for the logo.
+// A white bar across the middle on a transparent picture, standing in for
+// the logo in every overlay slot, whichever one the scene shows.
 class EndLogo : public ::testing::Test {
  protected:
   void SetUp() override {
     logo_.assign(FRAME_PIXELS, 0);
     std::fill(logo_.begin() + 60 * FRAME_W, logo_.begin() + 90 * FRAME_W, pixel_rgba(255, 255, 255));
-    saved_ = overlay_images[END_LOGO];
-    overlay_images[END_LOGO] = Image{logo_.data(), FRAME_H, FRAME_W, 7};
+    std::copy(std::begin(overlay_images), std::end(overlay_images), saved_);
+    std::fill(std::begin(overlay_images), std::end(overlay_images), Image{logo_.data(), FRAME_H, FRAME_W, 7});
   }
-  void TearDown() override { overlay_images[END_LOGO] = saved_; }
+  void TearDown() override { std::copy(std::begin(saved_), std::end(saved_), overlay_images); }
 
   static void fill_frame(Pixel p) { std::fill(frame_buffer, frame_buffer + FRAME_PIXELS, p); }
   static std::vector<Pixel> frame() { return {frame_buffer, frame_buffer + FRAME_PIXELS}; }
 
  private:
   std::vector<Pixel> logo_;
-  Image saved_{};
+  Image saved_[std::size(overlay_images)];
 };
 
 uint32_t max_channel(const std::vector<Pixel>& pixels) {
@@ -42,7 +42,7 @@ uint32_t max_channel(const std::vector<Pixel>& pixels) {
 
 TEST_F(EndLogo, AtTimeZeroTheLogoIsBlendedOverTheUnchangedFrame) {
   fill_frame(pixel_rgba(40, 90, 200));
-  img_blit(&overlay_images[END_LOGO], 0, 0);
+  img_blit(&overlay_images[0], 0, 0);
   std::vector<Pixel> blended = frame();
 
   fill_frame(pixel_rgba(40, 90, 200));

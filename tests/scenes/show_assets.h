@@ -1,6 +1,6 @@
 #pragma once
 // The show's generated assets for tests that need real meshes and pictures.
-// Tests skip when `make data` has not produced them yet.
+// Tests fail when `make data` has not produced them yet.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -24,7 +24,7 @@ inline bool show_data_present() {
 class ShowAssetsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!show_data_present()) GTEST_SKIP() << "data/ not generated (run `make data`)";
+    if (!show_data_present()) FAIL() << "data/ is not generated: run `make data`";
     asset_load_all();
     asset_build_extras();
     loaded_ = true;

@@ -11,6 +11,7 @@
 #include "softbody/softbody.h"
 #include "softbody/particle_step.h"
 #include "softbody/spring_forces.h"
+#include "support/skip_policy.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ TEST_F(SoftBodyTest, FaultsHoldTheBodyInsteadOfSpreadingNaN) {
 // particles: blocks of eight and a rest, zero length, NaN, pinned particles,
 // particles under the ground, and a non-finite state that stops the Euler step.
 TEST(SoftStepLanes, EightAtATimeMatchesOneAtATimeBitForBit) {
-  if (!cpu_has_avx2()) GTEST_SKIP();
+  if (!cpu_has_avx2()) GTEST_SKIP() << SKIP_NO_AVX2;
   std::mt19937 rng(17);
   std::uniform_real_distribution<float> coord(-2.0f, 2.0f);
   std::vector<SoftParticle> plain(43);

@@ -14,12 +14,13 @@
 #include "render3d/mesh_load.h"
 #include "render3d/vec.h"
 #include "support/files.h"
+#include "support/temp_path.h"
 
 namespace {
 
 struct Loaded : Mesh {
   Loaded(const char* name, const BofMesh& bof, float scale = 1.0f) : Mesh{} {
-    const std::string path = testing::TempDir() + name;
+    const std::string path = temp_path(name);
     write_file(path, bof_format("test", bof));
     mesh_load(path.c_str(), this);
     if (scale != 1.0f) mesh_scale(this, scale);

@@ -31,7 +31,7 @@ class PicgenPictures : public testing::Test {
     loaded_ = psf_load(psf_default_font_path(8), &font_);
   }
   void SetUp() override {
-    if (!loaded_) GTEST_SKIP() << "the VGA console font is not installed";
+    if (!loaded_) FAIL() << "the VGA console font is not installed: run `make deps`";
   }
   static std::vector<PicTextSection> texts_;
   static PsfFont font_;

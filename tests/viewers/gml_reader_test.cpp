@@ -14,6 +14,7 @@
 #include "support/files.h"
 #include "viewers/gml_reader.h"
 #include "viewers/viewer_keys.h"
+#include "support/temp_path.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ TEST(GmlReader, DeepNestingDoesNotExhaustTheStack) {
 }
 
 TEST(GmlReader, LoadsFilesAndReportsMissingOnes) {
-  const std::string path = testing::TempDir() + "gml_reader_test.gml";
+  const std::string path = temp_path("gml_reader_test.gml");
   ASSERT_TRUE(write_file(path, std::string("<gml spec=\"t\">\r\n<stroke>\r\n<pt><y>0.25</y></pt>\r\n</stroke></gml>")));
   auto d = read_text("");
   gml_load(path.c_str(), d.get());

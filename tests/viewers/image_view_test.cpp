@@ -11,13 +11,13 @@
 #include "viewers/image_view.h"
 #include "viewers/viewer_keys.h"
 #include "support/files.h"
+#include "support/temp_path.h"
 
 namespace {
 
 // A headerless picture whose colour tells where each pixel came from.
 std::string write_raw_picture(int width, int height) {
-  std::string path = testing::TempDir() + "viewer_pic_" + std::to_string(width) + "x" +
-                     std::to_string(height) + ".raw";
+  std::string path = temp_path("viewer_pic_" + std::to_string(width) + "x" + std::to_string(height) + ".raw");
   std::vector<Pixel> pixels;
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) pixels.push_back(pixel_rgba(x & 0xFF, y & 0xFF, 99, 255));
