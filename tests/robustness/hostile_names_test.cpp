@@ -178,10 +178,9 @@ TEST_F(HostileNames, ShowQuotesEveryNameItIsGivenEscaped) {
       {"--headless", "--render", "0", "--out", missing_dir_name_},
       {"--probe-audio", name_ + ".mp3", "--at", "0"},
   };
-  if (std::system("command -v ffmpeg > /dev/null") == 0) {
-    // ffmpeg's own report names the file too.
-    runs.push_back({"--headless", "--until", "100", "--capture", missing_dir_name_ + ".mp4"});
-  }
+  // ffmpeg's own report names the file too.
+  KOLV_REQUIRE_TOOL("ffmpeg");
+  runs.push_back({"--headless", "--until", "100", "--capture", missing_dir_name_ + ".mp4"});
   for (const auto& args : runs) {
     SCOPED_TRACE(args[args.size() - 2]);
     ShowRun run = show_run(args);

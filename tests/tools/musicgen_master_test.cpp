@@ -9,6 +9,7 @@
 #include "musicgen/mastering.h"
 #include "musicgen/synth.h"
 #include "runtime/demo.h"
+#include "support/requirements.h"
 
 // A quiet tone with a full-scale click every second: raised to the target
 // loudness the clicks would go far over the ceiling, so the limiter has to
@@ -36,7 +37,7 @@ TEST(MusicgenMaster, ReachesTheTargetWithPeaksUnderTheCeiling) {
 // What ships is measured as a player decodes it: -14 LUFS within 1 LU, a
 // true peak at or below -1 dBTP, and the builds and drops keep their range.
 TEST(MusicgenMaster, ShippedSoundtrackIsMasteredToTheStandardLevel) {
-  if (!std::filesystem::exists(MUSIC_PATH)) GTEST_SKIP() << "no soundtrack: run make data";
+  KOLV_REQUIRE_DATA();
   mpg123_handle* mp3 = mp3_open(MUSIC_PATH);
   ASSERT_NE(mp3, nullptr);
   std::vector<float> stereo(static_cast<size_t>(mp3_length(mp3)) * 2);
