@@ -26,40 +26,54 @@ int32_t flicker(float value) {
   return index;
 }
 
-void draw_scene(const FrameValues& v, int32_t elapsed) {
-  switch (v.scene) {
-    case 0:
-      scene_robot_city(elapsed, v.part, v.time, v.var);
-      fx_levels(nullptr, 0, 0, FRAME_W, FRAME_H, 64, 239);
-      break;
-    case 1: {
-      int32_t trail = v.var >= 1.0f ? trunc_to_i32(v.var) : 1;
-      scene_star_warp(elapsed, v.part, v.time, trail);
-      if (v.var < 1.0f) {
-        // Fade in from a quarter of full brightness at var 0.
-        auto high = static_cast<int16_t>(trunc_to_i32((4.0f - 3.0f * v.var) * 256.0f));
-        fx_levels(nullptr, 0, 0, FRAME_W, FRAME_H, 0, high);
-      }
-      break;
-    }
-    case 2:
-      scene_colour_flash();
-      break;
-    case 3:
-      scene_saucer_city(elapsed, v.part, v.time, v.var);
-      fx_depth_shade(nullptr, depth_buffer, 4 * camera.far, 2 * camera.near, 16.0f, 0.25f);
-      fx_levels(nullptr, 0, 0, FRAME_W, FRAME_H, 64, 239);
-      break;
-    case 4:
-      scene_spectrum_wave();
-      break;
-    case SCENE_END:
-      if (v.part == -1) quit_requested = 1;
-      scene_end_logo(v.time);
-      break;
-    default:
-      break;  // unknown scene: the previous frame stays
+// Each scene with what follows it: a post-effect of its own, and whether
+// the frame is sharpened after the overlays.
+void robot_city(const FrameValues& v, int32_t elapsed) {
+  scene_robot_city(elapsed, v.part, v.time, v.var);
+  fx_levels(nullptr, 0, 0, FRAME_W, FRAME_H, 64, 239);
+}
+
+void star_warp(const FrameValues& v, int32_t elapsed) {
+  int32_t trail = v.var >= 1.0f ? trunc_to_i32(v.var) : 1;
+  scene_star_warp(elapsed, v.part, v.time, trail);
+  if (v.var < 1.0f) {
+    // Fade in from a quarter of full brightness at var 0.
+    auto high = static_cast<int16_t>(trunc_to_i32((4.0f - 3.0f * v.var) * 256.0f));
+    fx_levels(nullptr, 0, 0, FRAME_W, FRAME_H, 0, high);
   }
+}
+
+void colour_flash(const FrameValues&, int32_t) { scene_colour_flash(); }
+
+void saucer_city(const FrameValues& v, int32_t elapsed) {
+  scene_saucer_city(elapsed, v.part, v.time, v.var);
+  fx_depth_shade(nullptr, depth_buffer, 4 * camera.far, 2 * camera.near, 16.0f, 0.25f);
+  fx_levels(nullptr, 0, 0, FRAME_W, FRAME_H, 64, 239);
+}
+
+void spectrum_wave(const FrameValues&, int32_t) { scene_spectrum_wave(); }
+
+void end_logo(const FrameValues& v, int32_t) {
+  if (v.part == -1) quit_requested = 1;
+  scene_end_logo(v.time);
+}
+
+struct SceneRow {
+  int32_t scene;  // the scene track's whole value
+  void (*draw)(const FrameValues& v, int32_t elapsed);
+  bool sharpen;
+};
+
+constexpr SceneRow SCENES[] = {
+    {0, robot_city, true},     {1, star_warp, false},    {2, colour_flash, false},
+    {3, saucer_city, true},    {4, spectrum_wave, false}, {SCENE_END, end_logo, true},
+};
+
+// Null for an unknown scene: the previous frame stays, and is sharpened.
+const SceneRow* scene_row(int32_t scene) {
+  for (const SceneRow& row : SCENES)
+    if (row.scene == scene) return &row;
+  return nullptr;
 }
 
 }  // namespace
@@ -83,14 +97,13 @@ void demo_frame(int32_t t) {
 
   FrameValues v = demo_evaluate_tracks(row);
   last_values = v;
-  draw_scene(v, elapsed);
+  const SceneRow* scene = scene_row(v.scene);
+  if (scene) scene->draw(v, elapsed);
 
   // Indices that address no picture draw nothing.
   if (v.overlay >= 0 && v.overlay < OVERLAY_IMAGE_COUNT) img_blit(&overlay_images[v.overlay], 0, 0);
   if (v.greet >= 0) img_blit(&greets_image, 0, -150 * v.greet);
-  if (v.scene != 1 && v.scene != 2 && v.scene != 4) {
-    fx_blur(nullptr, 0, 0, FRAME_W, FRAME_H, -6);
-  }
+  if (!scene || scene->sharpen) fx_blur(nullptr, 0, 0, FRAME_W, FRAME_H, -6);
   con_present(frame_buffer);
 }
 
