@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "image/assets.h"
+#include "assets/assets.h"
 
 namespace {
 

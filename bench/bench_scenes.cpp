@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "scenes/scenes.h"
 
 namespace {

@@ -3,11 +3,10 @@
 
 #include <cstring>
 
+#include "common/numeric.h"
 #include "image/effects.h"
 #include "image/effects_region.h"
 #include "image/effects_simd.h"
-#include "render3d/fixed_math.h"
-#include "render3d/raster.h"
 
 namespace {
 

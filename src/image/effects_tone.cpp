@@ -1,11 +1,11 @@
 // Per-pixel colour effects: grey noise and contrast stretch.
 #include <immintrin.h>
 
+#include "common/numeric.h"
 #include "common/random.h"
 #include "image/effects.h"
 #include "image/effects_region.h"
 #include "image/effects_simd.h"
-#include "render3d/fixed_math.h"
 
 namespace {
 

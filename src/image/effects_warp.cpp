@@ -4,11 +4,11 @@
 
 #include <cstring>
 
+#include "common/numeric.h"
 #include "common/random.h"
 #include "image/effects.h"
 #include "image/effects_region.h"
 #include "image/effects_simd.h"
-#include "render3d/fixed_math.h"
 
 namespace {
 

@@ -33,8 +33,3 @@ inline Fixed fix_div(Fixed a, Fixed b) {
 
 // n * f truncated toward zero; turns a float texture coordinate into 1/32768 units.
 inline int32_t fix_int_times_float(int32_t n, float f) { return trunc_to_i32(static_cast<float>(n) * f); }
-
-// floor(sqrt(n)) for n >= 0, 0 for negative n; bit by bit, no division.
-int32_t int_sqrt(int32_t n);
-// Square root of x in steps of 1/16: int_sqrt(trunc(x * 256)) / 16.
-float float_sqrt_coarse(float x);

@@ -4,11 +4,11 @@
 #include <cstdint>
 
 #include "common/frame.h"
+#include "common/numeric.h"  // DEPTH_CLEAR
 #include "render3d/mesh.h"
 #include "render3d/span.h"
 
 // Depth values as the transform encodes them; smaller is nearer.
-constexpr int32_t DEPTH_CLEAR = 0x7FFFFFFF;
 using DepthBuffer = int32_t[FRAME_PIXELS];
 extern DepthBuffer depth_buffer;
 

@@ -6,7 +6,7 @@
 #include "audio/music.h"
 #include "display/console.h"
 #include "display/lookup_tables.h"
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "image/font.h"
 #include "runtime/clock.h"
 #include "runtime/frame_driver.h"

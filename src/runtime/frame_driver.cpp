@@ -3,7 +3,7 @@
 #include "common/numeric.h"
 #include "common/random.h"
 #include "display/console.h"
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "image/blit.h"
 #include "image/effects.h"
 #include "render3d/camera.h"

@@ -1,5 +1,5 @@
 #include "common/numeric.h"
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "image/blit.h"
 #include "image/effects.h"
 #include "scenes/scenes.h"

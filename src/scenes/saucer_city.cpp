@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "common/numeric.h"
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "image/blit.h"
 #include "render3d/camera.h"
 #include "render3d/raster.h"

@@ -5,7 +5,7 @@
 
 #include "common/numeric.h"
 #include "common/random.h"
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "image/draw.h"
 #include "image/effects.h"
 #include "render3d/camera.h"

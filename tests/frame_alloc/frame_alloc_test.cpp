@@ -9,7 +9,7 @@
 #include "audio/music.h"
 #include "display/console.h"
 #include "display/lookup_tables.h"
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "runtime/demo.h"
 #include "runtime/frame_driver.h"
 #include "support/requirements.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/random.h"
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "runtime/demo.h"
 #include "runtime/frame_driver.h"
 #include "sync/track.h"

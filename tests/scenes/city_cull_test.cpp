@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/random.h"
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "image/draw.h"
 #include "render3d/camera.h"
 #include "render3d/cull.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/random.h"
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "image/blit.h"
 #include "scenes/random_draws.h"
 #include "scenes/scenes.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "image/assets.h"
+#include "assets/assets.h"
 
 // True when every file the asset table names (and the last robot skin) exists.
 inline bool show_data_present() {

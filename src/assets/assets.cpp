@@ -1,4 +1,4 @@
-#include "image/assets.h"
+#include "assets/assets.h"
 
 #include <cstring>
 

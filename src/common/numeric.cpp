@@ -1,4 +1,4 @@
-#include "render3d/fixed_math.h"
+#include "common/numeric.h"
 
 int32_t int_sqrt(int32_t n) {
   int32_t q = 0;

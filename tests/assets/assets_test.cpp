@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "image/assets.h"
+#include "assets/assets.h"
 #include "image/image_pool.h"
 #include "render3d/mesh_load.h"
 #include "scenes/show_assets.h"

@@ -1,0 +1,72 @@
+// The subsystems form layers in the order CMakeLists.txt lists them: a
+// subsystem may include headers of its own layer and the ones before it,
+// never of one after it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The layer order, read from the one place that states it.
+std::vector<std::string> layer_order() {
+  std::ifstream cmake("CMakeLists.txt");
+  std::stringstream text;
+  text << cmake.rdbuf();
+  std::smatch found;
+  const std::string all = text.str();
+  if (!std::regex_search(all, found, std::regex(R"(set\(KOLV_SUBSYSTEMS([^)]*)\))"))) return {};
+  std::vector<std::string> order;
+  std::istringstream words(found[1].str());
+  for (std::string word; words >> word;) order.push_back(word);
+  return order;
+}
+
+// Includes that still run upward, each to be taken away: the viewers take
+// the clock, the keys and the frame pacing from the runtime.
+const std::set<std::string> KNOWN_UPWARD = {
+    "src/viewers/gml_view.cpp -> runtime/clock.h",
+    "src/viewers/gml_view.cpp -> runtime/run_control.h",
+    "src/viewers/image_view.cpp -> runtime/clock.h",
+    "src/viewers/image_view.cpp -> runtime/keys.h",
+    "src/viewers/viewer_keys.cpp -> runtime/keys.h",
+};
+
+TEST(Layers, NoSubsystemIncludesALaterOne) {
+  const std::vector<std::string> order = layer_order();
+  ASSERT_GE(order.size(), 10u) << "KOLV_SUBSYSTEMS not found in CMakeLists.txt";
+  std::map<std::string, size_t> rank;
+  for (size_t i = 0; i < order.size(); ++i) rank[order[i]] = i;
+
+  const std::regex include(R"(^\s*#\s*include\s+"(\w+)/[^"]+")");
+  std::set<std::string> upward;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator("src")) {
+    if (!entry.is_regular_file()) continue;
+    const std::string path = entry.path().generic_string();
+    const std::string layer = entry.path().parent_path().filename().string();
+    ASSERT_TRUE(rank.count(layer)) << path << " lies in a folder that is no layer";
+    std::ifstream file(entry.path());
+    for (std::string line; std::getline(file, line);) {
+      std::smatch m;
+      if (!std::regex_search(line, m, include) || !rank.count(m[1].str())) continue;
+      if (rank[m[1].str()] > rank[layer]) {
+        const std::string header = line.substr(line.find('"') + 1, line.rfind('"') - line.find('"') - 1);
+        upward.insert(path + " -> " + header);
+      }
+    }
+  }
+  for (const std::string& edge : upward)
+    EXPECT_TRUE(KNOWN_UPWARD.count(edge)) << "an include runs up the layers: " << edge;
+  for (const std::string& edge : KNOWN_UPWARD)
+    EXPECT_TRUE(upward.count(edge)) << "gone, so take it off the known list: " << edge;
+}
+
+}  // namespace
