@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "runtime/key_parser.h"
+#include "platform/key_parser.h"
 
 namespace {
 

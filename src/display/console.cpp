@@ -10,7 +10,7 @@
 #include "display/lookup_tables.h"
 #include "display/resample.h"
 #include "display/status_line.h"
-#include "display/terminal.h"
+#include "platform/terminal.h"
 
 ConsoleCell CellBuffer[GRID_CELLS_MAX];
 
@@ -178,8 +178,6 @@ const ConsoleCell* con_console_cells(const Pixel* frame, const ConsoleCell* pres
   con_convert(frame, console_cells);
   return console_cells;
 }
-
-void con_report_cell_size(int width, int height) { term_note_cell_size(width, height); }
 
 int con_present(const Pixel* frame) {
   uint64_t t0 = now_us();

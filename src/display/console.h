@@ -76,8 +76,6 @@ void con_set_title(const char* title);
 // Gives the terminal back and prints the messages held meanwhile. Idempotent;
 // also runs at exit and on fatal signals.
 void con_restore();
-// The terminal's answer to the cell-size request, in pixels.
-void con_report_cell_size(int width, int height);
 // Standard output is a terminal (as it was before the show took it).
 bool con_output_is_terminal();
 

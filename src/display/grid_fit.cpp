@@ -48,12 +48,6 @@ GridShape grid_fit(const GridRequest& request, int term_cols, int term_rows, flo
   return fit(term_cols, term_rows, cell_aspect > 0 ? cell_aspect : CELL_ASPECT_DEFAULT);
 }
 
-float grid_cell_aspect(int pixel_w, int pixel_h, int cols, int rows) {
-  if (pixel_w <= 0 || pixel_h <= 0 || cols <= 0 || rows <= 0) return 0;
-  const float aspect = (static_cast<float>(pixel_h) / rows) / (static_cast<float>(pixel_w) / cols);
-  return aspect >= 0.25f && aspect <= 8.0f ? aspect : 0;
-}
-
 bool grid_parse_size(const char* text, int* cols, int* rows, float* aspect) {
   char* end = nullptr;
   const long c = std::strtol(text, &end, 10);

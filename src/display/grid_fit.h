@@ -35,9 +35,6 @@ struct GridShape {
 // is the console grid. A terminal of unknown size (0 x 0) gets the console grid.
 GridShape grid_fit(const GridRequest& request, int term_cols, int term_rows, float cell_aspect);
 
-// Cell height over width from a terminal's pixel and cell counts, or 0 when
-// they are missing or absurd (a shape outside 1:4 .. 8:1).
-float grid_cell_aspect(int pixel_w, int pixel_h, int cols, int rows);
 
 // "COLSxROWS" within 1x1 .. 240x150, optionally followed by "@H" when
 // `aspect` is given (H a positive number; left alone when absent).

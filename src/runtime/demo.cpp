@@ -3,15 +3,16 @@
 #include <cctype>
 #include <cstring>
 
+#include "assets/assets.h"
 #include "audio/music.h"
 #include "display/console.h"
 #include "display/lookup_tables.h"
-#include "assets/assets.h"
 #include "image/font.h"
-#include "runtime/clock.h"
+#include "platform/clock.h"
+#include "platform/frame_pacer.h"
+#include "platform/key_table.h"
+#include "platform/keys.h"
 #include "runtime/frame_driver.h"
-#include "runtime/keys.h"
-#include "runtime/key_table.h"
 #include "runtime/run_control.h"
 #include "runtime/status_text.h"
 #include "sync/time_grid.h"
@@ -197,7 +198,7 @@ int demo_run(int argc, char** argv, int32_t start_ms) {
       if (run_control_should_stop(t)) break;
       draw_frame(t);
       handle_keys();
-      if (quit_requested == 0) run_control_wait_for_frame(keys_while_waiting);
+      if (quit_requested == 0) frame_pace_wait(keys_while_waiting);
     } else {
       // Scripted keys and the run's limits go by the clock while paused.
       auto script_t = static_cast<int32_t>(paused_at + (clock_ms() - paused_since));

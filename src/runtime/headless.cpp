@@ -11,8 +11,8 @@
 #include "display/console.h"
 #include "display/console_picture.h"
 #include "display/png_write.h"
+#include "platform/clock.h"
 #include "platform/printable.h"
-#include "runtime/clock.h"
 
 namespace {
 

@@ -12,13 +12,14 @@
 #include "display/console.h"
 #include "display/lookup_tables.h"
 #include "image/draw.h"
+#include "platform/clock.h"
+#include "platform/frame_pacer.h"
+#include "platform/keys.h"
 #include "platform/printable.h"
 #include "runtime/capture.h"
 #include "runtime/cast.h"
-#include "runtime/clock.h"
 #include "runtime/demo.h"
 #include "runtime/headless.h"
-#include "runtime/keys.h"
 #include "runtime/options.h"
 #include "runtime/run_control.h"
 #include "runtime/test_card.h"
@@ -106,7 +107,7 @@ int run_test_card(const Options& options) {
     fb_present();
     run_control_frame_ends();
     if (key_waiting() && card_key()) break;
-    run_control_wait_for_frame(card_key);
+    frame_pace_wait(card_key);
     if (card_escaped) break;
   }
   return 0;

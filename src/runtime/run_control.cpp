@@ -6,16 +6,16 @@
 
 #include "audio/music.h"
 #include "display/console.h"
+#include "platform/clock.h"
+#include "platform/frame_pacer.h"
+#include "platform/key_table.h"
+#include "platform/keys.h"
 #include "platform/printable.h"
 #include "runtime/capture.h"
 #include "runtime/cast.h"
-#include "runtime/clock.h"
 #include "runtime/demo.h"
 #include "runtime/frame_driver.h"
-#include "runtime/frame_pacer.h"
 #include "runtime/headless.h"
-#include "runtime/key_table.h"
-#include "runtime/keys.h"
 #include "runtime/stats.h"
 #include "sync/track.h"
 
@@ -33,7 +33,6 @@ bool in_show_frame = false;  // between frame_begins and frame_ends
 bool cast_started = false;
 bool capture_length_set = false;
 uint32_t cast_start_ms = 0;
-FramePacer pacer{};
 
 uint32_t micros_between(SteadyClock::time_point a, SteadyClock::time_point b) {
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(b - a).count());
@@ -124,7 +123,7 @@ void run_control_configure(const RunSettings& new_settings) {
   run_started = SteadyClock::now();
   cast_started = false;
   capture_length_set = false;
-  pacer_set_rate(&pacer, settings.headless ? 0 : settings.max_fps);
+  frame_pace_set_rate(settings.headless ? 0 : settings.max_fps);
   if (settings.stats) stats_begin(1u << 20);
   con_set_present_hook(on_present);
 }
@@ -202,13 +201,6 @@ void run_control_frame_ends() {
     sample.cells = static_cast<uint16_t>(con_grid().cols * con_grid().rows);
     stats_record(sample);
   }
-}
-
-void run_control_wait_for_frame(bool (*on_input)()) {
-  static const PaceClock real{clock_real_us, [](int64_t deadline_us, bool keys) {
-                                return key_wait_until(deadline_us, keys);
-                              }};
-  pacer_wait(&pacer, real, on_input);
 }
 
 void run_control_finish() {

@@ -40,8 +40,5 @@ void run_control_inject_keys(int32_t t);
 bool run_control_idle(int watch_fd);
 // Demo time at which the tracks end the show (0 when they never do).
 int32_t run_control_schedule_end_ms();
-// Live and capped: sleeps until the next frame is due, handing keys that
-// arrive meanwhile to `on_input` (see pacer_wait). Returns at once otherwise.
-void run_control_wait_for_frame(bool (*on_input)());
 // Prints the statistics if they were asked for.
 void run_control_finish();

@@ -5,8 +5,8 @@
 
 #include "common/numeric.h"
 #include "image/draw.h"
-#include "runtime/clock.h"
-#include "runtime/run_control.h"
+#include "platform/clock.h"
+#include "platform/frame_pacer.h"
 
 float brush_smooth = 0.0f;
 
@@ -69,6 +69,6 @@ void gml_view(const char* path) {
     gml_draw_frame(&drawing, ms);
     fb_present();
     // Keys typed during the replay are left for the show.
-    run_control_wait_for_frame(nullptr);
+    frame_pace_wait(nullptr);
   }
 }

@@ -6,8 +6,8 @@
 #include "image/blit.h"
 #include "image/draw.h"
 #include "image/image.h"
-#include "runtime/clock.h"
-#include "runtime/keys.h"
+#include "platform/clock.h"
+#include "platform/keys.h"
 #include "viewers/viewer_keys.h"
 
 namespace {

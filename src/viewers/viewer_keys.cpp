@@ -2,7 +2,7 @@
 
 #include "image/draw.h"
 #include "image/font.h"
-#include "runtime/keys.h"
+#include "platform/keys.h"
 #include "viewers/viewer_keys.h"
 
 bool viewer_headless = false;

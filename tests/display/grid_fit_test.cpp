@@ -1,4 +1,5 @@
 #include "display/grid_fit.h"
+#include "platform/terminal.h"
 
 #include <gtest/gtest.h>
 
@@ -57,12 +58,12 @@ TEST(GridFit, ChosenGridsAndUnknownTerminals) {
 }
 
 TEST(GridFit, CellShapeFromPixelsIgnoresAbsurdReports) {
-  EXPECT_FLOAT_EQ(grid_cell_aspect(800, 480, 80, 24), 2.0f);  // 10 x 20 cells
-  EXPECT_FLOAT_EQ(grid_cell_aspect(640, 400, 80, 50), 1.0f);
-  EXPECT_EQ(grid_cell_aspect(0, 480, 80, 24), 0.0f);
-  EXPECT_EQ(grid_cell_aspect(800, 0, 80, 24), 0.0f);
-  EXPECT_EQ(grid_cell_aspect(10, 100, 1, 1), 0.0f);  // 10 : 1
-  EXPECT_EQ(grid_cell_aspect(100, 20, 1, 1), 0.0f);  // 1 : 5
+  EXPECT_FLOAT_EQ(term_cell_aspect(800, 480, 80, 24), 2.0f);  // 10 x 20 cells
+  EXPECT_FLOAT_EQ(term_cell_aspect(640, 400, 80, 50), 1.0f);
+  EXPECT_EQ(term_cell_aspect(0, 480, 80, 24), 0.0f);
+  EXPECT_EQ(term_cell_aspect(800, 0, 80, 24), 0.0f);
+  EXPECT_EQ(term_cell_aspect(10, 100, 1, 1), 0.0f);  // 10 : 1
+  EXPECT_EQ(term_cell_aspect(100, 20, 1, 1), 0.0f);  // 1 : 5
 }
 
 TEST(GridFit, ParsesSizes) {

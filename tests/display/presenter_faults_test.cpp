@@ -22,8 +22,8 @@
 
 #include "common/frame.h"
 #include "display/console.h"
-#include "display/fd_write.h"
 #include "display/lookup_tables.h"
+#include "platform/fd_write.h"
 #include "support/model_terminal.h"
 
 namespace {

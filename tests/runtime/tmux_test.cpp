@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "display/console.h"
-#include "runtime/clock.h"
-#include "runtime/keys.h"
+#include "platform/clock.h"
+#include "platform/keys.h"
 #include "support/command_output.h"
 #include "support/requirements.h"
 #include "support/skip_policy.h"

@@ -19,7 +19,7 @@
 
 #include "common/frame.h"
 #include "display/console.h"
-#include "runtime/clock.h"
+#include "platform/clock.h"
 #include "viewers/gml_reader.h"
 #include "viewers/gml_view.h"
 #include "viewers/viewer_keys.h"

@@ -10,11 +10,11 @@
 #include "display/console.h"
 #include "image/draw.h"
 #include "image/font.h"
-#include "runtime/keys.h"
+#include "platform/keys.h"
 #include "support/files.h"
+#include "support/temp_path.h"
 #include "viewers/gml_reader.h"
 #include "viewers/viewer_keys.h"
-#include "support/temp_path.h"
 
 namespace {
 

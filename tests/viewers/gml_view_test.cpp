@@ -9,7 +9,7 @@
 #include "common/frame.h"
 #include "display/console.h"
 #include "image/draw.h"
-#include "runtime/clock.h"
+#include "platform/clock.h"
 #include "viewers/gml_view.h"
 #include "viewers/viewer_keys.h"
 

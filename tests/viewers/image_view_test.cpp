@@ -7,11 +7,11 @@
 #include "common/frame.h"
 #include "display/console.h"
 #include "image/draw.h"
-#include "runtime/keys.h"
-#include "viewers/image_view.h"
-#include "viewers/viewer_keys.h"
+#include "platform/keys.h"
 #include "support/files.h"
 #include "support/temp_path.h"
+#include "viewers/image_view.h"
+#include "viewers/viewer_keys.h"
 
 namespace {
 

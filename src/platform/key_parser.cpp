@@ -1,4 +1,4 @@
-#include "runtime/key_parser.h"
+#include "platform/key_parser.h"
 
 void key_queue_push(KeyQueue* q, int code) {
   if (q->count >= KEY_QUEUE_SIZE) return;

@@ -1,4 +1,4 @@
-#include "runtime/keys.h"
+#include "platform/keys.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -6,10 +6,9 @@
 #include <cerrno>
 #include <ctime>
 
-#include "display/console.h"
-#include "display/terminal.h"
-#include "runtime/clock.h"
-#include "runtime/key_parser.h"
+#include "platform/clock.h"
+#include "platform/key_parser.h"
+#include "platform/terminal.h"
 
 namespace {
 
@@ -39,7 +38,7 @@ void pump() {
     uint32_t now = clock_real_ms();
     for (ssize_t i = 0; i < n; ++i) key_parser_feed(&parser, bytes[i], now, &queue);
     if (parser.cell_width > 0) {
-      con_report_cell_size(parser.cell_width, parser.cell_height);
+      term_note_cell_size(parser.cell_width, parser.cell_height);
       parser.cell_width = parser.cell_height = 0;
     }
     if (n < static_cast<ssize_t>(sizeof bytes)) break;

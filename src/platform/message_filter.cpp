@@ -1,4 +1,4 @@
-#include "display/message_filter.h"
+#include "platform/message_filter.h"
 
 #include <cstdlib>
 #include <cstring>

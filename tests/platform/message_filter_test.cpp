@@ -3,7 +3,7 @@
 #include <string>
 
 #include "audio/device.h"
-#include "display/message_filter.h"
+#include "platform/message_filter.h"
 
 namespace {
 

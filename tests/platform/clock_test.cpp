@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "runtime/clock.h"
+#include "platform/clock.h"
 
 // Headless runs: time starts at 0 and moves only with presented frames, by
 // a step that need not be a whole number of ms, without drifting.

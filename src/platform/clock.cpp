@@ -1,4 +1,4 @@
-#include "runtime/clock.h"
+#include "platform/clock.h"
 
 #include <ctime>
 

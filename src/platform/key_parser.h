@@ -6,7 +6,7 @@
 // anything not understood is dropped whole so it cannot look like a key.
 #include <cstdint>
 
-#include "runtime/key_table.h"
+#include "platform/key_table.h"
 
 // A lone ESC becomes Escape when nothing follows within this time.
 constexpr uint32_t KEY_ESC_TIMEOUT_MS = 40;

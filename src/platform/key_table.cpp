@@ -1,4 +1,4 @@
-#include "runtime/key_table.h"
+#include "platform/key_table.h"
 
 #include <cstring>
 #include <string>

@@ -39,3 +39,7 @@ void term_drain_wake();
 // is gone for good ends the program: restored as far as it can be, one line
 // on standard error, exit status 1.
 long term_write(const char* bytes, unsigned long count);
+
+// Cell height over width from a terminal's pixel and cell counts, or 0 when
+// they are missing or absurd (a shape outside 1:4 .. 8:1).
+float term_cell_aspect(int pixel_w, int pixel_h, int cols, int rows);

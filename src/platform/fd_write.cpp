@@ -1,4 +1,4 @@
-#include "display/fd_write.h"
+#include "platform/fd_write.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -5,7 +5,7 @@
 // frame at a given time looks like.
 #include <cstdint>
 
-#include "runtime/keys.h"
+#include "platform/keys.h"
 
 // Where the pacer reads the time and how it sleeps; live runs use the
 // monotonic clock and key_wait_until, tests a clock of their own.
@@ -30,3 +30,8 @@ void pacer_set_rate(FramePacer* pacer, int max_fps);
 // so its redraw comes at once. Late frames build no debt of quick ones, and
 // a clock that jumps back costs at most one frame period.
 void pacer_wait(FramePacer* pacer, const PaceClock& clock, bool (*on_input)());
+
+// The run's own pacer on the real clock: the show, the test card and the
+// GML replay draw at this rate (0: uncapped, the headless runs).
+void frame_pace_set_rate(int max_fps);
+void frame_pace_wait(bool (*on_input)());

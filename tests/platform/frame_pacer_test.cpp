@@ -6,9 +6,9 @@
 #include <string>
 #include <thread>
 
-#include "runtime/clock.h"
-#include "runtime/frame_pacer.h"
-#include "runtime/keys.h"
+#include "platform/clock.h"
+#include "platform/frame_pacer.h"
+#include "platform/keys.h"
 
 // The pacer runs on a clock of the test's own: time moves only when a frame
 // is drawn or the pacer sleeps, so the counts hold on any machine.

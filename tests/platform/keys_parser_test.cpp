@@ -5,8 +5,8 @@
 #include <tuple>
 #include <vector>
 
-#include "runtime/key_parser.h"
-#include "runtime/keys.h"
+#include "platform/key_parser.h"
+#include "platform/keys.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include "runtime/frame_pacer.h"
+#include "platform/frame_pacer.h"
+
+#include "platform/clock.h"
 
 void pacer_set_rate(FramePacer* pacer, int max_fps) {
   pacer->period_us = max_fps > 0 ? 1000000 / max_fps : 0;
@@ -19,4 +21,17 @@ void pacer_wait(FramePacer* pacer, const PaceClock& clock, bool (*on_input)()) {
     if (wake != Wake::Input) return;
     if (on_input()) return;
   }
+}
+
+namespace {
+FramePacer run_pacer{};
+}  // namespace
+
+void frame_pace_set_rate(int max_fps) { pacer_set_rate(&run_pacer, max_fps); }
+
+void frame_pace_wait(bool (*on_input)()) {
+  static const PaceClock real{clock_real_us, [](int64_t deadline_us, bool keys) {
+                                return key_wait_until(deadline_us, keys);
+                              }};
+  pacer_wait(&run_pacer, real, on_input);
 }

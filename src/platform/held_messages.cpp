@@ -1,4 +1,4 @@
-#include "display/held_messages.h"
+#include "platform/held_messages.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "display/fd_write.h"
-#include "display/message_filter.h"
+#include "platform/fd_write.h"
+#include "platform/message_filter.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "display/terminal.h"
+#include "platform/terminal.h"
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -10,9 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "display/fd_write.h"
-#include "display/grid_fit.h"
-#include "display/held_messages.h"
+#include "platform/fd_write.h"
+#include "platform/held_messages.h"
 
 namespace {
 
@@ -296,15 +295,21 @@ float term_cell_aspect() {
   winsize ws{};
   const int fd = out_fd >= 0 ? out_fd : 1;
   if (ioctl(fd, TIOCGWINSZ, &ws) == 0) {
-    const float aspect = grid_cell_aspect(ws.ws_xpixel, ws.ws_ypixel, ws.ws_col, ws.ws_row);
+    const float aspect = term_cell_aspect(ws.ws_xpixel, ws.ws_ypixel, ws.ws_col, ws.ws_row);
     if (aspect > 0) return aspect;
   }
   return reported_aspect;
 }
 
 void term_note_cell_size(int width, int height) {
-  const float aspect = grid_cell_aspect(width, height, 1, 1);
+  const float aspect = term_cell_aspect(width, height, 1, 1);
   if (aspect == reported_aspect) return;
   reported_aspect = aspect;
   redraw_pending = 1;
+}
+
+float term_cell_aspect(int pixel_w, int pixel_h, int cols, int rows) {
+  if (pixel_w <= 0 || pixel_h <= 0 || cols <= 0 || rows <= 0) return 0;
+  const float aspect = (static_cast<float>(pixel_h) / rows) / (static_cast<float>(pixel_w) / cols);
+  return aspect >= 0.25f && aspect <= 8.0f ? aspect : 0;
 }
