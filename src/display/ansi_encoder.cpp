@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "display/cell_convert.h"
+#include "display/cell_color.h"
 #include "display/cp437.h"
 
 namespace {
@@ -263,8 +263,9 @@ ColorMode ansi_mode_from_env(const char* colorterm, const char* term) {
   return ColorMode::Ansi16;
 }
 
-size_t ansi_encode_full_frame(const ConsoleCell* cells, const AnsiLayout& layout, char* out, size_t capacity) {
-  size_t n = ansi_encode(cells, nullptr, con_color_mode(), layout, out, capacity, nullptr);
+size_t ansi_encode_full_frame(const ConsoleCell* cells, ColorMode mode, const AnsiLayout& layout, char* out,
+                              size_t capacity) {
+  size_t n = ansi_encode(cells, nullptr, mode, layout, out, capacity, nullptr);
   // Shown with cat, the prompt after it should not inherit the last colours.
   if (n > 0 && n + 4 <= capacity) {
     std::memcpy(out + n, "\x1b[0m", 4);

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "display/console.h"
+#include "display/cells.h"
 #include "display/grid_fit.h"
 
 // Where a grid of grid_cols x grid_rows cells (row-major) lands on a terminal
@@ -53,6 +53,7 @@ int ansi_16_of(int console_color);
 // auto: truecolor when COLORTERM says truecolor or 24bit, else 256 when TERM
 // contains 256color, else 16. Either argument may be null.
 ColorMode ansi_mode_from_env(const char* colorterm, const char* term);
-// A whole frame in the console's colour mode, as a file of its own (headless
+// A whole frame in that colour mode, as a file of its own (headless
 // renders): colours are reset at its end.
-size_t ansi_encode_full_frame(const ConsoleCell* cells, const AnsiLayout& layout, char* out, size_t capacity);
+size_t ansi_encode_full_frame(const ConsoleCell* cells, ColorMode mode, const AnsiLayout& layout, char* out,
+                              size_t capacity);

@@ -3,19 +3,13 @@
 #include <cstdint>
 
 #include "common/frame.h"
+#include "display/cell_codes.h"
+#include "display/cell_color.h"
 
 constexpr int FLAT_SPREAD_LIMIT = 256;
 constexpr float MIX_BIAS = 0.6f;
-constexpr int PATTERN_CODES = 19683;
-constexpr int PATTERN_LEVELS = 6;
 constexpr int DENSITY_RAMP_SIZE = 37;
 
-struct ColorSample {
-  int32_t r, g, b;
-  int32_t index;
-};
-
-extern const ColorSample CONSOLE_PALETTE[16];
 extern const uint8_t DENSITY_RAMP[DENSITY_RAMP_SIZE];
 
 // Writes the character of cell (col, row) and returns its attribute byte.
@@ -36,6 +30,4 @@ void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
 uint8_t cell_pick_glyph(const Pixel* frame, int col, int row, const ColorSample* background,
                         const ColorSample* foreground);
 int32_t cell_dither_hash(int32_t a, int32_t b, int32_t mask);
-int32_t cell_color_distance(const ColorSample* c, const ColorSample* p);
-int32_t cell_nearest_color(ColorSample* p);
 int32_t cell_pattern_code(const int32_t digits[9]);

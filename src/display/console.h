@@ -4,21 +4,10 @@
 #include <cstdint>
 
 #include "common/frame.h"
+#include "display/cells.h"
 #include "display/grid_fit.h"
 
 struct AnsiLayout;
-
-constexpr int CONSOLE_COLS = 80;
-constexpr int CONSOLE_ROWS = 50;
-constexpr int CONSOLE_CELLS = CONSOLE_COLS * CONSOLE_ROWS;
-
-// One console cell: a code page 437 character in the low byte of `character`
-// and the attribute (background in bits 4-7, foreground in bits 0-3) in the
-// low byte of `attribute`; both high bytes stay 0.
-struct ConsoleCell {
-  uint16_t character;
-  uint16_t attribute;
-};
 
 // The cells of the frame presented last, row-major (row * con_grid().cols + col).
 extern ConsoleCell CellBuffer[GRID_CELLS_MAX];
@@ -53,8 +42,6 @@ void con_set_status_source(ConStatusSource source);
 const char* con_status_line();
 
 // --- Terminal presentation ---------------------------------------------------
-
-enum class ColorMode : uint8_t { Auto, Ansi16, Ansi256, TrueColor };
 
 struct ConsoleOptions {
   ColorMode colors;  // Auto picks from COLORTERM and TERM

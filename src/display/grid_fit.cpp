@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "display/console.h"
+#include "display/cells.h"
 
 namespace {
 

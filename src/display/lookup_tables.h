@@ -3,7 +3,7 @@
 // pattern and level, best colour pair and foreground share per 15-bit colour.
 #include <cstdint>
 
-#include "display/cell_convert.h"
+#include "display/cell_codes.h"
 
 constexpr int CHAR_MAP_SIZE = PATTERN_LEVELS * PATTERN_CODES;  // 118098
 constexpr int COLOR_CODES = 32768;

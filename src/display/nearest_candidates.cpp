@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "display/cell_convert.h"
+#include "display/cell_color.h"
 
 namespace {
 

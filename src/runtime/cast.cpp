@@ -7,6 +7,7 @@
 #include <string>
 
 #include "display/ansi_encoder.h"
+#include "display/console.h"
 #include "display/status_line.h"
 #include "platform/printable.h"
 

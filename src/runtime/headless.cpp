@@ -62,7 +62,7 @@ void write_render(int32_t ms, const Pixel* frame, const ConsoleCell* cells) {
     png_write_rgba((out_path("term-", stem) + ".png").c_str(), layout.term_cols * 8,
                    layout.term_rows * term_glyph_height, term_picture.data());
   }
-  size_t length = ansi_encode_full_frame(cells, layout, ansi_bytes, sizeof ansi_bytes);
+  size_t length = ansi_encode_full_frame(cells, con_color_mode(), layout, ansi_bytes, sizeof ansi_bytes);
   std::string ans = out_path("cells-", stem) + ".ans";
   if (std::FILE* f = std::fopen(ans.c_str(), "wb")) {
     std::fwrite(ansi_bytes, 1, length, f);
