@@ -4,7 +4,7 @@
 // the probe and the tests share them with playback.
 #include <cstdint>
 
-#include "audio/music.h"
+#include "audio/music_types.h"
 
 // nullptr (after one line on stderr naming the file) when it cannot be read.
 mpg123_handle* mp3_open(const char* path);

@@ -20,6 +20,8 @@ int buffer_frames;
 uint64_t ticks_per_second;
 
 // Shared with the callback thread (guarded by the device lock).
+mpg123_handle* source_mp3;
+openmpt_module* source_mod;
 int64_t music_frame;        // next music frame to decode
 int64_t frames_since_seek;  // frames delivered since music_frame was set
 bool ended;
@@ -34,11 +36,11 @@ float scratch[BUFFER_FRAMES * 2];
 int decode(float* stereo, int frames) {
   int got = 0;
   if (!ended && !detached) {
-    if (music_stream)
-      got = mp3_read(music_stream, stereo, frames);
-    else if (music_song)
-      got = mod_read(music_song, stereo, frames);
-    if ((music_stream || music_song) && got < frames) ended = true;
+    if (source_mp3)
+      got = mp3_read(source_mp3, stereo, frames);
+    else if (source_mod)
+      got = mod_read(source_mod, stereo, frames);
+    if ((source_mp3 || source_mod) && got < frames) ended = true;
   }
   std::fill(stereo + 2 * got, stereo + 2 * frames, 0.0f);
   music_frame += got;
@@ -109,6 +111,11 @@ void dev_unlock() {
   if (device) SDL_UnlockAudioDevice(device);
 }
 
+void dev_set_source(mpg123_handle* mp3, openmpt_module* mod) {
+  source_mp3 = mp3;
+  source_mod = mod;
+}
+
 void dev_set_music_frame(int64_t frame) {
   last_seek_tick = SDL_GetPerformanceCounter();
   music_frame = frame;
@@ -140,7 +147,7 @@ static int64_t frames_queued(uint64_t since) {
 }
 
 int64_t dev_heard_frame() {
-  if (!device || !(music_stream || music_song)) return 0;
+  if (!device || !(source_mp3 || source_mod)) return 0;
   dev_lock();
   int64_t frame = music_frame;
   // Time owed to a late callback counts only from the last seek.

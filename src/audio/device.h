@@ -1,8 +1,10 @@
 #pragma once
-// The sound device: SDL audio at MUSIC_RATE stereo, pulling from whichever of
-// music_song / music_stream is set. The callback runs on SDL's own thread;
+// The sound device: SDL audio at MUSIC_RATE stereo, pulling from the source
+// the music gives it. The callback runs on SDL's own thread;
 // everything it touches is changed only between dev_lock and dev_unlock.
 #include <cstdint>
+
+#include "audio/music_types.h"
 
 // Said on stderr when no real device opened; the sound library's own lines
 // about its search are dropped from the held messages in its favour.
@@ -14,6 +16,8 @@ constexpr char MSG_NO_SOUND_DEVICE[] =
 bool dev_open(bool silent);
 void dev_lock();
 void dev_unlock();
+// Under the lock: what plays (at most one of them; both null: silence).
+void dev_set_source(mpg123_handle* mp3, openmpt_module* mod);
 // Under the lock: the music now continues from this frame (start, seek).
 void dev_set_music_frame(int64_t frame);
 // Under the lock: a seek went past the end, which stays the position.

@@ -69,11 +69,13 @@ int music_start(const char* path) {
     if (!mp3) return 0;
     dev_lock();
     music_stream = mp3;
+    dev_set_source(mp3, nullptr);
   } else {
     openmpt_module* mod = mod_open(path);
     if (!mod) return 0;
     dev_lock();
     music_song = mod;
+    dev_set_source(nullptr, mod);
   }
   place(0);
   dev_unlock();
@@ -89,6 +91,7 @@ void music_stop() {
   mpg123_handle* mp3 = music_stream;
   music_song = nullptr;
   music_stream = nullptr;
+  dev_set_source(nullptr, nullptr);
   place(0);
   dev_clear_history();
   dev_unlock();

@@ -3,14 +3,8 @@
 // and the magnitude spectrum of what is heard now.
 #include <cstdint>
 
-struct openmpt_module;
-struct mpg123_handle_struct;
-typedef struct mpg123_handle_struct mpg123_handle;
+#include "audio/music_types.h"
 
-constexpr int HZ_PER_BIN = 43;
-constexpr int MUSIC_RATE = 44100;
-constexpr int MUSIC_FFT_SIZE = 1024;
-constexpr int MUSIC_BINS = MUSIC_FFT_SIZE / 2;
 
 extern int music_ready;               // the sound device was opened, or the clock is followed
 extern openmpt_module* music_song;    // a tracker module, or none

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "audio/decoder.h"
+#include "audio/music.h"
 #include "audio/spectrum.h"
 
 bool audio_probe_spectrum(const char* path, int at_ms, float* bins) {
