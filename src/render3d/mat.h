@@ -2,14 +2,7 @@
 // Row-major 4x4 matrices applied to row vectors (p' = p x M): the
 // translation sits in entries 12-14 and A x B applies A first.
 #include "render3d/fixed_math.h"
-
-struct FixMat4 {
-  Fixed m[16];
-};
-
-struct Mat4f {
-  float m[16];
-};
+#include "render3d/mat_types.h"
 
 void mat_identity(FixMat4* m);
 void mat_translation(FixMat4* m, Fixed x, Fixed y, Fixed z);
@@ -22,10 +15,6 @@ void mat_mul(FixMat4* out, const FixMat4* a, const FixMat4* b);
 // both give identical results.
 void mat_mul_plain(FixMat4* out, const FixMat4* a, const FixMat4* b);
 void mat_mul_avx2(FixMat4* out, const FixMat4* a, const FixMat4* b);
-// Column c of (x, y, z, 1) x m, as the transform computes it.
-inline Fixed mat_apply_column(const FixMat4& m, int c, Fixed x, Fixed y, Fixed z) {
-  return fix_mul(m.m[c], x) + fix_mul(m.m[4 + c], y) + fix_mul(m.m[8 + c], z) + m.m[12 + c];
-}
 
 void mat4f_identity(Mat4f* m);
 void mat4f_translation(Mat4f* m, float x, float y, float z);

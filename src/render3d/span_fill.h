@@ -2,7 +2,7 @@
 // The span loops themselves, inline so the rasterizer can run them without a
 // call per row; span.cpp wraps each as a SpanFiller.
 #include "render3d/camera.h"
-#include "render3d/span.h"
+#include "render3d/span_params.h"
 
 // The loop every filler shares: depth test against the buffer and the near
 // distance, texel fetch with wrap, colour key; `combine` does the rest.

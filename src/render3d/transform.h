@@ -2,10 +2,7 @@
 // Per-frame transform of a mesh to screen space, and environment mapping.
 #include "render3d/mat.h"
 #include "render3d/mesh.h"
-
-// Clip-code bits on normalised coordinates (4096 = 1.0).
-constexpr int32_t OUTCODE_LEFT = 1, OUTCODE_RIGHT = 2, OUTCODE_BOTTOM = 4, OUTCODE_TOP = 8,
-                  OUTCODE_FAR = 16, OUTCODE_NEAR = 32;
+#include "render3d/outcode.h"
 
 // The mesh's rotation R (about z, then x, then y) and the object-to-clip
 // matrix (R x translation) x the camera's view_proj.
@@ -18,14 +15,3 @@ void mesh_transform(Mesh* mesh);
 void mesh_transform_like(Mesh* mesh, const Mesh* shape);
 // u, v of the current frame from the view-space normals.
 void mesh_env_map(Mesh* mesh);
-// Writes the low byte of vertex->outcode from its normalised tx, ty, tz.
-inline void clip_outcode(MeshVertex* vertex) {
-  int32_t code = 0;
-  if (vertex->tx < -FIX_ONE) code |= OUTCODE_LEFT;
-  if (vertex->tx > FIX_ONE) code |= OUTCODE_RIGHT;
-  if (vertex->ty < -FIX_ONE) code |= OUTCODE_BOTTOM;
-  if (vertex->ty > FIX_ONE) code |= OUTCODE_TOP;
-  if (vertex->tz < -FIX_ONE) code |= OUTCODE_FAR;
-  if (vertex->tz > FIX_ONE) code |= OUTCODE_NEAR;
-  vertex->outcode = (vertex->outcode & ~0xFF) | code;
-}

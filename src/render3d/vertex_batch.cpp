@@ -1,6 +1,6 @@
 #include "render3d/vertex_batch.h"
 
-#include "render3d/transform.h"
+#include "render3d/outcode.h"
 #include "render3d/vertex_lanes_avx2.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "render3d/mat.h"
+#include "render3d/mat_types.h"
 #include "render3d/mesh.h"
 
 constexpr int VERTEX_STRIDE = sizeof(MeshVertex);
