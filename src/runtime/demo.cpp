@@ -14,12 +14,11 @@
 #include "platform/keys.h"
 #include "runtime/frame_driver.h"
 #include "runtime/run_control.h"
+#include "runtime/show_tracks.h"
 #include "runtime/status_text.h"
 #include "sync/time_grid.h"
 #include "viewers/gml_view.h"
 #include "viewers/image_view.h"
-
-int32_t quit_requested = 0;
 
 namespace {
 

@@ -3,10 +3,7 @@
 #include <cstdint>
 
 #include "common/frame.h"
-#include "runtime/show_tracks.h"
-
-// Set by Escape or by the end of the schedule; the loop ends before the next frame.
-extern int32_t quit_requested;
+#include "runtime/quit_request.h"
 
 constexpr int32_t SEEK_STEP_MS = 1000;
 constexpr int32_t PAGE_BARS = 8;

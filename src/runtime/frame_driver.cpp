@@ -1,14 +1,15 @@
 #include "runtime/frame_driver.h"
 
+#include "assets/assets.h"
 #include "common/numeric.h"
 #include "common/random.h"
 #include "display/console.h"
-#include "assets/assets.h"
 #include "image/blit.h"
 #include "image/effects.h"
 #include "render3d/camera.h"
 #include "render3d/raster.h"
-#include "runtime/demo.h"
+#include "runtime/quit_request.h"
+#include "runtime/show_tracks.h"
 #include "scenes/scenes.h"
 #include "sync/track.h"
 

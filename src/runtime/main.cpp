@@ -22,6 +22,7 @@
 #include "runtime/headless.h"
 #include "runtime/options.h"
 #include "runtime/run_control.h"
+#include "runtime/show_tracks.h"
 #include "runtime/test_card.h"
 #include "viewers/viewer_keys.h"
 

@@ -13,9 +13,10 @@
 #include "platform/printable.h"
 #include "runtime/capture.h"
 #include "runtime/cast.h"
-#include "runtime/demo.h"
 #include "runtime/frame_driver.h"
 #include "runtime/headless.h"
+#include "runtime/quit_request.h"
+#include "runtime/show_tracks.h"
 #include "runtime/stats.h"
 #include "sync/track.h"
 

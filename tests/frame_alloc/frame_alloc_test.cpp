@@ -11,6 +11,7 @@
 #include "display/lookup_tables.h"
 #include "assets/assets.h"
 #include "runtime/demo.h"
+#include "runtime/show_tracks.h"
 #include "runtime/frame_driver.h"
 #include "support/requirements.h"
 #include "support/skip_policy.h"

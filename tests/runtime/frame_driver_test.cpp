@@ -7,6 +7,7 @@
 #include "common/random.h"
 #include "assets/assets.h"
 #include "runtime/demo.h"
+#include "runtime/show_tracks.h"
 #include "runtime/frame_driver.h"
 #include "sync/track.h"
 
