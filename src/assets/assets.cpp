@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "image/font.h"
 #include "image/image_pool.h"
 #include "render3d/mesh_load.h"
 
@@ -89,6 +90,7 @@ bool asset_load_with_texture(const AssetEntry* entry) {
 }
 
 void asset_load_all() {
+  mesh_set_error_screen(font_error_screen);
   for (const AssetEntry* entry = asset_table; entry->target != nullptr; ++entry) {
     if (!asset_load_with_texture(entry)) entry->load(entry->path, entry->target);
   }

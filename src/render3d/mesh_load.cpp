@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "image/font.h"
 #include "image/image.h"
 #include "platform/printable.h"
 
@@ -72,12 +71,14 @@ struct TokenReader {
 
 enum class Screen { Frame, Stdout };
 
+MeshErrorScreen error_screen = nullptr;
+
 // Reports one failure: the fixed text on the error screen (or standard
 // output for the multi-frame loader) and one line naming the file, and the
 // line in it where the content went wrong (0: the file as a whole).
 void report(Screen screen, const char* message, const char* path, int32_t line, const char* why) {
   if (screen == Screen::Frame) {
-    font_error_screen(message);
+    if (error_screen) error_screen(message);
   } else {
     std::fputs(message, stdout);
     std::fflush(stdout);
@@ -188,6 +189,8 @@ void load(const char* path, Mesh* mesh, bool multi_frame) {
 }
 
 }  // namespace
+
+void mesh_set_error_screen(MeshErrorScreen show) { error_screen = show; }
 
 void mesh_load(const char* path, Mesh* mesh) { load(path, mesh, false); }
 
