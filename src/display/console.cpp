@@ -208,8 +208,7 @@ int con_present(const Pixel* frame) {
   // Cells the terminal may not have received cannot be skipped next time.
   shown_valid = whole;
   // A line over the picture hides that row: the next frame sends it again.
-  int covered = status_text ? status_line_grid_row(layout) : -1;
-  for (int col = 0; covered >= 0 && col < grid.cols; ++col) shown[covered * grid.cols + col].character = 0xFFFF;
+  if (status_text) status_line_uncover(layout, shown);
   stats = {static_cast<uint32_t>(t1 - t0), static_cast<uint32_t>(t2 - t1),
            static_cast<uint32_t>(t3 - t2), static_cast<uint32_t>(n),
            static_cast<uint32_t>(info.cells_elided)};

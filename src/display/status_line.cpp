@@ -9,10 +9,22 @@ int status_line_row(const AnsiLayout& layout) {
   return below < layout.term_rows ? below : layout.term_rows - 1;
 }
 
+
+namespace {
+
+// The grid row the line covers, or -1 when it sits below the picture.
 int status_line_grid_row(const AnsiLayout& layout) {
   int row = status_line_row(layout);
   int grid_row = row - layout.top;
   return row >= 0 && grid_row < layout.grid_rows ? grid_row : -1;
+}
+
+}  // namespace
+
+void status_line_uncover(const AnsiLayout& layout, ConsoleCell* shown) {
+  const int covered = status_line_grid_row(layout);
+  for (int col = 0; covered >= 0 && col < layout.grid_cols; ++col)
+    shown[covered * layout.grid_cols + col].character = 0xFFFF;  // no real cell has it
 }
 
 size_t status_line_encode(const char* text, const AnsiLayout& layout, char* out, size_t capacity) {

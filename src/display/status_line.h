@@ -10,8 +10,9 @@
 // Terminal row (0-based) the line goes to for a grid laid out so; -1 when
 // the terminal has no rows.
 int status_line_row(const AnsiLayout& layout);
-// The grid row the line covers, or -1 when it sits below the picture.
-int status_line_grid_row(const AnsiLayout& layout);
+// Marks the covered row of `shown` (the cells a terminal shows) as unknown,
+// so the next frame sends it whole over the line's text.
+void status_line_uncover(const AnsiLayout& layout, ConsoleCell* shown);
 // The bytes that show `text` (printable, one line) on that row across the
 // terminal's width, colours reset after it. 0 when it does not fit.
 size_t status_line_encode(const char* text, const AnsiLayout& layout, char* out, size_t capacity);

@@ -94,9 +94,7 @@ void cast_frame(const ConsoleCell* cells, const AnsiLayout& layout, uint32_t ms)
   // is sent whole with the next frame.
   if (status) {
     length += status_line_encode(status, layout, bytes + length, sizeof bytes - length);
-    int covered = status_line_grid_row(layout);
-    for (int col = 0; covered >= 0 && col < layout.grid_cols; ++col)
-      previous[covered * layout.grid_cols + col].character = 0xFFFF;
+    status_line_uncover(layout, previous);
   }
   if (length == 0) return;  // nothing changed: no event
   std::fprintf(file, "[%u.%03u, \"o\", ", ms / 1000u, ms % 1000u);

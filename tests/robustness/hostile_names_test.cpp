@@ -207,10 +207,3 @@ TEST_F(HostileNames, HeldMessagesAreEscapedOnTheTerminal) {
     EXPECT_EQ(run.output.find(raw), std::string::npos) << "raw on the terminal: " << shown(raw);
   }
 }
-
-TEST_F(HostileNames, PlainNamesAreQuotedAsTheyAre) {
-  const std::string plain = dir_ + "/naïve Ābc picture.tga";
-  std::string output = written_by([&] { Image image{}; img_load(plain.c_str(), &image); });
-  EXPECT_NE(output.find("Image:" + plain + ": TGA picture not loaded\n"), std::string::npos)
-      << output;
-}
