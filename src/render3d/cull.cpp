@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "render3d/cull_vertices.h"
 #include "render3d/transform.h"
 #include "render3d/vertex_lanes_avx2.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "render3d/sine_table.h"
 #include "render3d/vertex_lanes_avx2.h"
 

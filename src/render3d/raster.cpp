@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "image/image_pool.h"
 #include "render3d/span_fill.h"
 #include "render3d/span_fill_avx2.h"

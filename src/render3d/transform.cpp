@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "render3d/camera.h"
 #include "render3d/mat.h"
 #include "render3d/vertex_batch.h"

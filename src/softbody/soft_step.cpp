@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "render3d/mat.h"
 #include "softbody/particle_step.h"
 #include "softbody/soft_checks.h"

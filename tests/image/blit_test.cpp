@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "image/blit.h"
 #include "image/effects_simd.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "common/random.h"
 #include "image/effects.h"
 #include "image/effects_simd.h"

@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "common/random.h"
 #include "image/image_pool.h"
 #include "render3d/camera.h"

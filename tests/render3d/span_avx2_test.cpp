@@ -7,7 +7,7 @@
 #include <random>
 #include <tuple>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "render3d/camera.h"
 #include "render3d/span_fill_avx2.h"
 #include "support/skip_policy.h"

@@ -5,7 +5,7 @@
 #include <random>
 #include <tuple>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "render3d/camera.h"
 #include "render3d/transform.h"
 #include "render3d/vertex_batch.h"

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "common/cpu.h"
+#include "common/simd.h"
 #include "softbody/softbody.h"
 #include "softbody/particle_step.h"
 #include "softbody/spring_forces.h"
