@@ -72,9 +72,22 @@ bool all_beyond(const FixMat4& m, int c, int64_t sign, Range w, const MeshBounds
   return combined_min(m, c, a, MARGIN_NUM, b) >= slack;
 }
 
-// Widens the box over the leading multiple of eight vertices, eight at a
-// time; returns the first vertex left for the plain loop.
-__attribute__((target("avx2"))) int32_t box_avx2(const MeshVertex* v, int32_t count, MeshBounds* bounds) {
+void widen_box_from(const MeshVertex* v, int32_t first, int32_t count, MeshBounds* bounds) {
+  for (int32_t i = first; i < count; ++i) {
+    bounds->lo = {std::min(bounds->lo.x, v[i].x), std::min(bounds->lo.y, v[i].y), std::min(bounds->lo.z, v[i].z)};
+    bounds->hi = {std::max(bounds->hi.x, v[i].x), std::max(bounds->hi.y, v[i].y), std::max(bounds->hi.z, v[i].z)};
+  }
+}
+
+const auto vertices_hidden = simd_pick(vertices_hidden_plain, vertices_hidden_avx2);
+const auto widen_box = simd_pick(widen_box_plain, widen_box_avx2);
+
+}  // namespace
+
+void widen_box_plain(const MeshVertex* v, int32_t count, MeshBounds* bounds) { widen_box_from(v, 1, count, bounds); }
+
+// The leading multiple of eight vertices eight at a time, then the rest.
+SIMD_AVX2 void widen_box_avx2(const MeshVertex* v, int32_t count, MeshBounds* bounds) {
   __m256i lo[3], hi[3];
   const Fixed start[3] = {bounds->lo.x, bounds->lo.y, bounds->lo.z};
   for (int c = 0; c < 3; ++c) lo[c] = hi[c] = _mm256_set1_epi32(start[c]);
@@ -97,22 +110,14 @@ __attribute__((target("avx2"))) int32_t box_avx2(const MeshVertex* v, int32_t co
                 *std::min_element(lanes[0][2], lanes[0][2] + 8)};
   bounds->hi = {*std::max_element(lanes[1][0], lanes[1][0] + 8), *std::max_element(lanes[1][1], lanes[1][1] + 8),
                 *std::max_element(lanes[1][2], lanes[1][2] + 8)};
-  return i > 0 ? i : 1;
+  widen_box_from(v, i > 0 ? i : 1, count, bounds);
 }
-
-}  // namespace
 
 bool mesh_bounds(const Mesh* mesh, MeshBounds* bounds) {
   if (mesh->vertex_count <= 0 || !mesh->vertices) return false;
   const MeshVertex* v = mesh_current_frame(mesh);
   bounds->lo = bounds->hi = {v[0].x, v[0].y, v[0].z};
-  const int32_t first = cpu_has_avx2() ? box_avx2(v, mesh->vertex_count, bounds) : 1;
-  for (int32_t i = first; i < mesh->vertex_count; ++i) {
-    bounds->lo = {std::min(bounds->lo.x, v[i].x), std::min(bounds->lo.y, v[i].y),
-                  std::min(bounds->lo.z, v[i].z)};
-    bounds->hi = {std::max(bounds->hi.x, v[i].x), std::max(bounds->hi.y, v[i].y),
-                  std::max(bounds->hi.z, v[i].z)};
-  }
+  widen_box(v, mesh->vertex_count, bounds);
   return true;
 }
 
@@ -131,8 +136,7 @@ bool mesh_outside_view(const Mesh* mesh, const MeshBounds* bounds) {
   if (all_behind(w)) return true;
   if (w.lo < 0 && w.hi > 0) {
     const MeshVertex* v = mesh_current_frame(mesh);
-    return cpu_has_avx2() ? vertices_hidden_avx2(v, mesh->vertex_count, m)
-                          : vertices_hidden_plain(v, mesh->vertex_count, m);
+    return vertices_hidden(v, mesh->vertex_count, m);
   }
   // In front throughout: exact w at most -1 and no lower than -2^22.
   if (w.hi > -FIX_ONE || w.lo - FLOOR_SLACK * FIX_ONE < -FRONT_W_MAX * FIX_ONE) return false;

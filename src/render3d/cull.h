@@ -10,6 +10,10 @@ struct MeshBounds {
 
 // The box around the current frame's vertices. False for a mesh without any.
 bool mesh_bounds(const Mesh* mesh, MeshBounds* bounds);
+// Its loop: widens `bounds`, which holds the first vertex's point, over the
+// rest of the `count` vertices; one at a time or eight at a time.
+void widen_box_plain(const MeshVertex* v, int32_t count, MeshBounds* bounds);
+void widen_box_avx2(const MeshVertex* v, int32_t count, MeshBounds* bounds);
 
 // True only when every vertex inside `bounds`, transformed as mesh_transform
 // would with the mesh's pose and the current camera, lies behind the camera or

@@ -1,3 +1,4 @@
+#include "common/simd.h"
 #include "render3d/cull_vertices.h"
 
 #include <cstdlib>
@@ -29,7 +30,7 @@ uint32_t planes_left(const MeshVertex* v, int32_t count, const FixMat4& m, uint3
 }
 
 // The planes of all eight lanes.
-__attribute__((target("avx2"))) inline uint32_t and_lanes(__m256i planes) {
+SIMD_AVX2 inline uint32_t and_lanes(__m256i planes) {
   __m128i p = _mm_and_si128(_mm256_castsi256_si128(planes), _mm256_extracti128_si256(planes, 1));
   p = _mm_and_si128(p, _mm_shuffle_epi32(p, 0x4E));
   p = _mm_and_si128(p, _mm_shuffle_epi32(p, 0xB1));
@@ -51,7 +52,7 @@ bool vertices_hidden_plain(const MeshVertex* v, int32_t count, const FixMat4& m)
 //   |c| >= 2^14 k      <=>  |c| / 2^14 (floored) >= k
 //   64 c + 65 w > 0    <=>  c > k + k / 64 (floored), as c is whole
 //   -64 c + 65 w > 0   <=>  c < -(k + k / 64)
-__attribute__((target("avx2"))) bool vertices_hidden_avx2(const MeshVertex* v, int32_t count, const FixMat4& m) {
+SIMD_AVX2 bool vertices_hidden_avx2(const MeshVertex* v, int32_t count, const FixMat4& m) {
   const Column8 cx = column8(m, 0), cy = column8(m, 1), cz = column8(m, 2), cw = column8(m, 3);
   const __m256i zero = _mm256_setzero_si256();
   const __m256i behind_limit = _mm256_set1_epi32(BEHIND_W_MAX + 1), front_limit = _mm256_set1_epi32(-FRONT_W_MAX - 1);

@@ -59,7 +59,7 @@ void mat_mul_plain(FixMat4* out, const FixMat4* a, const FixMat4* b) {
 
 // Two rows of the product per register: row r in the low half, r + 1 in the
 // high one (integer sums wrap, so their order is free).
-__attribute__((target("avx2"))) void mat_mul_avx2(FixMat4* out, const FixMat4* a, const FixMat4* b) {
+SIMD_AVX2 void mat_mul_avx2(FixMat4* out, const FixMat4* a, const FixMat4* b) {
   __m256i b_row[4];
   for (int k = 0; k < 4; ++k)
     b_row[k] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&b->m[4 * k])));
@@ -76,13 +76,11 @@ __attribute__((target("avx2"))) void mat_mul_avx2(FixMat4* out, const FixMat4* a
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(&out->m[8]), rows[1]);
 }
 
-void mat_mul(FixMat4* out, const FixMat4* a, const FixMat4* b) {
-  if (cpu_has_avx2()) {
-    mat_mul_avx2(out, a, b);
-  } else {
-    mat_mul_plain(out, a, b);
-  }
-}
+namespace {
+const auto mat_mul_picked = simd_pick(mat_mul_plain, mat_mul_avx2);
+}  // namespace
+
+void mat_mul(FixMat4* out, const FixMat4* a, const FixMat4* b) { mat_mul_picked(out, a, b); }
 
 void mat4f_identity(Mat4f* m) {
   for (int i = 0; i < 16; ++i) m->m[i] = (i % 5 == 0) ? 1.0f : 0.0f;

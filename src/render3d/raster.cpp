@@ -256,7 +256,7 @@ void replay_faces(Mesh* mesh, Fill fill, const Mesh* under) {
 }
 
 template <typename Fill>
-void raster_faces(Mesh* mesh, Fill fill, const Mesh* under) {
+void draw_faces(Mesh* mesh, Fill fill, const Mesh* under) {
   if (under && span_record_fits_coat(mesh, under)) return replay_faces(mesh, fill, under);
   MeshVertex* frame = mesh_current_frame(mesh);
   span_record_start(mesh);
@@ -286,31 +286,31 @@ void raster_faces(Mesh* mesh, Fill fill, const Mesh* under) {
 }
 
 // The common fillers inline in the draw; any other through its pointer.
-void raster_faces_plain(Mesh* mesh, const Mesh* under) {
+void draw_faces_plain(Mesh* mesh, const Mesh* under) {
   if (raster_span_filler == span_opaque) {
-    raster_faces(mesh, [](const SpanParams* s) { return span_fill_opaque(s); }, under);
+    draw_faces(mesh, [](const SpanParams* s) { return span_fill_opaque(s); }, under);
   } else if (raster_span_filler == span_multiply) {
-    raster_faces(mesh, [](const SpanParams* s) { return span_fill_multiply(s); }, under);
+    draw_faces(mesh, [](const SpanParams* s) { return span_fill_multiply(s); }, under);
   } else if (raster_span_filler == span_alpha) {
-    raster_faces(mesh, [](const SpanParams* s) { return span_fill_alpha(s); }, under);
+    draw_faces(mesh, [](const SpanParams* s) { return span_fill_alpha(s); }, under);
   } else {
     // Nothing known of what another filler passes: every face is filled.
-    raster_faces(mesh, [](const SpanParams* s) { raster_span_filler(s); return true; }, nullptr);
+    draw_faces(mesh, [](const SpanParams* s) { raster_span_filler(s); return true; }, nullptr);
   }
 }
 
 // The same with the common fillers eight pixels wide. Flattened, so the whole
 // draw is compiled for AVX2 and the span loops stay inline.
-#define AVX2_SPAN(fill) [](const SpanParams* s) __attribute__((target("avx2"))) { return fill(s); }
-__attribute__((target("avx2"), flatten)) void raster_faces_avx2(Mesh* mesh, const Mesh* under) {
+#define AVX2_SPAN(fill) [](const SpanParams* s) SIMD_AVX2 { return fill(s); }
+SIMD_AVX2 __attribute__((flatten)) void draw_faces_avx2(Mesh* mesh, const Mesh* under) {
   if (raster_span_filler == span_opaque) {
-    raster_faces(mesh, AVX2_SPAN(span_fill_opaque_avx2), under);
+    draw_faces(mesh, AVX2_SPAN(span_fill_opaque_avx2), under);
   } else if (raster_span_filler == span_multiply) {
-    raster_faces(mesh, AVX2_SPAN(span_fill_multiply_avx2), under);
+    draw_faces(mesh, AVX2_SPAN(span_fill_multiply_avx2), under);
   } else if (raster_span_filler == span_alpha) {
-    raster_faces(mesh, AVX2_SPAN(span_fill_alpha_avx2), under);
+    draw_faces(mesh, AVX2_SPAN(span_fill_alpha_avx2), under);
   } else {
-    raster_faces_plain(mesh, under);
+    draw_faces_plain(mesh, under);
   }
 }
 #undef AVX2_SPAN
@@ -321,10 +321,14 @@ void raster_clear_depth() { std::fill(depth_buffer, depth_buffer + FRAME_PIXELS,
 
 void raster_draw_mesh(Mesh* mesh) { raster_draw_mesh_over(mesh, nullptr); }
 
-void raster_draw_mesh_over(Mesh* mesh, const Mesh* under) {
+namespace {
+
+// The checks and setup of a draw; false when there is nothing to draw.
+bool begin_draw(Mesh* mesh) {
   // A mesh not drawn proves nothing for a coat over it.
   auto not_drawn = [mesh] {
     for (int32_t i = 0; i < mesh->face_count; ++i) mesh->faces[i].reached = 1;
+    return false;
   };
   if (mesh->transformed == 0) return not_drawn();
   if (!raster_span_filler) raster_span_filler = span_opaque;
@@ -333,12 +337,22 @@ void raster_draw_mesh_over(Mesh* mesh, const Mesh* under) {
   raster_texture = &image_pool[mesh->texture];
   if (!raster_texture->pixels) return not_drawn();
   raster_next_serial(mesh);
-  if (cpu_has_avx2()) {
-    raster_faces_avx2(mesh, under);
-  } else {
-    raster_faces_plain(mesh, under);
-  }
+  return true;
 }
+
+const auto draw_mesh_over = simd_pick(raster_draw_mesh_over_plain, raster_draw_mesh_over_avx2);
+
+}  // namespace
+
+void raster_draw_mesh_over_plain(Mesh* mesh, const Mesh* under) {
+  if (begin_draw(mesh)) draw_faces_plain(mesh, under);
+}
+
+SIMD_AVX2 void raster_draw_mesh_over_avx2(Mesh* mesh, const Mesh* under) {
+  if (begin_draw(mesh)) draw_faces_avx2(mesh, under);
+}
+
+void raster_draw_mesh_over(Mesh* mesh, const Mesh* under) { draw_mesh_over(mesh, under); }
 
 void raster_select_alpha(int32_t flag) { raster_span_filler = flag ? span_alpha : span_opaque; }
 void raster_select_additive(int32_t flag) { raster_span_filler = flag ? span_additive : span_opaque; }

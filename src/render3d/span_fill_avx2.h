@@ -5,9 +5,10 @@
 // Only functions compiled for AVX2 may call these (see raster.cpp).
 #include <immintrin.h>
 
+#include "common/simd.h"
 #include "render3d/span_fill.h"
 
-#define SPAN_AVX2 __attribute__((target("avx2"), always_inline)) inline
+#define SPAN_AVX2 SIMD_AVX2 __attribute__((always_inline)) inline
 
 // Everything here is inlined into AVX2 code, so the ABI of passing vectors by
 // value (which the compiler warns about) never applies.
@@ -93,17 +94,17 @@ SPAN_AVX2 bool span_fill_avx2(const SpanParams* span, Combine combine) {
 }
 
 SPAN_AVX2 bool span_fill_opaque_avx2(const SpanParams* span) {
-  return span_fill_avx2(span, [](__m256i, __m256i texel) __attribute__((target("avx2"))) { return texel; });
+  return span_fill_avx2(span, [](__m256i, __m256i texel) SIMD_AVX2 { return texel; });
 }
 
 SPAN_AVX2 bool span_fill_multiply_avx2(const SpanParams* span) {
-  return span_fill_avx2(span, [](__m256i d, __m256i texel) __attribute__((target("avx2"))) {
+  return span_fill_avx2(span, [](__m256i d, __m256i texel) SIMD_AVX2 {
     return span_avx2::with_alpha_of(span_avx2::multiply_bytes(d, texel), d);
   });
 }
 
 SPAN_AVX2 bool span_fill_alpha_avx2(const SpanParams* span) {
-  return span_fill_avx2(span, [](__m256i d, __m256i texel) __attribute__((target("avx2"))) {
+  return span_fill_avx2(span, [](__m256i d, __m256i texel) SIMD_AVX2 {
     // Each pixel's alpha in all four of its bytes, and 255 - alpha.
     const __m256i spread = _mm256_setr_epi8(3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15,
                                             3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15);
@@ -111,7 +112,7 @@ SPAN_AVX2 bool span_fill_alpha_avx2(const SpanParams* span) {
     const __m256i rest = _mm256_sub_epi8(_mm256_set1_epi8(-1), a);
     // (t * a + d * (255 - a)) >> 8 stays below 2^16 per channel.
     const __m256i zero = _mm256_setzero_si256();
-    const auto blend_half = [&](__m256i t16, __m256i d16, __m256i a16, __m256i rest16) __attribute__((target("avx2"))) {
+    const auto blend_half = [&](__m256i t16, __m256i d16, __m256i a16, __m256i rest16) SIMD_AVX2 {
       return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(t16, a16), _mm256_mullo_epi16(d16, rest16)), 8);
     };
     const __m256i lo = blend_half(_mm256_unpacklo_epi8(texel, zero), _mm256_unpacklo_epi8(d, zero),

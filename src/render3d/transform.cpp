@@ -9,6 +9,10 @@
 
 namespace {
 
+const auto transform_vertices = simd_pick(transform_vertices_plain, transform_vertices_avx2);
+const auto transform_like = simd_pick(transform_like_plain, transform_like_avx2);
+const auto env_map = simd_pick(env_map_plain, env_map_avx2);
+
 // The matrices of the last pose and camera. A mesh whose box was just tested
 // and a coat drawn over it in the same pose reuse them instead of multiplying
 // them out again; they are compared bit for bit, so the results are the same.
@@ -69,11 +73,7 @@ void mesh_transform(Mesh* mesh) {
   PoseMatrices& matrices = pose_matrices(mesh);
   const FixMat4& n = normal_matrix(matrices);
   MeshVertex* vertices = mesh_current_frame(mesh);
-  if (cpu_has_avx2()) {
-    transform_vertices_avx2(vertices, mesh->vertex_count, matrices.clip, n);
-  } else {
-    transform_vertices_plain(vertices, mesh->vertex_count, matrices.clip, n);
-  }
+  transform_vertices(vertices, mesh->vertex_count, matrices.clip, n);
   mesh->transformed = 1;
 }
 
@@ -81,19 +81,11 @@ void mesh_transform_like(Mesh* mesh, const Mesh* shape) {
   const FixMat4& n = normal_matrix(pose_matrices(mesh));
   MeshVertex* vertices = mesh_current_frame(mesh);
   const MeshVertex* from = mesh_current_frame(shape);
-  if (cpu_has_avx2()) {
-    transform_like_avx2(vertices, from, mesh->vertex_count, n);
-  } else {
-    transform_like_plain(vertices, from, mesh->vertex_count, n);
-  }
+  transform_like(vertices, from, mesh->vertex_count, n);
   mesh->transformed = 1;
 }
 
 void mesh_env_map(Mesh* mesh) {
   MeshVertex* vertices = mesh_current_frame(mesh);
-  if (cpu_has_avx2()) {
-    env_map_avx2(vertices, mesh->vertex_count);
-  } else {
-    env_map_plain(vertices, mesh->vertex_count);
-  }
+  env_map(vertices, mesh->vertex_count);
 }

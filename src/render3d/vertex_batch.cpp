@@ -1,3 +1,4 @@
+#include "common/simd.h"
 #include "render3d/vertex_batch.h"
 
 #include "render3d/outcode.h"
@@ -18,7 +19,7 @@ constexpr Fixed SCREEN_HALF_W = 120, SCREEN_HALF_H = 75;
 // fix_div(INVERSE_SCALE, w), 0 for w = 0. In double the quotient 2^29 / w is
 // rounded by far less than its distance to the next integer, so truncating
 // it gives the integer division's result.
-__attribute__((target("avx2"))) inline __m256i inverse_scale8(__m256i w) {
+SIMD_AVX2 inline __m256i inverse_scale8(__m256i w) {
   const __m256d numerator = _mm256_set1_pd(static_cast<double>(INVERSE_SCALE) * FIX_ONE);
   const __m128i lo = _mm256_cvttpd_epi32(_mm256_div_pd(numerator, _mm256_cvtepi32_pd(_mm256_castsi256_si128(w))));
   const __m128i hi = _mm256_cvttpd_epi32(_mm256_div_pd(numerator, _mm256_cvtepi32_pd(_mm256_extracti128_si256(w, 1))));
@@ -27,11 +28,11 @@ __attribute__((target("avx2"))) inline __m256i inverse_scale8(__m256i w) {
 }
 
 // Bit `bit` where a < b.
-__attribute__((target("avx2"))) inline __m256i bit_if_less(__m256i a, __m256i b, int32_t bit) {
+SIMD_AVX2 inline __m256i bit_if_less(__m256i a, __m256i b, int32_t bit) {
   return _mm256_and_si256(_mm256_cmpgt_epi32(b, a), _mm256_set1_epi32(bit));
 }
 
-__attribute__((target("avx2"))) inline Rows turn_normals8(const MeshVertex* v, const Matrix8& n) {
+SIMD_AVX2 inline Rows turn_normals8(const MeshVertex* v, const Matrix8& n) {
   const Rows normal = load_fields(v, offsetof(MeshVertex, nx));
   return {apply_column8(n.c[0], normal.a, normal.b, normal.c), apply_column8(n.c[1], normal.a, normal.b, normal.c),
           apply_column8(n.c[2], normal.a, normal.b, normal.c), _mm256_setzero_si256()};
@@ -39,7 +40,7 @@ __attribute__((target("avx2"))) inline Rows turn_normals8(const MeshVertex* v, c
 
 // Writes vnx, vny, vnz, the clip code and `behind` of eight vertices: two
 // overlapping rows, the second ending at `behind`.
-__attribute__((target("avx2"))) inline void store_normal_and_codes(MeshVertex* v, Rows normal, __m256i outcode,
+SIMD_AVX2 inline void store_normal_and_codes(MeshVertex* v, Rows normal, __m256i outcode,
                                                                    __m256i behind) {
   static_assert(offsetof(MeshVertex, outcode) == offsetof(MeshVertex, vnx) + 12 &&
                 offsetof(MeshVertex, behind) == offsetof(MeshVertex, vny) + 12);
@@ -71,7 +72,7 @@ void transform_vertices_plain(MeshVertex* vertices, int32_t count, const FixMat4
   }
 }
 
-__attribute__((target("avx2"))) void transform_vertices_avx2(MeshVertex* v, int32_t count, const FixMat4& clip,
+SIMD_AVX2 void transform_vertices_avx2(MeshVertex* v, int32_t count, const FixMat4& clip,
                                                              const FixMat4& normal_turn) {
   const Matrix8 m = matrix8(clip), n = matrix8(normal_turn);
   const __m256i one = _mm256_set1_epi32(FIX_ONE), minus_one = _mm256_set1_epi32(-FIX_ONE);
@@ -116,7 +117,7 @@ void transform_like_plain(MeshVertex* vertices, const MeshVertex* from, int32_t 
   }
 }
 
-__attribute__((target("avx2"))) void transform_like_avx2(MeshVertex* v, const MeshVertex* from, int32_t count,
+SIMD_AVX2 void transform_like_avx2(MeshVertex* v, const MeshVertex* from, int32_t count,
                                                          const FixMat4& normal_turn) {
   const Matrix8 n = matrix8(normal_turn);
   const __m256i low_byte = _mm256_set1_epi32(0xFF);
@@ -149,7 +150,7 @@ void env_map_plain(MeshVertex* vertices, int32_t count) {
 // rounding to float first and then scaling by the power of two does. The
 // truncating conversion gives INT32_MIN for NaN or a value out of range, as
 // trunc_to_i32 does.
-__attribute__((target("avx2"))) void env_map_avx2(MeshVertex* v, int32_t count) {
+SIMD_AVX2 void env_map_avx2(MeshVertex* v, int32_t count) {
   const __m256 scale = _mm256_set1_ps(1.0f / FIX_ONE), half = _mm256_set1_ps(0.5f);
   const __m256 uv_one = _mm256_set1_ps(static_cast<float>(UV_ONE));
   int32_t i = 0;

@@ -1,3 +1,4 @@
+#include "common/simd.h"
 #include "softbody/particle_step.h"
 
 #include <cfloat>
@@ -68,12 +69,12 @@ struct Lanes3 {
   __m256 x, y, z;
 };
 
-__attribute__((target("avx2"))) inline Lanes3 scale3(Lanes3 a, __m256 s) {
+SIMD_AVX2 inline Lanes3 scale3(Lanes3 a, __m256 s) {
   return {_mm256_mul_ps(a.x, s), _mm256_mul_ps(a.y, s), _mm256_mul_ps(a.z, s)};
 }
 
 // All-ones lanes where every component's magnitude is at most `bound` (never for NaN).
-__attribute__((target("avx2"))) inline __m256 at_most(Lanes3 v, float bound) {
+SIMD_AVX2 inline __m256 at_most(Lanes3 v, float bound) {
   const __m256 sign = _mm256_set1_ps(-0.0f), b = _mm256_set1_ps(bound);
   const __m256 x = _mm256_cmp_ps(_mm256_andnot_ps(sign, v.x), b, _CMP_LE_OQ);
   const __m256 y = _mm256_cmp_ps(_mm256_andnot_ps(sign, v.y), b, _CMP_LE_OQ);
@@ -81,31 +82,31 @@ __attribute__((target("avx2"))) inline __m256 at_most(Lanes3 v, float bound) {
   return _mm256_and_ps(_mm256_and_ps(x, y), z);
 }
 
-__attribute__((target("avx2"))) inline __m256 within_limit(Lanes3 f) { return at_most(f, SOFT_FORCE_LIMIT); }
+SIMD_AVX2 inline __m256 within_limit(Lanes3 f) { return at_most(f, SOFT_FORCE_LIMIT); }
 
-__attribute__((target("avx2"))) inline __m256 finite8(Lanes3 v) { return at_most(v, FLT_MAX); }
+SIMD_AVX2 inline __m256 finite8(Lanes3 v) { return at_most(v, FLT_MAX); }
 
 // force + f in the lanes of `taken`; *fault_free loses the taken lanes where f
 // breaks the limit.
-__attribute__((target("avx2"))) inline void add_force8(Lanes3* force, Lanes3 f, __m256 taken, __m256* fault_free) {
+SIMD_AVX2 inline void add_force8(Lanes3* force, Lanes3 f, __m256 taken, __m256* fault_free) {
   *fault_free = _mm256_andnot_ps(_mm256_andnot_ps(within_limit(f), taken), *fault_free);
   force->x = _mm256_blendv_ps(force->x, _mm256_add_ps(force->x, f.x), taken);
   force->y = _mm256_blendv_ps(force->y, _mm256_add_ps(force->y, f.y), taken);
   force->z = _mm256_blendv_ps(force->z, _mm256_add_ps(force->z, f.z), taken);
 }
 
-__attribute__((target("avx2"))) inline __m256 length8(Lanes3 v) {
+SIMD_AVX2 inline __m256 length8(Lanes3 v) {
   return _mm256_sqrt_ps(_mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(v.x, v.x), _mm256_mul_ps(v.y, v.y)),
                                       _mm256_mul_ps(v.z, v.z)));
 }
 
 // Lanes outside [SOFT_REST_CUTOFF, SOFT_RUNAWAY_CUTOFF]; never a NaN lane.
-__attribute__((target("avx2"))) inline __m256 cut_off(__m256 length) {
+SIMD_AVX2 inline __m256 cut_off(__m256 length) {
   return _mm256_or_ps(_mm256_cmp_ps(length, _mm256_set1_ps(SOFT_REST_CUTOFF), _CMP_LT_OQ),
                       _mm256_cmp_ps(length, _mm256_set1_ps(SOFT_RUNAWAY_CUTOFF), _CMP_GT_OQ));
 }
 
-__attribute__((target("avx2"))) inline Lanes3 zero_where(Lanes3 v, __m256 mask) {
+SIMD_AVX2 inline Lanes3 zero_where(Lanes3 v, __m256 mask) {
   return {_mm256_andnot_ps(mask, v.x), _mm256_andnot_ps(mask, v.y), _mm256_andnot_ps(mask, v.z)};
 }
 
@@ -117,7 +118,7 @@ bool add_particle_forces_plain(SoftBody* body) {
   return fault;
 }
 
-__attribute__((target("avx2"))) bool add_particle_forces_avx2(SoftBody* body) {
+SIMD_AVX2 bool add_particle_forces_avx2(SoftBody* body) {
   const __m256 zero = _mm256_setzero_ps(), all = _mm256_castsi256_ps(_mm256_set1_epi32(-1));
   const __m256 gravity_y = _mm256_set1_ps(SOFT_GRAVITY.y), drag = _mm256_set1_ps(-body->drag);
   const __m256 ground = _mm256_set1_ps(ground_y), friction = _mm256_set1_ps(-ground_friction);
@@ -155,7 +156,7 @@ __attribute__((target("avx2"))) bool add_particle_forces_avx2(SoftBody* body) {
 
 bool integrate_plain(SoftBody* body, float dt) { return integrate_range(body, 0, body->particle_count, dt); }
 
-__attribute__((target("avx2"))) bool integrate_avx2(SoftBody* body, float dt) {
+SIMD_AVX2 bool integrate_avx2(SoftBody* body, float dt) {
   const __m256 zero = _mm256_setzero_ps(), step = _mm256_set1_ps(dt);
   int32_t end = body->particle_count;
   for (; end >= 8; end -= 8) {

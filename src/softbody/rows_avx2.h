@@ -6,9 +6,10 @@
 
 #include <cstddef>
 
+#include "common/simd.h"
 #include "softbody/softbody.h"
 
-__attribute__((target("avx2"))) inline void transpose4x2(__m256 r[4]) {
+SIMD_AVX2 inline void transpose4x2(__m256 r[4]) {
   const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpacklo_ps(r[2], r[3]);
   const __m256 t2 = _mm256_unpackhi_ps(r[0], r[1]), t3 = _mm256_unpackhi_ps(r[2], r[3]);
   r[0] = _mm256_shuffle_ps(t0, t1, 0x44);
@@ -18,7 +19,7 @@ __attribute__((target("avx2"))) inline void transpose4x2(__m256 r[4]) {
 }
 
 // The four floats at byte `offset` of particles p[0..7], one field per register.
-__attribute__((target("avx2"))) inline void load_particle_fields(const SoftParticle* p, size_t offset, __m256 r[4]) {
+SIMD_AVX2 inline void load_particle_fields(const SoftParticle* p, size_t offset, __m256 r[4]) {
   for (int k = 0; k < 4; ++k) {
     const auto* low = reinterpret_cast<const char*>(p + k) + offset;
     const auto* high = reinterpret_cast<const char*>(p + k + 4) + offset;
@@ -27,7 +28,7 @@ __attribute__((target("avx2"))) inline void load_particle_fields(const SoftParti
   transpose4x2(r);
 }
 
-__attribute__((target("avx2"))) inline void store_particle_fields(SoftParticle* p, size_t offset, const __m256 fields[4]) {
+SIMD_AVX2 inline void store_particle_fields(SoftParticle* p, size_t offset, const __m256 fields[4]) {
   __m256 r[4] = {fields[0], fields[1], fields[2], fields[3]};
   transpose4x2(r);
   for (int k = 0; k < 4; ++k) {

@@ -9,6 +9,10 @@
 
 namespace {
 
+const auto add_spring_forces = simd_pick(add_spring_forces_plain, add_spring_forces_avx2);
+const auto add_particle_forces = simd_pick(add_particle_forces_plain, add_particle_forces_avx2);
+const auto integrate = simd_pick(integrate_plain, integrate_avx2);
+
 // Row vector times matrix, w = 1.
 Vec3f transform_point(Vec3f p, const Mat4f* q) {
   const float* m = q->m;
@@ -64,9 +68,8 @@ void soft_step(SoftBody* body, float dt) {
   if (!body->active || !body->mesh) return;
   for (int32_t i = body->particle_count - 1; i >= 0; --i)
     body->particles[i].force = {0.0f, 0.0f, 0.0f};
-  const bool avx2 = cpu_has_avx2();
-  bool fault = avx2 ? add_spring_forces_avx2(body) : add_spring_forces_plain(body);
-  fault |= avx2 ? add_particle_forces_avx2(body) : add_particle_forces_plain(body);
-  if (fault || (avx2 ? integrate_avx2(body, dt) : integrate_plain(body, dt)) || move_rigidly(body, dt))
+  bool fault = add_spring_forces(body);
+  fault |= add_particle_forces(body);
+  if (fault || integrate(body, dt) || move_rigidly(body, dt))
     body->active = 0;
 }

@@ -1,3 +1,4 @@
+#include "common/simd.h"
 #include "softbody/spring_forces.h"
 
 #include <algorithm>
@@ -67,7 +68,7 @@ static_assert(offsetof(SoftParticle, pos) == 4 && offsetof(SoftParticle, vel) ==
 // byte `offset` in the particles of spring k (low half) and spring k + 4
 // (high half), a minus b.
 template <size_t offset>
-__attribute__((target("avx2"))) inline __m256 difference_row(const SoftBody* body, const SoftSpring* springs, int k) {
+SIMD_AVX2 inline __m256 difference_row(const SoftBody* body, const SoftSpring* springs, int k) {
   auto row = [body](int32_t particle) {
     return reinterpret_cast<const float*>(reinterpret_cast<const char*>(&body->particles[particle]) + offset - 4);
   };
@@ -95,7 +96,7 @@ bool add_spring_forces_plain(SoftBody* body) {
 // Each lane runs the plain sequence for one spring: the same operations in the
 // same order, with square root and division exact in both. The block's forces
 // are then added one spring at a time, last first, as the plain loop does.
-__attribute__((target("avx2"))) bool add_spring_forces_avx2(SoftBody* body) {
+SIMD_AVX2 bool add_spring_forces_avx2(SoftBody* body) {
   if (!body->spring_force || !body->incident) return add_spring_forces_plain(body);
   const __m256 zero = _mm256_setzero_ps(), sign = _mm256_set1_ps(-0.0f);
   const __m256 limit = _mm256_set1_ps(SOFT_FORCE_LIMIT), one = _mm256_set1_ps(1.0f);

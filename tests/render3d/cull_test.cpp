@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <tuple>
 #include <vector>
 
@@ -90,7 +91,7 @@ TEST(MeshCull, AMeshProvedHiddenNeverDrawsAndMostHiddenOnesAreFound) {
   build_tower(&tower, 6.0f, 40.0f);
   // The box over three blocks of eight and a rest, and over the blocks alone.
   MeshBounds bounds;
-  for (int32_t count : {24, 30}) {
+  for (int32_t count : {5, 24, 30}) {
     tower.mesh.vertex_count = count;
     ASSERT_TRUE(mesh_bounds(&tower.mesh, &bounds));
     for (auto [lo, hi, field] : {std::tuple(bounds.lo.x, bounds.hi.x, &MeshVertex::x), std::tuple(bounds.lo.y, bounds.hi.y, &MeshVertex::y),
@@ -98,6 +99,13 @@ TEST(MeshCull, AMeshProvedHiddenNeverDrawsAndMostHiddenOnesAreFound) {
       const auto [least, most] = std::minmax_element(tower.vertices.begin(), tower.vertices.begin() + count,
                                                      [f = field](const MeshVertex& a, const MeshVertex& b) { return a.*f < b.*f; });
       EXPECT_EQ(std::tuple(lo, hi), std::tuple((*least).*field, (*most).*field));
+    }
+    if (cpu_has_avx2()) {
+      MeshBounds plain = {}, fast = {};
+      plain.lo = plain.hi = fast.lo = fast.hi = {tower.vertices[0].x, tower.vertices[0].y, tower.vertices[0].z};
+      widen_box_plain(tower.vertices.data(), count, &plain);
+      widen_box_avx2(tower.vertices.data(), count, &fast);
+      EXPECT_EQ(std::memcmp(&plain, &fast, sizeof plain), 0) << count;
     }
   }
   raster_select_alpha(0);

@@ -16,7 +16,7 @@ namespace {
 
 enum Filler { OPAQUE, MULTIPLY, ALPHA };
 
-__attribute__((target("avx2"))) bool fill_avx2(Filler filler, const SpanParams* span) {
+SIMD_AVX2 bool fill_avx2(Filler filler, const SpanParams* span) {
   if (filler == OPAQUE) return span_fill_opaque_avx2(span);
   if (filler == MULTIPLY) return span_fill_multiply_avx2(span);
   return span_fill_alpha_avx2(span);
