@@ -14,7 +14,7 @@
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: trackc TIMELINE PREFIX   (writes PREFIX_<track>.track)\n");
+    std::fprintf(stderr, "usage: trackc TIMELINE PREFIX   (writes PREFIX_<track>.track, listing each on stdout)\n");
     return 2;
   }
   std::ifstream input(argv[1], std::ios::binary);
@@ -60,5 +60,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  // The names come from the sync library alone; the build follows this list.
+  for (const std::string& path : paths) std::printf("%s\n", path.c_str());
   return 0;
 }
