@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "musicgen/sequencer.h"
+#include "tools/musicgen/sequencer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int fd = memfd_create("fuzz.txt", 0);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio/music.h"
-#include "musicgen/mp3_writer.h"
+#include "tools/musicgen/mp3_writer.h"
 #include "support/files.h"
 
 namespace {

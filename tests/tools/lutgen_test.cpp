@@ -11,9 +11,9 @@
 
 #include "display/cell_convert.h"
 #include "display/lookup_tables.h"
-#include "lutgen/lut_color.h"
-#include "lutgen/lut_glyphs.h"
-#include "lutgen/lut_tables.h"
+#include "tools/lutgen/lut_color.h"
+#include "tools/lutgen/lut_glyphs.h"
+#include "tools/lutgen/lut_tables.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <tuple>
 
-#include "common/bof_write.h"
-#include "meshgen/models.h"
+#include "tools/common/bof_write.h"
+#include "tools/meshgen/models.h"
 #include "render3d/mesh.h"
 #include "render3d/mesh_load.h"
 #include "render3d/vec.h"

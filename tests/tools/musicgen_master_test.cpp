@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "audio/decoder.h"
-#include "musicgen/loudness.h"
-#include "musicgen/mastering.h"
-#include "musicgen/synth.h"
+#include "tools/musicgen/loudness.h"
+#include "tools/musicgen/mastering.h"
+#include "tools/musicgen/synth.h"
 #include "runtime/demo.h"
 #include "support/requirements.h"
 

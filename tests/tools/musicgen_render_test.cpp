@@ -5,8 +5,8 @@
 #include <cmath>
 #include <fstream>
 
-#include "musicgen/mp3_writer.h"
-#include "musicgen/sequencer.h"
+#include "tools/musicgen/mp3_writer.h"
+#include "tools/musicgen/sequencer.h"
 
 namespace {
 float peak_of(const std::vector<float>& s) {

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <tuple>
 
-#include "musicgen/sequencer.h"
-#include "musicgen/song.h"
+#include "tools/musicgen/sequencer.h"
+#include "tools/musicgen/song.h"
 
 namespace {
 const char* const HEADER =

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "image/font.h"
-#include "picgen/pictures.h"
-#include "picgen/texts.h"
+#include "tools/picgen/pictures.h"
+#include "tools/picgen/texts.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/tga_write.h"
+#include "tools/common/tga_write.h"
 #include "image/image.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "sync/timeline_text.h"
-#include "common/track_write.h"
+#include "tools/common/track_write.h"
 #include "sync/track.h"
 #include "support/files.h"
 

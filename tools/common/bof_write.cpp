@@ -1,4 +1,4 @@
-#include "common/bof_write.h"
+#include "tools/common/bof_write.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "common/tga_write.h"
+#include "tools/common/tga_write.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "common/track_write.h"
+#include "tools/common/track_write.h"
 
 #include <bit>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "lutgen/lut_tables.h"
+#include "tools/lutgen/lut_tables.h"
 
 namespace {
 

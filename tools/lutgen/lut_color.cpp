@@ -1,4 +1,4 @@
-#include "lutgen/lut_color.h"
+#include "tools/lutgen/lut_color.h"
 
 #include <cmath>
 

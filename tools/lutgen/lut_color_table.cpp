@@ -3,8 +3,8 @@
 #include <cmath>
 #include <thread>
 
-#include "lutgen/lut_color.h"
-#include "lutgen/lut_tables.h"
+#include "tools/lutgen/lut_color.h"
+#include "tools/lutgen/lut_tables.h"
 
 namespace {
 

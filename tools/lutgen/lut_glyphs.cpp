@@ -1,4 +1,4 @@
-#include "lutgen/lut_glyphs.h"
+#include "tools/lutgen/lut_glyphs.h"
 
 #include <algorithm>
 

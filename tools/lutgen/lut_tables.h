@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "display/lookup_tables.h"
-#include "lutgen/lut_glyphs.h"
+#include "tools/lutgen/lut_glyphs.h"
 
 struct ColorTableReport {
   double mean_error = 0;   // CIEDE2000, averaged over the four dither values

@@ -4,7 +4,7 @@
 #include <string>
 #include <thread>
 
-#include "lutgen/lut_tables.h"
+#include "tools/lutgen/lut_tables.h"
 #include "platform/printable.h"
 
 namespace {

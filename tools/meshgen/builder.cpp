@@ -1,4 +1,4 @@
-#include "meshgen/builder.h"
+#include "tools/meshgen/builder.h"
 
 #include <cmath>
 

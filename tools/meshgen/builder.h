@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "common/bof_write.h"
+#include "tools/common/bof_write.h"
 
 struct V3 {
   float x, y, z;

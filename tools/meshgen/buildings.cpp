@@ -3,8 +3,8 @@
 // sunk by the city itself.
 #include <cmath>
 
-#include "meshgen/builder.h"
-#include "meshgen/models.h"
+#include "tools/meshgen/builder.h"
+#include "tools/meshgen/models.h"
 
 namespace {
 

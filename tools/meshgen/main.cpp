@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <string>
 
-#include "common/bof_write.h"
-#include "meshgen/models.h"
+#include "tools/common/bof_write.h"
+#include "tools/meshgen/models.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

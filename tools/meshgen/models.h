@@ -1,6 +1,6 @@
 #pragma once
 // The show's meshes, made in code.
-#include "common/bof_write.h"
+#include "tools/common/bof_write.h"
 
 // The jelly robot: about 2 units tall around the origin, facing -z. Its
 // torso, hips and the roots of every limb lie within 1 unit of the origin

@@ -1,8 +1,8 @@
 // The robot: a boxy body that stays put and rounded limbs that swing.
 #include <cmath>
 
-#include "meshgen/builder.h"
-#include "meshgen/models.h"
+#include "tools/meshgen/builder.h"
+#include "tools/meshgen/models.h"
 
 namespace {
 

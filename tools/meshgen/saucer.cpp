@@ -1,6 +1,6 @@
 // The saucer: one surface of revolution, a flat disc with a raised dome.
-#include "meshgen/builder.h"
-#include "meshgen/models.h"
+#include "tools/meshgen/builder.h"
+#include "tools/meshgen/models.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "musicgen/effects.h"
+#include "tools/musicgen/effects.h"
 
 #include <algorithm>
 #include <cmath>
 #include <deque>
 #include <vector>
 
-#include "musicgen/synth.h"
+#include "tools/musicgen/synth.h"
 
 void fx_echo(float* stereo, int64_t frames, double bpm) {
   const size_t delay = static_cast<size_t>(SYNTH_RATE * 60.0 / bpm * 0.75);

@@ -1,4 +1,4 @@
-#include "musicgen/loudness.h"
+#include "tools/musicgen/loudness.h"
 
 #include <ebur128.h>
 

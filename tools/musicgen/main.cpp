@@ -2,9 +2,9 @@
 // and encodes it.
 #include <cstdio>
 
-#include "musicgen/mastering.h"
-#include "musicgen/mp3_writer.h"
-#include "musicgen/sequencer.h"
+#include "tools/musicgen/mastering.h"
+#include "tools/musicgen/mp3_writer.h"
+#include "tools/musicgen/sequencer.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

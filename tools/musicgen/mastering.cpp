@@ -1,11 +1,11 @@
-#include "musicgen/mastering.h"
+#include "tools/musicgen/mastering.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "musicgen/effects.h"
-#include "musicgen/loudness.h"
-#include "musicgen/synth.h"
+#include "tools/musicgen/effects.h"
+#include "tools/musicgen/loudness.h"
+#include "tools/musicgen/synth.h"
 
 namespace {
 

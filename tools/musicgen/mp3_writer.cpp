@@ -1,4 +1,4 @@
-#include "musicgen/mp3_writer.h"
+#include "tools/musicgen/mp3_writer.h"
 
 #include <lame/lame.h>
 

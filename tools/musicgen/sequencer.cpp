@@ -1,9 +1,9 @@
-#include "musicgen/sequencer.h"
+#include "tools/musicgen/sequencer.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "musicgen/effects.h"
+#include "tools/musicgen/effects.h"
 
 namespace {
 double frames_per_step(const Song& song) { return SYNTH_RATE * 60.0 / song.bpm / 4.0; }

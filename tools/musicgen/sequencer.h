@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "musicgen/song.h"
+#include "tools/musicgen/song.h"
 
 constexpr float SONG_PEAK = 0.84f;   // about -1.5 dBFS, room for the encoder's overshoot
 constexpr float SONG_DRIVE = 2.0f;   // how far the loudest peaks go into the limiter

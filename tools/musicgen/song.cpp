@@ -1,4 +1,4 @@
-#include "musicgen/song.h"
+#include "tools/musicgen/song.h"
 
 #include <cmath>
 #include <cstdio>

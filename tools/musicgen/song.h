@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "musicgen/synth.h"
+#include "tools/musicgen/synth.h"
 
 constexpr int STEPS_PER_BAR = 16;
 

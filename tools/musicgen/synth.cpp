@@ -1,4 +1,4 @@
-#include "musicgen/synth.h"
+#include "tools/musicgen/synth.h"
 
 #include <algorithm>
 #include <cmath>

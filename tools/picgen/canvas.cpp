@@ -1,4 +1,4 @@
-#include "picgen/canvas.h"
+#include "tools/picgen/canvas.h"
 
 #include <algorithm>
 #include <cmath>

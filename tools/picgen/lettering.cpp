@@ -1,4 +1,4 @@
-#include "picgen/lettering.h"
+#include "tools/picgen/lettering.h"
 
 #include <vector>
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "display/psf_font.h"
-#include "picgen/canvas.h"
+#include "tools/picgen/canvas.h"
 
 struct PicTextStyle {
   int scale_x = 3, scale_y = 3;  // picture pixels per font pixel

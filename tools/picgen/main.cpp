@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "common/tga_write.h"
-#include "picgen/pictures.h"
-#include "picgen/texts.h"
+#include "tools/common/tga_write.h"
+#include "tools/picgen/pictures.h"
+#include "tools/picgen/texts.h"
 #include "platform/printable.h"
 
 namespace {

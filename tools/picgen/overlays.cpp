@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "image/font.h"
-#include "picgen/lettering.h"
-#include "picgen/pictures.h"
+#include "tools/picgen/lettering.h"
+#include "tools/picgen/pictures.h"
 #include "platform/printable.h"
 
 namespace {

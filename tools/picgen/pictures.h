@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "display/psf_font.h"
-#include "picgen/canvas.h"
+#include "tools/picgen/canvas.h"
 
 constexpr int PIC_OVERLAY_W = 240;
 constexpr int PIC_OVERLAY_H = 150;

@@ -1,4 +1,4 @@
-#include "picgen/texts.h"
+#include "tools/picgen/texts.h"
 
 #include <cstdio>
 #include <fstream>

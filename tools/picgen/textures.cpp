@@ -1,7 +1,7 @@
 // The textures and the sky: code only, no words.
 #include <cmath>
 
-#include "picgen/pictures.h"
+#include "tools/picgen/pictures.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "sync/timeline_text.h"
-#include "common/track_write.h"
+#include "tools/common/track_write.h"
 #include "platform/printable.h"
 
 int main(int argc, char** argv) {
