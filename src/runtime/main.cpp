@@ -79,11 +79,42 @@ const char* short_table() {
   return nullptr;
 }
 
+// The glyph and colour tables, whole; else one line saying how to make them.
+bool tables_present() {
+  if (const char* missing = cell_missing_table()) {
+    std::fprintf(stderr, "kolv17: %s is missing; run `make data` to generate it\n", missing);
+    return false;
+  }
+  if (const char* damaged = short_table()) {
+    std::fprintf(stderr, "kolv17: %s is too short; run `make data` to generate it again\n", damaged);
+    return false;
+  }
+  return true;
+}
+
 std::string absolute(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
   char cwd[PATH_MAX];
   if (getcwd(cwd, sizeof cwd) == nullptr) return path;
   return std::string(cwd) + "/" + path;
+}
+
+// Sets the console up from the options; returns the glyph height of the
+// terminal picture a headless run draws (0: none).
+int configure_console(const Options& options) {
+  ConsoleOptions console;
+  console.colors = options.colors;
+  console.headless = options.headless;
+  console.grid = options.grid;
+  console.cell_aspect = options.cell_aspect;
+  if (options.headless && options.term_cols > 0) {
+    console.term_cols = options.term_cols;
+    console.term_rows = options.term_rows;
+    if (console.cell_aspect == 0) console.cell_aspect = options.term_aspect;
+  }
+  con_configure(console);
+  // 8 x 16 for cells about twice as tall as wide, 8 x 8 for square ones.
+  return console.term_cols == 0 ? 0 : console.cell_aspect >= 1.5f ? 16 : 8;
 }
 
 bool card_escaped = false;
@@ -150,14 +181,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!enter_data_dir(options.data_dir)) return 1;
-  if (const char* missing = cell_missing_table()) {
-    std::fprintf(stderr, "kolv17: %s is missing; run `make data` to generate it\n", missing);
-    return 1;
-  }
-  if (const char* damaged = short_table()) {
-    std::fprintf(stderr, "kolv17: %s is too short; run `make data` to generate it again\n", damaged);
-    return 1;
-  }
+  if (!tables_present()) return 1;
   if (!options.test_card) {
     if (!show_tracks_begin(timeline.c_str())) return 1;
     // A schedule that never ends (0) has no end to start past.
@@ -173,19 +197,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  ConsoleOptions console;
-  console.colors = options.colors;
-  console.headless = options.headless;
-  console.grid = options.grid;
-  console.cell_aspect = options.cell_aspect;
-  if (options.headless && options.term_cols > 0) {
-    console.term_cols = options.term_cols;
-    console.term_rows = options.term_rows;
-    if (console.cell_aspect == 0) console.cell_aspect = options.term_aspect;
-  }
-  con_configure(console);
-  // The terminal picture's font: 8 x 16 for cells about twice as tall as wide, 8 x 8 for square ones.
-  const int term_glyph = console.term_cols == 0 ? 0 : console.cell_aspect >= 1.5f ? 16 : 8;
+  const int term_glyph = configure_console(options);
   int term_cols = 0, term_rows = 0;
   con_terminal_size(&term_cols, &term_rows);
   viewer_headless = options.headless;
