@@ -41,12 +41,6 @@ TEST(GridFit, SquareCellsWithRoomForTheConsoleGetTheConsoleGrid) {
   EXPECT_NE(shape(grid_fit(FIT, 80, 49, 1.0f)), std::tuple(80, 50));
 }
 
-TEST(GridFit, ResizingRefitsBothWays) {
-  const GridShape before = grid_fit(FIT, 80, 24, 2.0f);
-  EXPECT_EQ(shape(grid_fit(FIT, 200, 60, 2.0f)), std::tuple(160, 50));
-  EXPECT_EQ(shape(grid_fit(FIT, 80, 24, 2.0f)), shape(before));
-}
-
 TEST(GridFit, ChosenGridsAndUnknownTerminals) {
   EXPECT_EQ(shape(grid_fit({GridChoice::Console, 0, 0}, 80, 24, 2.0f)), std::tuple(80, 50));
   EXPECT_EQ(shape(grid_fit({GridChoice::Fixed, 120, 40}, 80, 24, 2.0f)), std::tuple(120, 40));

@@ -3,7 +3,6 @@
 #include "support/files.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -86,22 +85,6 @@ TEST_F(LookupTables, MissingFileIsNamedAndLeavesItsTablesZero) {
   EXPECT_NE(err.find(charmap), std::string::npos);
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
   EXPECT_EQ(std::tuple(CharMap[0], ColorPairMap[0]), std::tuple(0, 0x77));
-}
-
-TEST_F(LookupTables, MissingTableIsFoundBeforeStartUp) {
-  char cwd[4096];
-  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-  ASSERT_EQ(chdir(dir.c_str()), 0);
-  mkdir("data", 0755);
-  EXPECT_STREQ(cell_missing_table(), "data/charmap.lut");
-  write("data/charmap.lut", {1});
-  EXPECT_STREQ(cell_missing_table(), "data/colmap.lut");
-  write("data/colmap.lut", {1});
-  EXPECT_EQ(cell_missing_table(), nullptr);
-  std::remove("data/charmap.lut");
-  std::remove("data/colmap.lut");
-  rmdir("data");  // TearDown removes the directory itself
-  ASSERT_EQ(chdir(cwd), 0);
 }
 
 }  // namespace

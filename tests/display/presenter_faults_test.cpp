@@ -175,40 +175,22 @@ TEST(PresenterFaults, ATerminalGoneMidFrameEndsTheShowWithOneLine) {
   close(p.cells);
 }
 
-// Below the terminal: short writes go on, a full non-blocking pipe is waited
-// for, and a reader that closes mid-write is reported as gone.
-TEST(FdWrite, WaitsForASlowReaderAndReportsOneThatLeaves) {
+// Below the terminal, a pipe whose reader closes mid-write is reported as
+// gone like a terminal that hangs up. (Short writes and waiting on a full
+// descriptor are the stalled terminal's case above.)
+TEST(FdWrite, AReaderThatLeavesMidWriteIsReportedGone) {
   struct sigaction ignore {}, previous {};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGPIPE, &ignore, &previous);
-  std::vector<char> block(1 << 20);
-  for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 7 + i / 251);
-
+  const std::vector<char> block(1 << 20, 'x');
   int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  fcntl(fds[1], F_SETFL, O_NONBLOCK);
-  std::string received;
-  std::thread slow([&] {
-    char chunk[5000];
-    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) {
-      received.append(chunk, static_cast<size_t>(n));
-      if (received.size() < 100000) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-  });
-  size_t written = 0;
-  EXPECT_EQ(fd_write_all(fds[1], block.data(), block.size(), &written), FdWrite::Whole);
-  close(fds[1]);
-  slow.join();
-  close(fds[0]);
-  EXPECT_EQ(written, block.size());
-  EXPECT_TRUE(received == std::string(block.begin(), block.end()));
-
   ASSERT_EQ(pipe(fds), 0);
   std::thread leaving([&] {
     char chunk[10000];
     (void)!read(fds[0], chunk, sizeof chunk);
     close(fds[0]);
   });
+  size_t written = 0;
   const FdWrite result = fd_write_all(fds[1], block.data(), block.size(), &written);
   const int error = errno;
   EXPECT_EQ(std::tuple(result, error), std::tuple(FdWrite::Gone, EPIPE));

@@ -48,9 +48,9 @@ class FontTest : public testing::Test {
   Font* saved_font_ = nullptr;
 };
 
+// Letters fold to lower case; the last glyph is found; what the font lacks has no glyph.
 TEST(FontGlyphIndex, CharsetPositions) {
-  const std::pair<char, int> cases[] = {{'a', 0},  {'A', 0},  {'Z', 25},           {'0', 26},
-                                        {'"', 36}, {'\\', 48}, {'&', 59},           {' ', FONT_NO_GLYPH},
+  const std::pair<char, int> cases[] = {{'a', 0}, {'A', 0}, {'&', FONT_GLYPH_COUNT - 1}, {' ', FONT_NO_GLYPH},
                                         {'\0', FONT_NO_GLYPH}, {'#', FONT_NO_GLYPH}, {char(0xE1), FONT_NO_GLYPH}};
   for (const auto& [c, index] : cases) EXPECT_EQ(font_glyph_index(c), index) << int(c);
 }

@@ -4,19 +4,12 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "robustness/show_run.h"
+#include "support/files.h"
 
 namespace {
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The demo time of every status line in a recording, in order.
 std::vector<int> status_times(const std::string& cast) {

@@ -1,18 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
 
 #include "robustness/show_run.h"
 #include "support/requirements.h"
 
-// What the program itself writes besides the show: statistics, recordings,
-// and the frame cap seen from outside.
-
-namespace fs = std::filesystem;
+// What the program itself writes besides the show: statistics, and the
+// frame cap seen from outside.
 
 namespace {
 
@@ -54,20 +50,4 @@ TEST(MaxFps, LiveRunDrawsNoMoreFramesThanTheCap) {
   EXPECT_LE(capped_frames, 21);
   EXPECT_LE(frames_in(standard.output), 121) << standard.output;
   EXPECT_GT(frames_in(free.output), 121) << "--max-fps 0 is uncapped";
-}
-
-// The --cast option reaches the recorder: the file starts with the cast
-// header. (Its events and the video capture are checked in tests/runtime.)
-TEST(Recordings, CastOptionWritesACast) {
-  KOLV_REQUIRE_DATA();
-  std::string root = show_temp_dir("recordings");
-  ASSERT_FALSE(root.empty());
-  ShowRun cast = show_run({"--headless", "--until", "1000", "--cast", root + "/show.cast"});
-  ASSERT_TRUE(cast.exited && cast.status == 0) << cast.output;
-  std::ifstream in(root + "/show.cast");
-  std::string header, event;
-  std::getline(in, header);
-  EXPECT_EQ(header.rfind("{\"version\": 2, \"width\": 80, \"height\": 50", 0), 0u) << header;
-  EXPECT_TRUE(std::getline(in, event)) << "no frame recorded";
-  show_remove_tree(root);
 }

@@ -18,13 +18,14 @@ TEST(Options, ReadsValuesAndWhatTheyImply) {
   Options o, capture, cast;
   std::string error;
   ASSERT_TRUE(parse({}, &o, &error));
-  EXPECT_EQ(std::tuple(o.headless, o.colors, o.fps, o.file), std::tuple(false, ColorMode::Auto, 50, ""));
+  EXPECT_EQ(std::tuple(o.headless, o.colors, o.fps, o.max_fps, o.file), std::tuple(false, ColorMode::Auto, 50, 60, ""));
   ASSERT_TRUE(parse({"--colors", "256", "--render", "0,1500,60000", "--out", "/tmp/x", "--fps", "25", "--until",
                      "9000", "drawing.gml"}, &o, &error)) << error;
   EXPECT_EQ(std::tuple(o.colors, o.render_ms, o.headless, o.fps, o.until_ms, o.file),
             std::tuple(ColorMode::Ansi256, std::vector<int32_t>{0, 1500, 60000}, true, 25, 9000, "drawing.gml"));
-  ASSERT_TRUE(parse({"--capture", "show.mp4", "--capture-font", "16"}, &capture, &error)) << error;
-  EXPECT_EQ(std::tuple(capture.headless, capture.fps, capture.capture_font), std::tuple(true, 50, 16));
+  ASSERT_TRUE(parse({"--capture", "show.mp4", "--capture-font", "16", "--max-fps", "0"}, &capture, &error)) << error;
+  EXPECT_EQ(std::tuple(capture.headless, capture.fps, capture.capture_font, capture.max_fps),
+            std::tuple(true, 50, 16, 0));
   ASSERT_TRUE(parse({"--cast", "show.cast"}, &cast, &error)) << error;
   EXPECT_FALSE(cast.headless) << "a live run can be recorded";
 }
@@ -61,16 +62,6 @@ TEST(Options, RejectsWhatItCannotUseWithOneLine) {
   }
 }
 
-// The frame cap: 60 unless told, 0 for none, 1000 at most.
-TEST(Options, MaxFpsDefaultsToSixtyAndTakesZeroForNoCap) {
-  Options standard, free, fast;
-  std::string error;
-  ASSERT_TRUE(parse({}, &standard, &error));
-  ASSERT_TRUE(parse({"--max-fps", "0"}, &free, &error)) << error;
-  ASSERT_TRUE(parse({"--max-fps", "1000"}, &fast, &error)) << error;
-  EXPECT_EQ(std::tuple(standard.max_fps, free.max_fps, fast.max_fps), std::tuple(60, 0, 1000));
-}
-
 // Both ways of giving a value, unambiguous abbreviations, FILE anywhere, and
 // "--" ending the options so that a file may start with a dash.
 TEST(Options, FollowsTheUsualCommandLineConventions) {
@@ -78,8 +69,8 @@ TEST(Options, FollowsTheUsualCommandLineConventions) {
   std::string error;
   ASSERT_TRUE(parse({"--fps=25", "--colors", "16", "--data=/x=y", "--until=0"}, &a, &error)) << error;
   EXPECT_EQ(std::tuple(a.fps, a.colors, a.data_dir, a.until_ms), std::tuple(25, ColorMode::Ansi16, "/x=y", 0));
-  ASSERT_TRUE(parse({"--head", "--max=30", "--no-a", "--capture-f", "8", "--capture", "v.mp4"}, &b, &error)) << error;
-  EXPECT_EQ(std::tuple(b.headless, b.max_fps, b.no_audio, b.capture_font), std::tuple(true, 30, true, 8));
+  ASSERT_TRUE(parse({"--head", "--max=1000", "--no-a", "--capture-f", "8", "--capture", "v.mp4"}, &b, &error)) << error;
+  EXPECT_EQ(std::tuple(b.headless, b.max_fps, b.no_audio, b.capture_font), std::tuple(true, 1000, true, 8));
   ASSERT_TRUE(parse({"picture.tga", "--no-audio"}, &c, &error)) << error;
   EXPECT_EQ(std::tuple(c.file, c.no_audio), std::tuple("picture.tga", true)) << "FILE may come first";
   Options d;
