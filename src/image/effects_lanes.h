@@ -19,7 +19,7 @@ SIMD_AVX2 void lens_avx2(const Pixel* in, Pixel* out, float a, float b, float c)
 void levels_plain(Pixel* buf, const FxRegion& reg, float scale, int16_t low);
 SIMD_AVX2 void levels_avx2(Pixel* buf, const FxRegion& reg, float scale, int16_t low);
 
-// Box blur (or sharpen) of a non-empty region with any radius r, across then
+// Box blur (or sharpen) of a non-empty region with radius r >= 0, across then
 // down; radius 0 changes nothing.
 void blur_plain(Pixel* buf, const FxRegion& reg, int r, bool sharpen);
 SIMD_AVX2 void blur_avx2(Pixel* buf, const FxRegion& reg, int r, bool sharpen);
