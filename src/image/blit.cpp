@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "image/effects_simd.h"
+#include "image/blit_lanes.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ inline void blend_four(const Pixel* src, Pixel* dst) {
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 // blend_two for four pixels (two in each 128-bit half).
-FX_AVX2 inline __m256i blend_four_lanes(__m256i s, __m256i d) {
+SIMD_AVX2 inline __m256i blend_four_lanes(__m256i s, __m256i d) {
   const __m256i colour_lanes = _mm256_set1_epi64x(0x0000FFFFFFFFFFFF);
   const __m256i a = _mm256_and_si256(_mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, 0xFF), 0xFF), colour_lanes);
   const __m256i na = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
@@ -58,7 +58,7 @@ FX_AVX2 inline __m256i blend_four_lanes(__m256i s, __m256i d) {
   return _mm256_blendv_epi8(colour, d, _mm256_cmpeq_epi16(a, _mm256_setzero_si256()));
 }
 
-FX_AVX2 inline void blend_eight(const Pixel* src, Pixel* dst) {
+SIMD_AVX2 inline void blend_eight(const Pixel* src, Pixel* dst) {
   const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
   const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst));
   const __m256i zero = _mm256_setzero_si256();
@@ -80,19 +80,21 @@ inline void blend_one(Pixel s, Pixel* dst) {
   *dst = out;
 }
 
-void blend_row(const Pixel* src, Pixel* dst, int32_t begin, int32_t end) {
+const auto blend_row = simd_pick(blend_row_plain, blend_row_avx2);
+
+}  // namespace
+
+void blend_row_plain(const Pixel* src, Pixel* dst, int32_t begin, int32_t end) {
   int32_t col = begin;
   for (; col + 4 <= end; col += 4) blend_four(src + col, dst + col);
   for (; col < end; ++col) blend_one(src[col], dst + col);
 }
 
-FX_AVX2 void blend_row_avx2(const Pixel* src, Pixel* dst, int32_t begin, int32_t end) {
+SIMD_AVX2 void blend_row_avx2(const Pixel* src, Pixel* dst, int32_t begin, int32_t end) {
   int32_t col = begin;
   for (; col + 8 <= end; col += 8) blend_eight(src + col, dst + col);
   for (; col < end; ++col) blend_one(src[col], dst + col);
 }
-
-}  // namespace
 
 void img_blit(const Image* image, int32_t x, int32_t y) {
   const int32_t width = image->width;
@@ -107,10 +109,6 @@ void img_blit(const Image* image, int32_t x, int32_t y) {
   for (int32_t row = first_row; row < height && y + row < FRAME_H; ++row) {
     const Pixel* src = image->pixels + row * width;
     Pixel* dst = frame_buffer + (y + row) * FRAME_W + x;
-    if (fx_use_avx2) {
-      blend_row_avx2(src, dst, col_begin, col_end);
-    } else {
-      blend_row(src, dst, col_begin, col_end);
-    }
+    blend_row(src, dst, col_begin, col_end);
   }
 }

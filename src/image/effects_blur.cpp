@@ -6,7 +6,7 @@
 //
 // Radii up to 63 keep every sum below 2^15 and run in 16-bit lanes, one
 // pixel's four bytes side by side; larger radii (whose sums wrap as signed
-// 16-bit numbers) take the plain per-channel loops.
+// 16-bit numbers) take the per-channel loops.
 #include <immintrin.h>
 
 #include <algorithm>
@@ -14,8 +14,8 @@
 #include <cstring>
 
 #include "image/effects.h"
+#include "image/effects_lanes.h"
 #include "image/effects_region.h"
-#include "image/effects_simd.h"
 
 namespace {
 
@@ -246,21 +246,21 @@ uint16_t line_prefix[4 * (FRAME_W + 2 * LANE_RADIUS_MAX + 8)];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-FX_AVX2 inline __m256i four_pixel_lanes(__m128i pixels) { return _mm256_cvtepu8_epi16(pixels); }
-FX_AVX2 inline __m256i four_pixel_lanes(const Pixel* p) {
+SIMD_AVX2 inline __m256i four_pixel_lanes(__m128i pixels) { return _mm256_cvtepu8_epi16(pixels); }
+SIMD_AVX2 inline __m256i four_pixel_lanes(const Pixel* p) {
   return four_pixel_lanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
-FX_AVX2 inline __m256i load_lanes(const uint16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
-FX_AVX2 inline void store_lanes(uint16_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+SIMD_AVX2 inline __m256i load_lanes(const uint16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+SIMD_AVX2 inline void store_lanes(uint16_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
 // Saturation to 0..255 is the byte clamp.
-FX_AVX2 inline void store_four_pixels(Pixel* p, __m256i lanes) {
+SIMD_AVX2 inline void store_four_pixels(Pixel* p, __m256i lanes) {
   const __m256i packed = _mm256_packus_epi16(lanes, lanes);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08)));
 }
 
 // filtered_lanes for four pixels, from their means.
 template <bool sharpen>
-FX_AVX2 inline __m256i finished_four(__m256i mean, __m256i orig) {
+SIMD_AVX2 inline __m256i finished_four(__m256i mean, __m256i orig) {
   __m256i v = mean;
   if (sharpen) {
     const __m256i d = _mm256_sub_epi16(orig, mean);
@@ -271,7 +271,7 @@ FX_AVX2 inline __m256i finished_four(__m256i mean, __m256i orig) {
 }
 
 template <bool sharpen>
-FX_AVX2 inline __m256i filtered_four(__m256i sums, __m256i orig, __m256i m, __m128i shift) {
+SIMD_AVX2 inline __m256i filtered_four(__m256i sums, __m256i orig, __m256i m, __m128i shift) {
   return finished_four<sharpen>(_mm256_srl_epi16(_mm256_mulhi_epu16(sums, m), shift), orig);
 }
 
@@ -282,9 +282,9 @@ FX_AVX2 inline __m256i filtered_four(__m256i sums, __m256i orig, __m256i m, __m1
 float lane_counts[4 * FRAME_W];
 
 template <bool sharpen>
-FX_AVX2 inline void filter_edge_four(const Pixel* row, Pixel* out, int x, int r) {
+SIMD_AVX2 inline void filter_edge_four(const Pixel* row, Pixel* out, int x, int r) {
   const __m256i sums = _mm256_sub_epi16(load_lanes(line_prefix + 4 * (x + 2 * r + 1)), load_lanes(line_prefix + 4 * x));
-  const auto quotients = [](__m128i s, const float* c) __attribute__((target("avx2"))) {
+  const auto quotients = [](__m128i s, const float* c) SIMD_AVX2 {
     return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(s)), _mm256_loadu_ps(c)));
   };
   const __m256i packed = _mm256_packus_epi32(quotients(_mm256_castsi256_si128(sums), lane_counts + 4 * x),
@@ -294,8 +294,10 @@ FX_AVX2 inline void filter_edge_four(const Pixel* row, Pixel* out, int x, int r)
   store_four_pixels(out + x, finished_four<sharpen>(mean, four_pixel_lanes(row + x)));
 }
 
+// Both passes stay out of line: inlined together into the twin they crowd
+// each other's registers and the blur runs about a tenth slower.
 template <bool sharpen>
-FX_AVX2 void blur_lane_rows_avx2(const Pixel* buf, const FxRegion& reg, int r, const LaneDivider& div) {
+[[gnu::noinline]] SIMD_AVX2 void blur_lane_rows_avx2(const Pixel* buf, const FxRegion& reg, int r, const LaneDivider& div) {
   const int n = reg.x1 - reg.x0;
   const __m256i m = _mm256_broadcastsi128_si256(div.m);
   const __m128i lane_index = _mm_setr_epi32(0, 1, 2, 3);
@@ -342,7 +344,7 @@ FX_AVX2 void blur_lane_rows_avx2(const Pixel* buf, const FxRegion& reg, int r, c
 
 // Adds one row of the pass input to the column sums and removes another
 // (either may be null); w is rounded up to fours (the extra sums are never read).
-FX_AVX2 void update_column_lanes(const Pixel* add, const Pixel* remove, int w) {
+SIMD_AVX2 void update_column_lanes(const Pixel* add, const Pixel* remove, int w) {
   for (int x = 0; x < w; x += 4) {
     __m256i s = load_lanes(column_lanes + 4 * x);
     if (add) s = _mm256_add_epi16(s, four_pixel_lanes(add + x));
@@ -354,7 +356,7 @@ FX_AVX2 void update_column_lanes(const Pixel* add, const Pixel* remove, int w) {
 // A row's windows share one count, so rows cut by the region's edge run in
 // lanes too.
 template <bool sharpen>
-FX_AVX2 void blur_lane_columns_avx2(Pixel* buf, const FxRegion& reg, int r) {
+[[gnu::noinline]] SIMD_AVX2 void blur_lane_columns_avx2(Pixel* buf, const FxRegion& reg, int r) {
   const int w = reg.x1 - reg.x0;
   const int h = reg.y1 - reg.y0;
   std::memset(column_lanes, 0, sizeof column_lanes);
@@ -379,33 +381,51 @@ FX_AVX2 void blur_lane_columns_avx2(Pixel* buf, const FxRegion& reg, int r) {
 
 #pragma GCC diagnostic pop
 
-template <bool sharpen>
-void blur_bytes(Pixel* buf, const FxRegion& reg, int r) {
-  if (r <= LANE_RADIUS_MAX) {
-    const LaneDivider div = lane_divider(2 * r + 1);
-    if (fx_use_avx2) {
-      blur_lane_rows_avx2<sharpen>(buf, reg, r, div);
-      blur_lane_columns_avx2<sharpen>(buf, reg, r);
-    } else {
-      blur_lane_rows<sharpen>(buf, reg, r, div);
-      blur_lane_columns<sharpen>(buf, reg, r, div);
-    }
+// Radius 0 and the radii whose sums would overflow the lanes take the
+// per-channel loops (radius 0 gives every pixel back unchanged).
+inline bool fits_lanes(int r) { return r >= 1 && r <= LANE_RADIUS_MAX; }
+
+void blur_wide(Pixel* buf, const FxRegion& reg, int r, bool sharpen) {
+  if (sharpen) {
+    blur_wide_rows<true>(buf, reg, r);
+    blur_wide_columns<true>(buf, reg, r);
   } else {
-    blur_wide_rows<sharpen>(buf, reg, r);
-    blur_wide_columns<sharpen>(buf, reg, r);
+    blur_wide_rows<false>(buf, reg, r);
+    blur_wide_columns<false>(buf, reg, r);
   }
 }
 
+const auto blur = simd_pick(blur_plain, blur_avx2);
+
 }  // namespace
+
+void blur_plain(Pixel* buf, const FxRegion& reg, int r, bool sharpen) {
+  if (!fits_lanes(r)) return blur_wide(buf, reg, r, sharpen);
+  const LaneDivider div = lane_divider(2 * r + 1);
+  if (sharpen) {
+    blur_lane_rows<true>(buf, reg, r, div);
+    blur_lane_columns<true>(buf, reg, r, div);
+  } else {
+    blur_lane_rows<false>(buf, reg, r, div);
+    blur_lane_columns<false>(buf, reg, r, div);
+  }
+}
+
+SIMD_AVX2 void blur_avx2(Pixel* buf, const FxRegion& reg, int r, bool sharpen) {
+  if (!fits_lanes(r)) return blur_wide(buf, reg, r, sharpen);
+  const LaneDivider div = lane_divider(2 * r + 1);
+  if (sharpen) {
+    blur_lane_rows_avx2<true>(buf, reg, r, div);
+    blur_lane_columns_avx2<true>(buf, reg, r);
+  } else {
+    blur_lane_rows_avx2<false>(buf, reg, r, div);
+    blur_lane_columns_avx2<false>(buf, reg, r);
+  }
+}
 
 void fx_blur(Pixel* buffer, int16_t x0, int16_t y0, int16_t x1, int16_t y1, int8_t amount) {
   Pixel* buf = fx_target(buffer);
   const FxRegion reg = fx_clamp_region(x0, y0, x1, y1);
   if (amount == 0 || reg.empty()) return;
-  const int r = amount < 0 ? -amount : amount;
-  if (amount < 0) {
-    blur_bytes<true>(buf, reg, r);
-  } else {
-    blur_bytes<false>(buf, reg, r);
-  }
+  blur(buf, reg, amount < 0 ? -amount : amount, amount < 0);
 }

@@ -5,8 +5,8 @@
 
 #include "common/numeric.h"
 #include "image/effects.h"
+#include "image/effects_lanes.h"
 #include "image/effects_region.h"
-#include "image/effects_simd.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ static_assert(FRAME_PIXELS % 8 == 0);
 inline bool all_lanes(const Ints4& mask) {
   return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(mask))) == 0xF;
 }
-FX_AVX2 inline bool all_lanes(const Ints8& mask) {
+SIMD_AVX2 inline bool all_lanes(const Ints8& mask) {
   return _mm256_movemask_ps(_mm256_castsi256_ps(reinterpret_cast<__m256i>(mask))) == 0xFF;
 }
 
@@ -64,20 +64,20 @@ template <typename Ints, typename Floats>
   }
 }
 
-FX_AVX2 void shade_avx2(Pixel* buf, const int32_t* depth, float k, uint8_t radius) {
-  shade<Ints8, Floats8>(buf, depth, k, radius);
-}
+const auto depth_shade = simd_pick(depth_shade_plain, depth_shade_avx2);
 
 }  // namespace
 
+void depth_shade_plain(Pixel* buf, const int32_t* depth, float k, uint8_t radius) {
+  shade<Ints4, Floats4>(buf, depth, k, radius);
+}
+
+SIMD_AVX2 void depth_shade_avx2(Pixel* buf, const int32_t* depth, float k, uint8_t radius) {
+  shade<Ints8, Floats8>(buf, depth, k, radius);
+}
+
 void fx_depth_shade(Pixel* buffer, const int32_t* depth, int32_t depth_far, int32_t depth_near,
                     float radius, float strength) {
-  Pixel* buf = fx_target(buffer);
   const float k = (strength * 256.0f) / (static_cast<float>(depth_far - depth_near) / 4096.0f);
-  const uint8_t r = static_cast<uint8_t>(trunc_to_i32(radius));
-  if (fx_use_avx2) {
-    shade_avx2(buf, depth, k, r);
-  } else {
-    shade<Ints4, Floats4>(buf, depth, k, r);
-  }
+  depth_shade(fx_target(buffer), depth, k, static_cast<uint8_t>(trunc_to_i32(radius)));
 }

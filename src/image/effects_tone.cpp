@@ -4,8 +4,8 @@
 #include "common/numeric.h"
 #include "common/random.h"
 #include "image/effects.h"
+#include "image/effects_lanes.h"
 #include "image/effects_region.h"
-#include "image/effects_simd.h"
 
 namespace {
 
@@ -19,7 +19,26 @@ inline Pixel stretched_pixel(Pixel p, float scale, int16_t low) {
          stretched((p >> 16) & 0xFF, scale, low) << 16;
 }
 
-void levels(Pixel* buf, const FxRegion& reg, float scale, int16_t low) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+// stretched() for eight bytes in int32 lanes: the same float steps, and the
+// processor's truncation, which gives INT32_MIN out of range as
+// trunc_to_i32 does.
+SIMD_AVX2 inline __m256i stretched8(const Pixel* two_pixels, __m256 scale, __m256 low) {
+  const __m256i c = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(two_pixels)));
+  __m256i v = _mm256_cvttps_epi32(_mm256_sub_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(c), scale), low));
+  v = _mm256_srai_epi32(_mm256_slli_epi32(v, 16), 16);
+  return _mm256_min_epi32(_mm256_max_epi32(v, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+}
+
+#pragma GCC diagnostic pop
+
+const auto levels = simd_pick(levels_plain, levels_avx2);
+
+}  // namespace
+
+void levels_plain(Pixel* buf, const FxRegion& reg, float scale, int16_t low) {
   // The result depends on the byte alone: one table per call.
   uint32_t table[256];
   for (int c = 0; c < 256; ++c) table[c] = stretched(c, scale, low);
@@ -32,21 +51,8 @@ void levels(Pixel* buf, const FxRegion& reg, float scale, int16_t low) {
   }
 }
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
-
-// stretched() for eight bytes in int32 lanes: the same float steps, and the
-// processor's truncation, which gives INT32_MIN out of range as
-// trunc_to_i32 does.
-FX_AVX2 inline __m256i stretched8(const Pixel* two_pixels, __m256 scale, __m256 low) {
-  const __m256i c = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(two_pixels)));
-  __m256i v = _mm256_cvttps_epi32(_mm256_sub_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(c), scale), low));
-  v = _mm256_srai_epi32(_mm256_slli_epi32(v, 16), 16);
-  return _mm256_min_epi32(_mm256_max_epi32(v, _mm256_setzero_si256()), _mm256_set1_epi32(255));
-}
-
 // Eight pixels at a time, computed rather than looked up.
-FX_AVX2 void levels_avx2(Pixel* buf, const FxRegion& reg, float scale, int16_t low) {
+SIMD_AVX2 void levels_avx2(Pixel* buf, const FxRegion& reg, float scale, int16_t low) {
   const __m256 scale8 = _mm256_set1_ps(scale), low8 = _mm256_set1_ps(low);
   const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
   // The packs interleave the 128-bit halves: pixels come out 0 2 4 6 1 3 5 7.
@@ -64,10 +70,6 @@ FX_AVX2 void levels_avx2(Pixel* buf, const FxRegion& reg, float scale, int16_t l
     for (; x < reg.x1; ++x) row[x] = stretched_pixel(row[x], scale, low);
   }
 }
-
-#pragma GCC diagnostic pop
-
-}  // namespace
 
 void fx_noise(Pixel* buffer, int16_t x0, int16_t y0, int16_t x1, int16_t y1, uint8_t amount) {
   Pixel* buf = fx_target(buffer);
@@ -90,9 +92,5 @@ void fx_levels(Pixel* buffer, int16_t x0, int16_t y0, int16_t x1, int16_t y1, in
   const FxRegion reg = fx_clamp_region(x0, y0, x1, y1);
   if (reg.empty()) return;
   const float scale = static_cast<float>(256.0 / (high - low));
-  if (fx_use_avx2) {
-    levels_avx2(buf, reg, scale, low);
-  } else {
-    levels(buf, reg, scale, low);
-  }
+  levels(buf, reg, scale, low);
 }

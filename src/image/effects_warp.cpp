@@ -7,8 +7,8 @@
 #include "common/numeric.h"
 #include "common/random.h"
 #include "image/effects.h"
+#include "image/effects_lanes.h"
 #include "image/effects_region.h"
-#include "image/effects_simd.h"
 
 namespace {
 
@@ -65,13 +65,27 @@ void lens_axis(const LensAxis& ax) {
   for (int i = 0; i < ax.n; ++i) lens_axis_entry(ax, i);
 }
 
-void lens_gather(const Pixel* buf) {
+// The two axes for a, b and c.
+struct LensAxes {
+  LensAxis columns, rows;
+  LensAxes(float a, float b, float c)
+      : columns{static_cast<double>(c) * 120, {}, 120, FRAME_W, u_sq, src_x[0]},
+        rows{static_cast<double>(c) * 120, {}, 75, FRAME_H, v_sq, src_y[0]} {
+    for (int k = 0; k <= 16; ++k) {
+      const float m = k < 16 ? lens_table.magnification[k] : 1.0f;
+      columns.factor[k] = static_cast<double>(a) * m + 1.0 - a;
+      rows.factor[k] = static_cast<double>(b) * m + 1.0 - b;
+    }
+  }
+};
+
+void lens_gather(const Pixel* in, Pixel* out) {
   for (int y = 0; y < FRAME_H; ++y) {
     for (int x = 0; x < FRAME_W; ++x) {
       // n = trunc((u^2 + v^2) * 256); d = int_sqrt(n) / 16 is below 1 only for n < 256.
       const int32_t n = trunc_to_i32(static_cast<float>(u_sq[x] + v_sq[y]) * 256.0f);
       const int k = n >= 256 ? 16 : (n < 0 ? 0 : lens_table.sqrt_step[n]);
-      scratch[y * FRAME_W + x] = buf[src_y[k][y] * FRAME_W + src_x[k][x]];
+      out[y * FRAME_W + x] = in[src_y[k][y] * FRAME_W + src_x[k][x]];
     }
   }
 }
@@ -81,7 +95,7 @@ void lens_gather(const Pixel* buf) {
 
 // Four positions at a time, the same double steps; the processor's
 // truncation gives INT32_MIN out of range, as trunc_to_i32 does.
-FX_AVX2 void lens_axis_avx2(const LensAxis& ax) {
+SIMD_AVX2 void lens_axis_avx2(const LensAxis& ax) {
   const __m256d s = _mm256_set1_pd(ax.s), centre = _mm256_set1_pd(ax.centre);
   int i = 0;
   for (; i + 4 <= ax.n; i += 4) {
@@ -104,7 +118,7 @@ FX_AVX2 void lens_axis_avx2(const LensAxis& ax) {
 // truncated is int_sqrt(n) (16 at 256): a root just below an integer m stays
 // at least 1 / (2m) away from it, far more than a float step. The pixels
 // are then read one by one, which is as fast here as gathering them.
-FX_AVX2 void lens_gather_avx2(const Pixel* buf) {
+SIMD_AVX2 void lens_gather_avx2(const Pixel* in, Pixel* out) {
   for (int y = 0; y < FRAME_H; ++y) {
     int32_t row_start[17];
     for (int k = 0; k <= 16; ++k) row_start[k] = src_y[k][y] * FRAME_W;
@@ -117,33 +131,34 @@ FX_AVX2 void lens_gather_avx2(const Pixel* buf) {
       const __m256i inside = _mm256_min_epi32(_mm256_max_epi32(n, _mm256_setzero_si256()), _mm256_set1_epi32(256));
       _mm256_store_si256(reinterpret_cast<__m256i*>(ks + x), _mm256_cvttps_epi32(_mm256_sqrt_ps(_mm256_cvtepi32_ps(inside))));
     }
-    Pixel* out = scratch + y * FRAME_W;
-    for (int x = 0; x < FRAME_W; ++x) out[x] = buf[row_start[ks[x]] + src_x[ks[x]][x]];
+    Pixel* row = out + y * FRAME_W;
+    for (int x = 0; x < FRAME_W; ++x) row[x] = in[row_start[ks[x]] + src_x[ks[x]][x]];
   }
 }
 
 #pragma GCC diagnostic pop
 
+const auto lens = simd_pick(lens_plain, lens_avx2);
+
 }  // namespace
+
+void lens_plain(const Pixel* in, Pixel* out, float a, float b, float c) {
+  const LensAxes axes(a, b, c);
+  lens_axis(axes.columns);
+  lens_axis(axes.rows);
+  lens_gather(in, out);
+}
+
+SIMD_AVX2 void lens_avx2(const Pixel* in, Pixel* out, float a, float b, float c) {
+  const LensAxes axes(a, b, c);
+  lens_axis_avx2(axes.columns);
+  lens_axis_avx2(axes.rows);
+  lens_gather_avx2(in, out);
+}
 
 void fx_lens(Pixel* buffer, float a, float b, float c) {
   Pixel* buf = fx_target(buffer);
-  const double s = static_cast<double>(c) * 120;
-  LensAxis columns{s, {}, 120, FRAME_W, u_sq, src_x[0]}, rows{s, {}, 75, FRAME_H, v_sq, src_y[0]};
-  for (int k = 0; k <= 16; ++k) {
-    const float m = k < 16 ? lens_table.magnification[k] : 1.0f;
-    columns.factor[k] = static_cast<double>(a) * m + 1.0 - a;
-    rows.factor[k] = static_cast<double>(b) * m + 1.0 - b;
-  }
-  if (fx_use_avx2) {
-    lens_axis_avx2(columns);
-    lens_axis_avx2(rows);
-    lens_gather_avx2(buf);
-  } else {
-    lens_axis(columns);
-    lens_axis(rows);
-    lens_gather(buf);
-  }
+  lens(buf, scratch, a, b, c);
   std::memcpy(buf, scratch, sizeof scratch);
 }
 

@@ -2,82 +2,144 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-#include "common/simd.h"
+#include "common/numeric.h"
 #include "common/random.h"
 #include "image/effects.h"
-#include "image/effects_simd.h"
-#include "render3d/fixed_math.h"
-#include "render3d/raster.h"
+#include "image/effects_lanes.h"
+#include "support/skip_policy.h"
 
 namespace {
 
-std::vector<Pixel> gradient() {
+std::vector<Pixel> noisy_frame(uint32_t seed) {
+  rand_seed(seed);
   std::vector<Pixel> f(FRAME_PIXELS);
-  for (int y = 0; y < FRAME_H; ++y)
-    for (int x = 0; x < FRAME_W; ++x) f[y * FRAME_W + x] = pixel_rgba(x, y, (x * 7 + y * 3) & 255, y);
+  for (Pixel& p : f) p = static_cast<Pixel>(rand_next()) << 17 ^ static_cast<Pixel>(rand_next()) << 3 ^ rand_next();
   return f;
 }
 
-// The loops this machine can run, plain first, so the default is left set.
-std::vector<bool> simd_modes() { return {false, cpu_has_avx2() != 0}; }
+// Noise within +-bound, with blocks of both extremes on the left.
+std::vector<int32_t> bounded_values(int32_t bound) {
+  rand_seed(11);
+  std::vector<int32_t> v(FRAME_PIXELS);
+  for (int i = 0; i < FRAME_PIXELS; ++i) {
+    const int32_t noise = ((rand_next() << 17) ^ (rand_next() << 2) ^ rand_next()) % bound;
+    v[i] = i % FRAME_W < 100 ? (i < FRAME_PIXELS / 2 ? bound : -bound) : noise;
+  }
+  return v;
+}
+
+// The whole frame, odd edges, strips long enough for full windows across and
+// down, rows shorter than a register, one pixel.
+const FxRegion regions[] = {{0, 0, 240, 150}, {7, 2, 200, 149}, {4, 10, 139, 17},
+                            {100, 3, 107, 144}, {20, 3, 23, 144}, {5, 5, 6, 6}};
+
+// Runs each twin on its own copy of `input` (the buffer, then `args`).
+template <typename T, typename... Params, typename... Args>
+bool twins_agree(void (*plain)(T*, Params...), void (*avx2)(T*, Params...), const std::vector<T>& input, Args... args) {
+  std::vector<T> a = input, b = input;
+  plain(a.data(), args...);
+  avx2(b.data(), args...);
+  return a == b;
+}
+
+class Twins : public testing::Test {
+  void SetUp() override {
+    if (!cpu_has_avx2()) GTEST_SKIP() << SKIP_NO_AVX2;
+  }
+};
 
 }  // namespace
+
+// Stretches that keep, wrap 16 bits, fall, or are infinite (0 * inf: NaN).
+TEST_F(Twins, Levels) {
+  const std::vector<Pixel> frame = noisy_frame(3);
+  for (const FxRegion& reg : regions) {
+    for (const auto& [scale, low] : {std::pair<float, int16_t>{1.0f, 0}, {256.0f / 175, 64}, {256.0f, 300},
+                                     {-1.35f, 200}, {0.0039f, -32768}, {INFINITY, 5}, {-INFINITY, 0}})
+      ASSERT_TRUE(twins_agree(levels_plain, levels_avx2, frame, reg, scale, low)) << reg.x0 << " " << scale << " " << low;
+  }
+}
+
+// At c = 1 a u just below its exact value samples the left neighbour; c = 0
+// divides by zero.
+TEST_F(Twins, Lens) {
+  const std::vector<Pixel> frame = noisy_frame(4);
+  for (const auto& [a, b, c] : {std::array{0.8f, 0.5f, 1.1f}, {1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 0.7f}, {0.0f, 0.0f, 1.0f},
+                                {1.0f, 1.0f, 0.05f}, {1.0f, 1.0f, 8.0f}, {-0.5f, 2.0f, 0.9f}, {1.0f, 1.0f, 0.0f}}) {
+    std::vector<Pixel> plain(FRAME_PIXELS), fast(FRAME_PIXELS);
+    lens_plain(frame.data(), plain.data(), a, b, c);
+    lens_avx2(frame.data(), fast.data(), a, b, c);
+    ASSERT_EQ(plain, fast) << a << " " << b << " " << c;
+  }
+}
+
+// Every lane radius, then the wide ones.
+TEST_F(Twins, BlurAndSharpen) {
+  const std::vector<Pixel> frame = noisy_frame(5);
+  for (const FxRegion& reg : regions) {
+    for (int r = 0; r <= 128; r = r < 64 ? r + 1 : 2 * r) {
+      for (bool sharpen : {false, true})
+        ASSERT_TRUE(twins_agree(blur_plain, blur_avx2, frame, reg, r, sharpen)) << reg.x0 << " " << r << " " << sharpen;
+    }
+  }
+}
+
+// Window sums that just fit in int32 (the lanes) and just do not (the fallback).
+TEST_F(Twins, BlurInt) {
+  for (int r : {0, 1, 5, 16, 100, 255}) {
+    const int32_t fit = INT32_MAX / (2 * r + 1);
+    for (int32_t bound : {fit, fit < INT32_MAX ? fit + 1 : fit}) {
+      const std::vector<int32_t> values = bounded_values(bound);
+      for (const FxRegion& reg : regions)
+        ASSERT_TRUE(twins_agree(blur_int_plain, blur_int_avx2, values, reg, r)) << reg.x0 << " " << r << " " << bound;
+    }
+  }
+}
+
+// Depths just below the clear value (most pixels shade partly), nothing
+// drawn at the left and here and there. An infinite slope gives NaN where a
+// depth equals its blur.
+TEST_F(Twins, DepthShade) {
+  const std::vector<Pixel> frame = noisy_frame(7);
+  std::vector<int32_t> depth(FRAME_PIXELS);
+  for (int i = 0; i < FRAME_PIXELS; ++i)
+    depth[i] = i % FRAME_W < 20 || rand_next() % 8 == 0 ? DEPTH_CLEAR : 0x7F000000 + (rand_next() << 9) + rand_next();
+  for (float k : {0.054f, 1.0f, 1000.0f, -3.0f, INFINITY}) {
+    for (uint8_t radius : {0, 9, 255})
+      ASSERT_TRUE(twins_agree(depth_shade_plain, depth_shade_avx2, frame, depth.data(), k, radius)) << k << " " << +radius;
+  }
+}
+
+// The effects as this machine runs them, against their per-pixel definitions.
 
 TEST(Blur, OneWhitePixelAndFlatFrames) {
   std::vector<Pixel> f(FRAME_PIXELS, pixel_rgba(0, 0, 0, 0));
   f[50 * FRAME_W + 100] = pixel_rgba(255, 255, 255, 0);
   fx_blur(f.data(), 0, 0, FRAME_W, FRAME_H, 1);
-  for (int y = 48; y <= 52; ++y) {
-    for (int x = 98; x <= 102; ++x) {
-      const bool inside = std::abs(y - 50) <= 1 && std::abs(x - 100) <= 1;
-      EXPECT_EQ(f[y * FRAME_W + x], inside ? pixel_rgba(28, 28, 28, 0) : 0u) << x << "," << y;
-    }
-  }
+  const Pixel ninth = pixel_rgba(28, 28, 28, 0);
+  EXPECT_EQ(std::tuple(f[50 * FRAME_W + 100], f[49 * FRAME_W + 101], f[52 * FRAME_W + 100], f[50 * FRAME_W + 98]),
+            std::tuple(ninth, ninth, 0u, 0u));
   std::vector<Pixel> flat(FRAME_PIXELS, pixel_rgba(90, 150, 30, 5));
   fx_blur(flat.data(), -5, -5, 300, 300, -6);  // 250 read as signed
   EXPECT_TRUE(std::all_of(flat.begin(), flat.end(), [](Pixel p) { return p == pixel_rgba(90, 150, 30, 5); }));
 }
 
-TEST(Levels, StretchThresholds) {
-  std::vector<Pixel> f(FRAME_PIXELS, 0);
+TEST(Levels, StretchThresholdsInTheRegion) {
+  std::vector<Pixel> f(FRAME_PIXELS, pixel_rgba(219, 255, 0, 4));
   f[0] = pixel_rgba(44, 45, 218, 3);
-  f[1] = pixel_rgba(219, 255, 0, 4);
-  fx_levels(f.data(), 0, 0, FRAME_W, FRAME_H, 64, 239);
-  EXPECT_EQ(f[0], pixel_rgba(0, 1, 254, 3));
-  EXPECT_EQ(f[1], pixel_rgba(255, 255, 0, 4));
-}
-
-// Every byte against the formula, in an odd region, with settings whose
-// results wrap as int16, fall, or come from an infinite scale; both loops.
-TEST(Levels, MatchesThePlainDefinition) {
-  std::vector<Pixel> frame(FRAME_PIXELS);
-  for (int i = 0; i < FRAME_PIXELS; ++i) frame[i] = pixel_rgba(i, i >> 8 ^ i, i * 7, i * 3);
-  for (bool avx2 : simd_modes()) {
-    fx_use_avx2 = avx2;
-    for (const auto& [low, high] : {std::pair{64, 239}, {0, 1}, {300, 301}, {200, 10}, {-32768, 32767}, {5, 5}}) {
-      std::vector<Pixel> fast = frame;
-      fx_levels(fast.data(), 3, 1, 234, 149, static_cast<int16_t>(low), static_cast<int16_t>(high));
-      const float scale = static_cast<float>(256.0 / (high - low));
-      for (int i = 0; i < FRAME_PIXELS; ++i) {
-        Pixel want = frame[i];
-        if (i % FRAME_W >= 3 && i % FRAME_W < 234 && i >= FRAME_W && i < 149 * FRAME_W) {
-          want &= 0xFF000000u;
-          for (int k = 0; k < 24; k += 8) {
-            const int16_t v = static_cast<int16_t>(trunc_to_i32(static_cast<float>((frame[i] >> k) & 0xFF) * scale - low));
-            want |= static_cast<Pixel>(std::clamp<int16_t>(v, 0, 255)) << k;
-          }
-        }
-        ASSERT_EQ(fast[i], want) << i << " levels " << low << "-" << high << " avx2 " << avx2;
-      }
-    }
-  }
+  fx_levels(f.data(), -3, 0, 2, 1, 64, 239);
+  EXPECT_EQ(std::tuple(f[0], f[1], f[2], f[FRAME_W]),
+            std::tuple(pixel_rgba(0, 1, 254, 3), pixel_rgba(255, 255, 0, 4), f[FRAME_W], pixel_rgba(219, 255, 0, 4)));
 }
 
 TEST(Noise, AmountOneIsIdentityAndNoiseIsGrey) {
-  std::vector<Pixel> f = gradient();
+  std::vector<Pixel> f = noisy_frame(2);
   const std::vector<Pixel> before = f;
   fx_noise(f.data(), 0, 0, FRAME_W, FRAME_H, 1);
   EXPECT_EQ(f, before);
@@ -93,7 +155,7 @@ TEST(Noise, AmountOneIsIdentityAndNoiseIsGrey) {
 }
 
 TEST(Tear, NoEventsIsIdentityAndJumpsShiftRows) {
-  std::vector<Pixel> f = gradient();
+  std::vector<Pixel> f = noisy_frame(2);
   const std::vector<Pixel> before = f;
   fx_tear(f.data(), 4.0f, 0.5f, 1 << 30, 1 << 30);
   EXPECT_EQ(f, before);
@@ -117,15 +179,20 @@ TEST(Tear, NoEventsIsIdentityAndJumpsShiftRows) {
   fx_tear(f.data(), 1.0f, 1.0f, 0, 0);  // chances of 0 do not divide by zero
 }
 
-TEST(DepthShade, FlatAreasKeepSevenEighths) {
-  std::vector<Pixel> g(FRAME_PIXELS, pixel_rgba(200, 80, 8, 33));
+// Flat areas keep seven eighths; so does a zero depth range (NaN counts as
+// 0); pixels with nothing drawn keep their colour.
+TEST(DepthShade, FlatAreasClearPixelsAndZeroRange) {
+  const Pixel colour = pixel_rgba(200, 80, 8, 33);
   std::vector<int32_t> depth(FRAME_PIXELS, 1060000000);
-  fx_depth_shade(g.data(), depth.data(), 4 * 300 * 4096, 2 * 2 * 4096, 16.0f, 0.25f);
-  EXPECT_EQ(g[70 * FRAME_W + 100], pixel_rgba(175, 70, 7, 33));
+  depth[5] = DEPTH_CLEAR;
+  for (const auto& [far, near, want] : {std::tuple{4 * 300 * 4096, 2 * 2 * 4096, pixel_rgba(175, 70, 7, 33)},
+                                        {1 << 20, 1 << 20, colour}}) {
+    std::vector<Pixel> g(FRAME_PIXELS, colour);
+    fx_depth_shade(g.data(), depth.data(), far, near, 16.0f, 0.25f);
+    EXPECT_EQ(std::pair(g[70 * FRAME_W + 100], g[5]), std::pair(want, colour)) << far;
+  }
 }
 
-// The fast paths (running sums, reciprocals, tables) against the plain
-// per-pixel definitions on noisy frames and odd regions.
 namespace {
 
 // Two box passes, across then down, the window cut at the region's edges;
@@ -172,112 +239,42 @@ std::vector<Pixel> plain_blur(const std::vector<Pixel>& f, int x0, int y0, int x
 
 }  // namespace
 
-// Radii past the 16-bit lanes and some lane radii over a large region, then
-// every lane radius, blur and sharpen, on strips long enough for full windows
-// across and down; the plain loops and the AVX2 ones.
-TEST(Blur, FastPathsMatchThePlainDefinition) {
-  rand_seed(11);
-  std::vector<int32_t> values(FRAME_PIXELS);
-  for (int32_t& v : values) v = (rand_next() << 17) ^ (rand_next() << 2) ^ rand_next();
-  std::vector<Pixel> frame(FRAME_PIXELS);
-  for (Pixel& p : frame) p = static_cast<Pixel>(rand_next()) << 17 ^ static_cast<Pixel>(rand_next()) << 3 ^ rand_next();
-  for (bool avx2 : simd_modes()) {
-    fx_use_avx2 = avx2;
-    for (int r : {1, 5, 16, 200}) {
-      std::vector<int32_t> fast = values;
-      fx_blur_int(fast.data(), 3, 0, 239, 149, static_cast<uint8_t>(r));
-      ASSERT_EQ(fast, plain_blur_int(values, 3, 0, 239, 149, r)) << "radius " << r;
-    }
-    // Window sums that just fit in int32 (blocks of both extremes; the integer
-    // lanes) and just do not.
-    for (int r : {1, 16, 100}) {
-      for (int32_t bound : {INT32_MAX / (2 * r + 1), INT32_MAX / (2 * r + 1) + 1}) {
-        std::vector<int32_t> fitting(FRAME_PIXELS);
-        for (int i = 0; i < FRAME_PIXELS; ++i)
-          fitting[i] = i % FRAME_W < 100 ? (i < FRAME_PIXELS / 2 ? bound : -bound) : values[i] % bound;
-        for (const auto& [x0, y0, x1, y1] : {std::array{3, 0, 238, 149}, std::array{100, 3, 107, 144}}) {
-          std::vector<int32_t> fast = fitting;
-          fx_blur_int(fast.data(), x0, y0, x1, y1, static_cast<uint8_t>(r));
-          ASSERT_EQ(fast, plain_blur_int(fitting, x0, y0, x1, y1, r)) << "radius " << r << " avx2 " << avx2;
-        }
-      }
-    }
-    for (int amount : {70, -128, -6, 20}) {
+// Full-range values (sums past int32) and ones whose sums just fit; then
+// blur and sharpen at the narrowest and widest lane radii and past them.
+// The twins agree on every other radius.
+TEST(Blur, MatchesThePlainDefinition) {
+  for (const auto& [r, bound] : {std::pair{5, INT32_MAX}, {1, INT32_MAX / 3}, {16, INT32_MAX / 33}, {200, INT32_MAX / 401}}) {
+    const std::vector<int32_t> values = bounded_values(bound);
+    std::vector<int32_t> fast = values;
+    fx_blur_int(fast.data(), 3, 0, 239, 149, static_cast<uint8_t>(r));
+    ASSERT_EQ(fast, plain_blur_int(values, 3, 0, 239, 149, r)) << "radius " << r;
+  }
+  const std::vector<Pixel> frame = noisy_frame(11);
+  for (int amount : {1, 2, 63, -1, -6, -63, 70, -128}) {
+    for (const FxRegion& reg : {regions[1], regions[2], regions[3], regions[4]}) {
       std::vector<Pixel> fast = frame;
-      fx_blur(fast.data(), 7, 2, 200, 149, static_cast<int8_t>(amount));
-      ASSERT_EQ(fast, plain_blur(frame, 7, 2, 200, 149, amount)) << "amount " << amount << " avx2 " << avx2;
-    }
-    for (int amount = -63; amount <= 63; ++amount) {
-      if (amount == 0) continue;
-      std::vector<Pixel> across = frame, down = frame;
-      fx_blur(across.data(), 4, 10, 139, 17, static_cast<int8_t>(amount));
-      ASSERT_EQ(across, plain_blur(frame, 4, 10, 139, 17, amount)) << "amount " << amount << " avx2 " << avx2;
-      fx_blur(down.data(), 100, 3, 107, 144, static_cast<int8_t>(amount));
-      ASSERT_EQ(down, plain_blur(frame, 100, 3, 107, 144, amount)) << "amount " << amount << " avx2 " << avx2;
-      std::vector<Pixel> narrow = frame;  // rows shorter than a register
-      fx_blur(narrow.data(), 20, 3, 23, 144, static_cast<int8_t>(amount));
-      ASSERT_EQ(narrow, plain_blur(frame, 20, 3, 23, 144, amount)) << "amount " << amount << " avx2 " << avx2;
+      fx_blur(fast.data(), reg.x0, reg.y0, reg.x1, reg.y1, static_cast<int8_t>(amount));
+      ASSERT_EQ(fast, plain_blur(frame, reg.x0, reg.y0, reg.x1, reg.y1, amount)) << "amount " << amount << " x0 " << reg.x0;
     }
   }
 }
 
-TEST(Lens, TablesMatchThePlainDefinition) {
-  const std::vector<Pixel> before = gradient();
-  const float cases[2][3] = {{0.8f, 0.5f, 1.1f}, {1.0f, 1.0f, 0.7f}};
-  for (bool avx2 : simd_modes()) {
-    fx_use_avx2 = avx2;
-    for (const auto& abc : cases) {
-      std::vector<Pixel> fast = before;
-      fx_lens(fast.data(), abc[0], abc[1], abc[2]);
-      const double s = static_cast<double>(abc[2]) * 120;
-      for (int y = 0; y < FRAME_H; ++y) {
-        for (int x = 0; x < FRAME_W; ++x) {
-          const float u = static_cast<float>((x - 120) / s), v = static_cast<float>((y - 75) / s);
-          const float d = float_sqrt_coarse(static_cast<float>(static_cast<double>(u) * u + static_cast<double>(v) * v));
-          const float m = d < 1.0f ? 1.0f / float_sqrt_coarse(1.0f - d * d) : 1.0f;
-          const float su = static_cast<float>(u * (static_cast<double>(abc[0]) * m + 1.0 - abc[0]));
-          const float sv = static_cast<float>(v * (static_cast<double>(abc[1]) * m + 1.0 - abc[1]));
-          const int sx = std::clamp(static_cast<int>(su * 120.0 + 120.0), 0, FRAME_W - 1);
-          const int sy = std::clamp(static_cast<int>(sv * 120.0 + 75.0), 0, FRAME_H - 1);
-          ASSERT_EQ(fast[y * FRAME_W + x], before[sy * FRAME_W + sx]) << x << "," << y << " avx2 " << avx2;
-        }
-      }
-    }
-  }
-}
-
-// Shading of noisy depths (nothing drawn at the left and here and there, a
-// zero depth range giving NaN) against the per-pixel formula over the plain
-// blur. The depths
-// lie just below the clear value, so most pixels shade partly, not fully.
-TEST(DepthShade, MatchesThePlainDefinition) {
-  rand_seed(5);
-  std::vector<int32_t> depth(FRAME_PIXELS);
-  std::vector<Pixel> frame(FRAME_PIXELS);
-  for (int i = 0; i < FRAME_PIXELS; ++i) {
-    depth[i] = i % FRAME_W < 20 || rand_next() % 8 == 0 ? DEPTH_CLEAR : 0x7F000000 + (rand_next() << 9) + rand_next();
-    frame[i] = static_cast<Pixel>(rand_next()) << 17 ^ static_cast<Pixel>(rand_next()) << 3 ^ rand_next();
-  }
-  const int32_t ranges[3][2] = {{4 * 300 * 4096, 2 * 2 * 4096}, {1 << 20, 1 << 20}, {5000, 90000}};
-  for (bool avx2 : simd_modes()) {
-    fx_use_avx2 = avx2;
-    for (const auto& range : ranges) {
-      std::vector<Pixel> fast = frame;
-      fx_depth_shade(fast.data(), depth.data(), range[0], range[1], 9.0f, 0.25f);
-      std::vector<int32_t> shifted(FRAME_PIXELS);
-      for (int i = 0; i < FRAME_PIXELS; ++i) shifted[i] = depth[i] >> 7;
-      const std::vector<int32_t> blurred = plain_blur_int(shifted, 0, 0, FRAME_W - 1, FRAME_H - 1, 9);
-      const float k = (0.25f * 256.0f) / (static_cast<float>(range[0] - range[1]) / 4096.0f);
-      for (int i = 0; i < FRAME_PIXELS; ++i) {
-        Pixel want = frame[i];
-        if (depth[i] != DEPTH_CLEAR) {
-          float t = static_cast<float>((depth[i] >> 7) - blurred[i]) / 4096.0f * k + 0.125f;
-          t = t > 0.0f ? (t < 1.0f ? t : 1.0f) : 0.0f;
-          want &= 0xFF000000u;
-          for (int s = 0; s < 24; s += 8)
-            want |= static_cast<Pixel>(static_cast<int32_t>(static_cast<float>((frame[i] >> s) & 0xFF) * (1.0f - t))) << s;
-        }
-        ASSERT_EQ(fast[i], want) << i << " avx2 " << avx2 << " range " << range[0] << "-" << range[1];
+TEST(Lens, MatchesThePlainDefinition) {
+  const std::vector<Pixel> before = noisy_frame(2);
+  for (const auto& [a, b, c] : {std::array{0.8f, 0.5f, 1.1f}, {1.0f, 1.0f, 0.7f}}) {
+    std::vector<Pixel> fast = before;
+    fx_lens(fast.data(), a, b, c);
+    const double s = static_cast<double>(c) * 120;
+    for (int y = 0; y < FRAME_H; ++y) {
+      for (int x = 0; x < FRAME_W; ++x) {
+        const float u = static_cast<float>((x - 120) / s), v = static_cast<float>((y - 75) / s);
+        const float d = float_sqrt_coarse(static_cast<float>(static_cast<double>(u) * u + static_cast<double>(v) * v));
+        const float m = d < 1.0f ? 1.0f / float_sqrt_coarse(1.0f - d * d) : 1.0f;
+        const float su = static_cast<float>(u * (static_cast<double>(a) * m + 1.0 - a));
+        const float sv = static_cast<float>(v * (static_cast<double>(b) * m + 1.0 - b));
+        const int sx = std::clamp(static_cast<int>(su * 120.0 + 120.0), 0, FRAME_W - 1);
+        const int sy = std::clamp(static_cast<int>(sv * 120.0 + 75.0), 0, FRAME_H - 1);
+        ASSERT_EQ(fast[y * FRAME_W + x], before[sy * FRAME_W + sx]) << x << "," << y;
       }
     }
   }
