@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/simd.h"
+#include "display/resample_lanes.h"
+
 namespace {
 
 constexpr int FIXED_TAPS_MAX = 2;
@@ -126,11 +129,7 @@ void resample_setup(int width, int height) {
 
 namespace {
 
-// Compiled for AVX2 and plain x86-64 and picked at load time; both give the
-// same results. The clones stay inside this unit, behind resample_frame.
-#define LANE_CLONES __attribute__((target_clones("avx2", "default")))
-
-LANE_CLONES void resample_all(const Pixel* frame, Pixel* out) {
+[[gnu::always_inline]] inline void resample_all(const Pixel* frame, Pixel* out) {
   const int width = across.size, height = down.size;
   // Across first, on the targets whose frame pixels changed.
   for (int y = 0; y < FRAME_H; ++y) {
@@ -179,8 +178,18 @@ LANE_CLONES void resample_all(const Pixel* frame, Pixel* out) {
   seen_valid = true;
 }
 
-#undef LANE_CLONES
+}  // namespace
+
+// resample_all compiled twice, for any x86-64 and for AVX2 (the pass down
+// vectorises; the pass across is shared).
+void resample_frame_plain(const Pixel* frame, Pixel* out) { resample_all(frame, out); }
+
+SIMD_AVX2 void resample_frame_avx2(const Pixel* frame, Pixel* out) { resample_all(frame, out); }
+
+namespace {
+
+const auto resample = simd_pick(resample_frame_plain, resample_frame_avx2);
 
 }  // namespace
 
-void resample_frame(const Pixel* frame, Pixel* out) { resample_all(frame, out); }
+void resample_frame(const Pixel* frame, Pixel* out) { resample(frame, out); }
