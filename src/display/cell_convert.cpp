@@ -75,9 +75,10 @@ constexpr Ints8 TIE[2] = {{15, 14, 13, 12, 11, 10, 9, 8}, {7, 6, 5, 4, 3, 2, 1, 
 // passing vectors by value (which the compiler warns about) never applies.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-[[gnu::always_inline]] inline Ints4 load4(const Pixel* p) {
-  Ints4 v;
-  std::memcpy(&v, p, sizeof v);
+// The first `count` pixels from p; the lanes past them are 0.
+[[gnu::always_inline]] inline Ints4 load(const Pixel* p, int count = 4) {
+  Ints4 v = {};
+  std::memcpy(&v, p, count * sizeof(Pixel));
   return v;
 }
 
@@ -87,17 +88,20 @@ struct Channels {
 
 // Straight from the picture (`width` pixels a row), four pixels a row. The
 // last column would read past the picture's end, so it reads one pixel
-// earlier and shifts.
+// earlier and shifts; a picture one block wide has no pixel before the block
+// either, so it reads three.
 [[gnu::always_inline]] inline Channels load_block(const Pixel* frame, int col, int row, int width = FRAME_W) {
   const Pixel* p = frame + (row * 3) * width + col * 3;
   Ints4 a, b, c;
   if (col * 3 + 4 <= width) {
-    a = load4(p), b = load4(p + width), c = load4(p + 2 * width);
-  } else {
-    a = load4(p - 1), b = load4(p + width - 1), c = load4(p + 2 * width - 1);
+    a = load(p), b = load(p + width), c = load(p + 2 * width);
+  } else if (col > 0) {
+    a = load(p - 1), b = load(p + width - 1), c = load(p + 2 * width - 1);
     a = __builtin_shufflevector(a, a, 1, 2, 3, 3);
     b = __builtin_shufflevector(b, b, 1, 2, 3, 3);
     c = __builtin_shufflevector(c, c, 1, 2, 3, 3);
+  } else {
+    a = load(p, 3), b = load(p + width, 3), c = load(p + 2 * width, 3);
   }
   const Ints8 half[2] = {__builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7),
                          __builtin_shufflevector(c, c - c, 0, 1, 2, 3, 4, 5, 6, 7)};
