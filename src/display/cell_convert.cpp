@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "common/numeric.h"
+#include "common/simd.h"
 #include "display/cell_color.h"
+#include "display/cell_convert_lanes.h"
 #include "display/grid_fit.h"
 #include "display/lookup_tables.h"
 #include "display/nearest_candidates.h"
@@ -69,13 +71,14 @@ constexpr Ints8 POW3[2] = {{1, 3, 9, 0, 27, 81, 243, 0}, {729, 2187, 6561, 0, 0,
 // up by four, the smallest key prefers the highest colour number among equal values.
 constexpr Ints8 TIE[2] = {{15, 14, 13, 12, 11, 10, 9, 8}, {7, 6, 5, 4, 3, 2, 1, 0}};
 
-// The lane helpers are always inlined into the clones below, so the ABI of
+// The lane helpers are always inlined into the twins below, so the ABI of
 // passing vectors by value (which the compiler warns about) never applies.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-[[gnu::always_inline]] inline Ints4 load4(const Pixel* p) {
-  Ints4 v;
-  std::memcpy(&v, p, sizeof v);
+// The first `count` pixels from p; the lanes past them are 0.
+[[gnu::always_inline]] inline Ints4 load(const Pixel* p, int count = 4) {
+  Ints4 v = {};
+  std::memcpy(&v, p, count * sizeof(Pixel));
   return v;
 }
 
@@ -85,17 +88,20 @@ struct Channels {
 
 // Straight from the picture (`width` pixels a row), four pixels a row. The
 // last column would read past the picture's end, so it reads one pixel
-// earlier and shifts.
+// earlier and shifts; a picture one block wide has no pixel before the block
+// either, so it reads three.
 [[gnu::always_inline]] inline Channels load_block(const Pixel* frame, int col, int row, int width = FRAME_W) {
   const Pixel* p = frame + (row * 3) * width + col * 3;
   Ints4 a, b, c;
   if (col * 3 + 4 <= width) {
-    a = load4(p), b = load4(p + width), c = load4(p + 2 * width);
-  } else {
-    a = load4(p - 1), b = load4(p + width - 1), c = load4(p + 2 * width - 1);
+    a = load(p), b = load(p + width), c = load(p + 2 * width);
+  } else if (col > 0) {
+    a = load(p - 1), b = load(p + width - 1), c = load(p + 2 * width - 1);
     a = __builtin_shufflevector(a, a, 1, 2, 3, 3);
     b = __builtin_shufflevector(b, b, 1, 2, 3, 3);
     c = __builtin_shufflevector(c, c, 1, 2, 3, 3);
+  } else {
+    a = load(p, 3), b = load(p + width, 3), c = load(p + 2 * width, 3);
   }
   const Ints8 half[2] = {__builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7),
                          __builtin_shufflevector(c, c - c, 0, 1, 2, 3, 4, 5, 6, 7)};
@@ -259,7 +265,6 @@ struct BlockColours {
   return out;
 }
 
-
 }  // namespace
 
 int32_t cell_pattern_code(const int32_t digits[9]) {
@@ -272,38 +277,11 @@ int32_t cell_dither_hash(int32_t a, int32_t b, int32_t mask) { return dither_has
 
 namespace {
 
-// Each entry point below is compiled for AVX2 and plain x86-64 and
-// picked at load time; both give the same results.
-#define LANE_CLONES __attribute__((target_clones("avx2", "default")))
-
-LANE_CLONES BlockColours analyse_at(const Pixel* frame, int col, int row) {
-  return block_colours(load_block(frame, col, row));
-}
-
-LANE_CLONES uint8_t glyph_at(const Pixel* frame, int col, int row, int32_t bg, int32_t fg) {
-  return CharMap[glyph_index(load_block(frame, col, row), bg, fg)];
-}
-
 // The flat path's character: the mix picks a ramp entry, dithered by position.
 inline uint8_t ramp_character(float mix, int col, int row) {
   const int32_t j = trunc_to_i32(static_cast<double>(mix) * 2 * 37) ^ cell_dither(col, row);
   return DENSITY_RAMP[static_cast<uint32_t>(j) > 36 ? 36 : j];
 }
-
-// One block from frame to cell: the character and the attribute byte.
-[[gnu::always_inline]] inline uint32_t convert_block(const Pixel* frame, int col, int row) {
-  const Channels p = load_block(frame, col, row);
-  const BlockColours colours = block_colours(p);
-  uint8_t character;
-  if (colours.mix < 0.0f) {
-    character = CharMap[glyph_index(p, colours.background, colours.foreground)];
-  } else {
-    character = ramp_character(colours.mix, col, row);
-  }
-  return static_cast<uint32_t>(colours.background << 4 | colours.foreground) << 8 | character;
-}
-
-LANE_CLONES uint32_t convert_at(const Pixel* frame, int col, int row) { return convert_block(frame, col, row); }
 
 // Whether the block's nine pixels are those `previous` holds; if not, they
 // are copied in. Each row of three is compared as 8 + 4 bytes, without a call.
@@ -329,8 +307,8 @@ LANE_CLONES uint32_t convert_at(const Pixel* frame, int col, int row) { return c
 // A row at a time in two passes: colours for every cell, then glyphs for the
 // pattern cells, so neither pass waits on the other's long chains per block.
 // With `previous`, cells whose block it already holds are skipped.
-LANE_CLONES void convert_all(const Pixel* frame, int cols, int rows, Pixel* previous, uint8_t* characters,
-                             uint8_t* attributes) {
+[[gnu::always_inline]] inline void convert_rows(const Pixel* frame, int cols, int rows, Pixel* previous,
+                                                uint8_t* characters, uint8_t* attributes) {
   const int width = 3 * cols;
   for (int row = 0; row < rows; ++row) {
     uint8_t* row_characters = characters + row * cols;
@@ -355,38 +333,71 @@ LANE_CLONES void convert_all(const Pixel* frame, int cols, int rows, Pixel* prev
   }
 }
 
-#undef LANE_CLONES
+// All the single-cell operations need, in one pass over the block.
+[[gnu::always_inline]] inline CellBlock one_block(const Pixel* frame, int col, int row, int32_t pair) {
+  const Channels p = load_block(frame, col, row);
+  const BlockColours colours = block_colours(p);
+  const int32_t bg = pair < 0 ? colours.background : pair >> 4 & 15, fg = pair < 0 ? colours.foreground : pair & 15;
+  return {colours.background, colours.foreground, colours.mix, CharMap[glyph_index(p, bg, fg)]};
+}
+
+}  // namespace
+
+// The lane code above is written once and compiled twice, for any x86-64 and
+// for AVX2; the twins below only tell the compiler which.
+void cell_convert_grid_plain(const Pixel* picture, int cols, int rows, Pixel* previous, uint8_t* characters,
+                             uint8_t* attributes) {
+  convert_rows(picture, cols, rows, previous, characters, attributes);
+}
+
+SIMD_AVX2 void cell_convert_grid_avx2(const Pixel* picture, int cols, int rows, Pixel* previous,
+                                      uint8_t* characters, uint8_t* attributes) {
+  convert_rows(picture, cols, rows, previous, characters, attributes);
+}
+
+CellBlock cell_block_plain(const Pixel* frame, int col, int row, int32_t pair) {
+  return one_block(frame, col, row, pair);
+}
+
+SIMD_AVX2 CellBlock cell_block_avx2(const Pixel* frame, int col, int row, int32_t pair) {
+  return one_block(frame, col, row, pair);
+}
+
+namespace {
+
+const auto convert_grid = simd_pick(cell_convert_grid_plain, cell_convert_grid_avx2);
+const auto cell_block = simd_pick(cell_block_plain, cell_block_avx2);
 
 }  // namespace
 
 void cell_analyse(const Pixel* frame, int col, int row, ColorSample* background,
                   ColorSample* foreground, float* mix) {
-  const BlockColours colours = analyse_at(frame, col, row);
-  background->index = colours.background;
-  foreground->index = colours.foreground;
-  *mix = colours.mix;
+  const CellBlock block = cell_block(frame, col, row, -1);
+  background->index = block.background;
+  foreground->index = block.foreground;
+  *mix = block.mix;
 }
 
 uint8_t cell_pick_glyph(const Pixel* frame, int col, int row, const ColorSample* background,
                         const ColorSample* foreground) {
-  return glyph_at(frame, col, row, background->index & 15, foreground->index & 15);
+  return cell_block(frame, col, row, (background->index & 15) << 4 | (foreground->index & 15)).glyph;
 }
 
 uint8_t cell_convert(const Pixel* frame, int col, int row, uint8_t* character) {
-  const uint32_t cell = convert_at(frame, col, row);
-  *character = static_cast<uint8_t>(cell);
-  return static_cast<uint8_t>(cell >> 8);
+  const CellBlock block = cell_block(frame, col, row, -1);
+  *character = block.mix < 0.0f ? block.glyph : ramp_character(block.mix, col, row);
+  return static_cast<uint8_t>(block.background << 4 | block.foreground);
 }
 
 void cell_convert_frame(const Pixel* frame, uint8_t* characters, uint8_t* attributes) {
-  convert_all(frame, CONSOLE_COLS_MAX, CONSOLE_ROWS_MAX, nullptr, characters, attributes);
+  convert_grid(frame, CONSOLE_COLS_MAX, CONSOLE_ROWS_MAX, nullptr, characters, attributes);
 }
 
 void cell_convert_frame_changes(const Pixel* frame, Pixel* previous, uint8_t* characters, uint8_t* attributes) {
-  convert_all(frame, CONSOLE_COLS_MAX, CONSOLE_ROWS_MAX, previous, characters, attributes);
+  convert_grid(frame, CONSOLE_COLS_MAX, CONSOLE_ROWS_MAX, previous, characters, attributes);
 }
 
 void cell_convert_grid(const Pixel* picture, int cols, int rows, Pixel* previous, uint8_t* characters,
                        uint8_t* attributes) {
-  convert_all(picture, cols, rows, previous, characters, attributes);
+  convert_grid(picture, cols, rows, previous, characters, attributes);
 }

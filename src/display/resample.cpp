@@ -1,11 +1,19 @@
 #include "display/resample.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
+#include "common/simd.h"
+#include "display/resample_lanes.h"
+
 namespace {
 
-constexpr int FIXED_TAPS_MAX = 2;
+// Targets of up to this many frame pixels have their weights in a table of
+// that many a target: the AVX2 pass across takes up to three a target, the
+// plain one up to two (from three on it goes by running sums).
+constexpr int FIXED_TAPS_MAX = 3;
 
 // The source pixels one target pixel takes, and their weights.
 struct Taps {
@@ -15,10 +23,15 @@ struct Taps {
   uint16_t weight[RESAMPLE_W_MAX + FRAME_W];
   int size = 0;
   int taps = 0;  // the most any target takes
-  uint16_t fixed[RESAMPLE_W_MAX * FIXED_TAPS_MAX];  // `taps` weights a target when taps <= FIXED_TAPS_MAX
+  uint16_t fixed[FIXED_TAPS_MAX][RESAMPLE_W_MAX];  // weight k of every target when taps <= FIXED_TAPS_MAX
   // A target's right edge: the frame pixel it falls in and how far into it.
   int16_t edge_pixel[RESAMPLE_W_MAX];
   uint16_t edge_part[RESAMPLE_W_MAX];
+  // Whether any eight targets in a row (taking at most FIXED_TAPS_MAX pixels
+  // each) find their pixels among the sixteen from the first one's, or from
+  // the last sixteen of the axis if these start later.
+  bool window = false;
+  int16_t window_last = 0;
 };
 
 Taps across, down;
@@ -53,10 +66,14 @@ void build(Taps* t, int n, int m) {
     t->edge_pixel[i] = static_cast<int16_t>(hi / m);
     t->edge_part[i] = static_cast<uint16_t>(hi % m);
   }
+  t->window = false;
   if (t->taps > FIXED_TAPS_MAX) return;
+  t->window_last = static_cast<int16_t>(n - 16);
+  t->window = m >= 8;
+  for (int i = 0; i + 8 <= m; ++i)
+    t->window &= std::min(t->first[i + 7] + t->taps - 1, n - 1) - std::min(t->first[i], t->window_last) < 16;
   for (int i = 0; i < m; ++i)
-    for (int k = 0; k < t->taps; ++k)
-      t->fixed[i * t->taps + k] = k < t->count[i] ? t->weight[t->offset[i] + k] : 0;
+    for (int k = 0; k < FIXED_TAPS_MAX; ++k) t->fixed[k][i] = k < t->count[i] ? t->weight[t->offset[i] + k] : 0;
 }
 
 // All three channels of a pixel in one 64-bit number, 21 bits a channel, so
@@ -72,9 +89,8 @@ template <int TAPS>
 void across_fixed(const uint64_t* row, int from, int to, uint64_t* sums) {
   for (int x = from; x < to; ++x) {
     const uint64_t* p = row + across.first[x];
-    const uint16_t* w = across.fixed + x * TAPS;
     uint64_t sum = 0;
-    for (int k = 0; k < TAPS; ++k) sum += p[k] * w[k];
+    for (int k = 0; k < TAPS; ++k) sum += p[k] * across.fixed[k][x];
     sums[x] = sum;
   }
 }
@@ -116,6 +132,60 @@ void across_row(const Pixel* src, int y, int from, int to) {
   }
 }
 
+// across_row for targets of up to three frame pixels, eight targets at a
+// time. Their pixels lie among sixteen in a row (`window` says so), read in
+// two loads and picked by permutes; a channel of two pixels goes in the 16-bit
+// halves of a lane, weighed in one multiply-add. The sums are those of
+// across_row, exactly. The last eight may start before `from` (within the
+// row): the targets outside are worked out again from unchanged pixels,
+// giving what they hold.
+template <int TAPS>
+SIMD_AVX2 void across_fixed_avx2(const Pixel* src, int y, int from, int to) {
+  const auto lanes16 = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+  const __m256i last_pixel = _mm256_set1_epi32(FRAME_W - 1), seven = _mm256_set1_epi32(7);
+  const __m256i low_byte = _mm256_set1_epi32(0xFF), high_byte = _mm256_set1_epi32(0xFF0000);
+  for (int step = from; step < to; step += 8) {
+    const int x = std::min(step, across.size - 8);
+    const int base = std::min(across.first[x], across.window_last);
+    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + base));
+    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + base + 8));
+    const __m256i first = _mm256_cvtepi16_epi32(lanes16(across.first + x));
+    __m256i px[3] = {}, w[3] = {};
+    for (int k = 0; k < TAPS; ++k) {
+      // Past a target's last pixel the weight is 0, and past the row's end no pixel is read.
+      const __m256i at = _mm256_min_epi32(_mm256_add_epi32(first, _mm256_set1_epi32(k)), last_pixel);
+      const __m256i lane = _mm256_sub_epi32(at, _mm256_set1_epi32(base));
+      px[k] = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(low, lane), _mm256_permutevar8x32_epi32(high, lane),
+                                 _mm256_cmpgt_epi32(lane, seven));
+      w[k] = _mm256_cvtepu16_epi32(lanes16(across.fixed[k] + x));
+    }
+    const __m256i first_weights = _mm256_or_si256(w[0], _mm256_slli_epi32(w[1], 16));
+    uint16_t* const wide[3] = {wide_r[y] + x, wide_g[y] + x, wide_b[y] + x};
+    for (int c = 0; c < 3; ++c) {
+      const __m256i first_two =
+          _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(px[0], 8 * c), low_byte),
+                          _mm256_and_si256(c == 2 ? px[1] : _mm256_slli_epi32(px[1], 16 - 8 * c), high_byte));
+      __m256i sums = _mm256_madd_epi16(first_two, first_weights);  // each below 2^16
+      if (TAPS > 2) {
+        const __m256i third = _mm256_and_si256(_mm256_srli_epi32(px[2], 8 * c), low_byte);
+        sums = _mm256_add_epi32(sums, _mm256_madd_epi16(third, w[2]));
+      }
+      const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(sums, sums), 0x08);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(wide[c]), _mm256_castsi256_si128(packed));
+    }
+  }
+}
+
+SIMD_AVX2 void across_row_avx2(const Pixel* src, int y, int from, int to) {
+  if (!across.window) return across_row(src, y, from, to);
+  switch (across.taps) {
+    case 1: across_fixed_avx2<1>(src, y, from, to); break;
+    case 2: across_fixed_avx2<2>(src, y, from, to); break;
+    case 3: across_fixed_avx2<3>(src, y, from, to); break;
+    default: across_row(src, y, from, to); break;
+  }
+}
+
 }  // namespace
 
 void resample_setup(int width, int height) {
@@ -126,11 +196,8 @@ void resample_setup(int width, int height) {
 
 namespace {
 
-// Compiled for AVX2 and plain x86-64 and picked at load time; both give the
-// same results. The clones stay inside this unit, behind resample_frame.
-#define LANE_CLONES __attribute__((target_clones("avx2", "default")))
-
-LANE_CLONES void resample_all(const Pixel* frame, Pixel* out) {
+template <void Across(const Pixel*, int, int, int)>
+[[gnu::always_inline]] inline void resample_all(const Pixel* frame, Pixel* out) {
   const int width = across.size, height = down.size;
   // Across first, on the targets whose frame pixels changed.
   for (int y = 0; y < FRAME_H; ++y) {
@@ -147,7 +214,7 @@ LANE_CLONES void resample_all(const Pixel* frame, Pixel* out) {
     changed_from[y] = static_cast<int16_t>(from);
     changed_to[y] = static_cast<int16_t>(to);
     std::memcpy(was + lo, src + lo, sizeof(Pixel) * (hi + 1 - lo));
-    across_row(src, y, from, to);
+    Across(src, y, from, to);
   }
   // Then down, a whole target row at a time with x innermost, which vectorises.
   uint32_t sum_r[RESAMPLE_W_MAX], sum_g[RESAMPLE_W_MAX], sum_b[RESAMPLE_W_MAX];
@@ -160,14 +227,14 @@ LANE_CLONES void resample_all(const Pixel* frame, Pixel* out) {
       from = std::min<int>(from, changed_from[first + k]);
       to = std::max<int>(to, changed_to[first + k]);
     }
-    for (int x = from; x < to; ++x) sum_r[x] = sum_g[x] = sum_b[x] = 0;
     for (int k = 0; k < count; ++k) {
       const uint32_t weight = w[k];
       const uint16_t *r = wide_r[first + k], *g = wide_g[first + k], *b = wide_b[first + k];
+      // The first frame row starts the sums (no clearing pass to wait on).
       for (int x = from; x < to; ++x) {
-        sum_r[x] += r[x] * weight;
-        sum_g[x] += g[x] * weight;
-        sum_b[x] += b[x] * weight;
+        sum_r[x] = (k ? sum_r[x] : 0) + r[x] * weight;
+        sum_g[x] = (k ? sum_g[x] : 0) + g[x] * weight;
+        sum_b[x] = (k ? sum_b[x] : 0) + b[x] * weight;
       }
     }
     Pixel* dst = out + ty * width;
@@ -179,8 +246,18 @@ LANE_CLONES void resample_all(const Pixel* frame, Pixel* out) {
   seen_valid = true;
 }
 
-#undef LANE_CLONES
+}  // namespace
+
+// resample_all compiled twice, for any x86-64 and for AVX2 (where the pass
+// down vectorises and the pass across takes eight targets at a time).
+void resample_frame_plain(const Pixel* frame, Pixel* out) { resample_all<across_row>(frame, out); }
+
+SIMD_AVX2 void resample_frame_avx2(const Pixel* frame, Pixel* out) { resample_all<across_row_avx2>(frame, out); }
+
+namespace {
+
+const auto resample = simd_pick(resample_frame_plain, resample_frame_avx2);
 
 }  // namespace
 
-void resample_frame(const Pixel* frame, Pixel* out) { resample_all(frame, out); }
+void resample_frame(const Pixel* frame, Pixel* out) { resample(frame, out); }
