@@ -9,7 +9,6 @@ int status_line_row(const AnsiLayout& layout) {
   return below < layout.term_rows ? below : layout.term_rows - 1;
 }
 
-
 namespace {
 
 // The grid row the line covers, or -1 when it sits below the picture.
