@@ -65,10 +65,8 @@ ConsoleCell console_cells[CONSOLE_CELLS];
 constexpr char SYNC_BEGIN[] = "\x1b[?2026h";
 constexpr char SYNC_END[] = "\x1b[?2026l";
 constexpr size_t SYNC_LEN = sizeof SYNC_BEGIN - 1;
-// The status line rides along with a frame: room for a cursor move, colours
-// and a line of text as wide as the widest terminal row we write.
-constexpr size_t STATUS_MAX = 1024;
-char frame_bytes[ANSI_FRAME_MAX + 2 * SYNC_LEN + STATUS_MAX];
+// The status line rides along with a frame.
+char frame_bytes[ANSI_FRAME_MAX + 2 * SYNC_LEN + STATUS_LINE_BYTES_MAX];
 
 ConStatusSource status_source = nullptr;
 const char* status_text = nullptr;  // sent with the last frame, or null
@@ -191,7 +189,7 @@ int con_present(const Pixel* frame) {
   size_t n = SYNC_LEN + ansi_encode(CellBuffer, shown_valid ? shown : nullptr, mode, layout,
                                     frame_bytes + SYNC_LEN, ANSI_FRAME_MAX, &info);
   status_text = status_source ? status_source() : nullptr;
-  if (status_text) n += status_line_encode(status_text, layout, frame_bytes + n, STATUS_MAX);
+  if (status_text) n += status_line_encode(status_text, layout, frame_bytes + n, STATUS_LINE_BYTES_MAX);
   std::memcpy(frame_bytes + n, SYNC_END, SYNC_LEN);
   n += SYNC_LEN;
   uint64_t t2 = now_us();

@@ -56,14 +56,19 @@ bool grid_parse_size(const char* text, int* cols, int* rows, float* aspect) {
   const long r = std::strtol(rest, &end, 10);
   if (text[0] < '0' || text[0] > '9' || c < 1 || c > GRID_COLS_MAX || r < 1 || r > GRID_ROWS_MAX) return false;
   if (*end == '@' && aspect) {
-    const char* number = end + 1;
-    const float h = std::strtof(number, &end);
-    if (end == number || *end != '\0' || !(h >= 0.25f && h <= 8.0f)) return false;
-    *aspect = h;
+    if (!grid_parse_aspect(end + 1, aspect)) return false;
   } else if (*end != '\0') {
     return false;
   }
   *cols = static_cast<int>(c);
   *rows = static_cast<int>(r);
+  return true;
+}
+
+bool grid_parse_aspect(const char* text, float* aspect) {
+  char* end = nullptr;
+  const float h = std::strtof(text, &end);
+  if (end == text || *end != '\0' || !(h >= 0.25f && h <= 8.0f)) return false;
+  *aspect = h;
   return true;
 }

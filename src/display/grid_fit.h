@@ -37,5 +37,7 @@ GridShape grid_fit(const GridRequest& request, int term_cols, int term_rows, flo
 
 
 // "COLSxROWS" within 1x1 .. 240x150, optionally followed by "@H" when
-// `aspect` is given (H a positive number; left alone when absent).
+// `aspect` is given (H as grid_parse_aspect takes it; left alone when absent).
 bool grid_parse_size(const char* text, int* cols, int* rows, float* aspect);
+// A cell height over width, a number from 0.25 to 8 and nothing after it.
+bool grid_parse_aspect(const char* text, float* aspect);

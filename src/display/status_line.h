@@ -7,6 +7,10 @@
 
 #include "display/ansi_encoder.h"
 
+// Room the line's bytes take at most: a cursor move, colours and a line of
+// text as wide as the widest terminal row we write.
+constexpr size_t STATUS_LINE_BYTES_MAX = 1024;
+
 // Terminal row (0-based) the line goes to for a grid laid out so; -1 when
 // the terminal has no rows.
 int status_line_row(const AnsiLayout& layout);

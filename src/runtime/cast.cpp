@@ -21,7 +21,7 @@ AnsiLayout previous_layout{};
 bool have_previous = false;
 bool status_was_shown = false;
 // Room for the cursor hide before a frame and the status line after it.
-char bytes[ANSI_FRAME_MAX + 16 + 1024];
+char bytes[ANSI_FRAME_MAX + 16 + STATUS_LINE_BYTES_MAX];
 
 // JSON string body: the escape output is UTF-8 already, so only quotes,
 // backslashes and control bytes need escaping.

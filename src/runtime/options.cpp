@@ -201,12 +201,8 @@ const OptionRow OPTION_ROWS[] = {
      }},
     {.name = "cell-aspect",
      .apply = [](Parsing& p, const char* value, std::string* error) {
-       char* end = nullptr;
-       float aspect = std::strtof(value, &end);
-       if (end == value || *end != '\0' || !(aspect >= 0.25f && aspect <= 8.0f))
-         return refuse(error, "--cell-aspect takes a cell height over width from 0.25 to 8");
-       p.options->cell_aspect = aspect;
-       return true;
+       return grid_parse_aspect(value, &p.options->cell_aspect) ||
+              refuse(error, "--cell-aspect takes a cell height over width from 0.25 to 8");
      }},
     {.name = "term",
      .apply = [](Parsing& p, const char* value, std::string* error) {
