@@ -76,14 +76,6 @@ TEST(Resample, OnePixelLinesReachEveryRowAndColumnTheyCross) {
   }
 }
 
-// A frame the same size as the target comes through unchanged.
-TEST(Resample, SameSizeIsTheFrameItself) {
-  for (int i = 0; i < FRAME_PIXELS; ++i) frame[i] = pixel_rgba(i * 7, i * 13, i * 29);
-  resample_setup(FRAME_W, FRAME_H);
-  resample_frame(frame.data(), out.data());
-  EXPECT_TRUE(std::equal(frame.begin(), frame.end(), out.begin()));
-}
-
 // Frame after frame with small changes (a moving dot, a changed span, a
 // whole row) the kept rows and columns plus the recomputed ones are exactly
 // what resampling each frame afresh gives.
