@@ -83,26 +83,17 @@ Presenter start_presenter(int frames, bool non_blocking) {
   return p;
 }
 
-// Everything left on a descriptor until its writer is done.
-std::string drain(int fd) {
+// Reads until at least `count` bytes came (fewer if the writer is done),
+// carrying on through signals.
+std::string read_at_least(int fd, size_t count) {
   std::string out;
   char chunk[65536];
-  for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR);)
+  for (ssize_t n; out.size() < count && ((n = read(fd, chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR));)
     if (n > 0) out.append(chunk, static_cast<size_t>(n));
   return out;
 }
 
-// Reads at least `count` bytes from the pty (fewer if it ends).
-std::string read_at_least(int fd, size_t count) {
-  std::string out;
-  char chunk[4096];
-  while (out.size() < count) {
-    ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n <= 0) break;
-    out.append(chunk, static_cast<size_t>(n));
-  }
-  return out;
-}
+std::string drain(int fd) { return read_at_least(fd, std::string::npos); }
 
 double child_cpu_seconds() {
   rusage usage{};
