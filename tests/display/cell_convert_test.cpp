@@ -1,6 +1,5 @@
 // Cell converter: the path choice, tie rules, dither, ramp clamping and the
-// glyph picker's digits, against hand-worked blocks and plain definitions;
-// its twins against each other.
+// glyph picker's digits, against hand-worked blocks; its twins against each other.
 #include "display/cell_convert.h"
 
 #include <gtest/gtest.h>
@@ -152,61 +151,6 @@ TEST_F(CellConvert, GlyphDigitsAndLevels) {
   fill(pixel_rgba(0, 128, 128));
   uint8_t ch;
   EXPECT_EQ(std::tuple(cell_convert(frame, 40, 20, &ch), ch), std::tuple(0x33, 0x53));
-}
-
-// The vectorised block work (candidate colours only, shifts for divisions,
-// shares in lanes) against plain definitions built from cell_nearest_color and
-// cell_color_distance: the pattern path's pair, and the glyph between any
-// pair. On random blocks, a third from a few channel values (equal distances
-// and scores) and a third of random and repeated colours, every third block in
-// the frame's last cell, which is read differently.
-TEST_F(CellConvert, BlocksMatchThePlainDefinitionsOnRandomBlocks) {
-  for (int i = 0; i < CHAR_MAP_SIZE; ++i) CharMap[i] = static_cast<uint8_t>(i * 131 + i / 255);
-  static const uint8_t LEVELS[] = {0, 64, 128, 192, 255};
-  std::mt19937 rng(17);
-  for (int trial = 0; trial < 18000; ++trial) {
-    Pixel px[9];
-    ColorSample s[9];
-    const uint32_t shade = rng();
-    for (int k = 0; k < 9; ++k) {
-      const uint32_t v = rng();
-      px[k] = trial % 3 == 0 ? pixel_rgba(LEVELS[v % 5], LEVELS[v / 5 % 5], LEVELS[v / 25 % 5])
-              : trial % 3 == 1 || v % 3 ? v & 0xFFFFFF : (shade >> (v % 8)) & 0xFFFFFF;
-      s[k] = {int32_t(pixel_r(px[k])), int32_t(pixel_g(px[k])), int32_t(pixel_b(px[k])), -1};
-    }
-    const int col = trial % 3 ? 7 : 79, row = trial % 3 ? 9 : 49;
-    set_block(col, row, px);
-
-    ColorSample bg, fg;
-    float mix;
-    cell_analyse(frame, col, row, &bg, &fg, &mix);
-    if (mix == -1.0f) {  // flat blocks take the table path
-      int32_t score[16];
-      std::fill(score, score + 16, 589824);
-      for (ColorSample p : s) score[p.index] += cell_nearest_color(&p) - 65536;
-      int32_t want_bg = -1, want_fg = -1;
-      for (int c = 15; c >= 0; --c) if (want_bg < 0 || score[c] < score[want_bg]) want_bg = c;
-      for (int c = 15; c >= 0; --c) if (c != want_bg && (want_fg < 0 || score[c] < score[want_fg])) want_fg = c;
-      ASSERT_EQ(std::tuple(bg.index, fg.index), std::tuple(want_bg, want_fg)) << trial;
-    }
-
-    bg.index = static_cast<int32_t>(rng() % 16);
-    fg.index = trial % 10 ? static_cast<int32_t>(rng() % 16) : bg.index;
-    float r[9], m = 0;
-    for (int k = 0; k < 9; ++k) {
-      const float e1 = static_cast<float>(cell_color_distance(&CONSOLE_PALETTE[bg.index], &s[k]) * (1.0 / 256));
-      const float e2 = static_cast<float>(cell_color_distance(&CONSOLE_PALETTE[fg.index], &s[k]) * (1.0 / 256));
-      r[k] = e1 + e2 == 0 ? 0.0f : static_cast<float>(double(e1 - e2) / (e1 + e2) + double(MIX_BIAS));
-      r[k] = std::min(std::max(r[k], 0.0f), 1.0f);
-      m = std::max(m, r[k]);
-    }
-    const int level = std::clamp(static_cast<int>(6.0 * m - 0.5), 0, 5);
-    const float scale = static_cast<float>(6.0 / (level + 1));
-    int32_t digits[9];
-    for (int k = 0; k < 9; ++k) digits[k] = std::min(static_cast<int32_t>(r[k] * 2.5 * scale), 2);
-    ASSERT_EQ(cell_pick_glyph(frame, col, row, &bg, &fg), CharMap[level * PATTERN_CODES + cell_pattern_code(digits)])
-        << trial;
-  }
 }
 
 // The nearest colour of every colour is among its cube's candidates: checked

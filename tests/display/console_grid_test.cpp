@@ -88,10 +88,9 @@ TEST_F(ConsoleGrid, FittedGridConvertsTheResampledFrameAndSkipsUnchangedBlocks) 
 // grids' remembered cells; the console grid is exactly con_convert.
 TEST_F(ConsoleGrid, SwitchingGridsKeepsEachGridsCellsApart) {
   std::vector<Pixel> a = random_frame(5), b = random_frame(6);
-  static ConsoleCell console_a[CONSOLE_CELLS];
   headless_terminal({GridChoice::Console, 0, 0}, 0, 0, 0);
   con_present(a.data());
-  std::copy(CellBuffer, CellBuffer + CONSOLE_CELLS, console_a);
+  const std::vector<ConsoleCell> console_a(CellBuffer, CellBuffer + CONSOLE_CELLS);
   headless_terminal({GridChoice::Fit, 0, 0}, 200, 60, 2.0f);
   con_present(b.data());
   ASSERT_EQ(std::tuple(con_grid().cols, con_grid().rows), std::tuple(160, 50));
@@ -102,7 +101,5 @@ TEST_F(ConsoleGrid, SwitchingGridsKeepsEachGridsCellsApart) {
   EXPECT_NE(console_b, CellBuffer);
   headless_terminal({GridChoice::Console, 0, 0}, 0, 0, 0);
   con_present(a.data());
-  EXPECT_TRUE(std::equal(console_a, console_a + CONSOLE_CELLS, CellBuffer, [](ConsoleCell x, ConsoleCell y) {
-    return x.character == y.character && x.attribute == y.attribute;
-  }));
+  EXPECT_TRUE(presented_is(console_a));
 }

@@ -137,17 +137,12 @@ TEST(Encoder, RefusesABufferTooSmallForTheWorstFrame) {
 // Code page 437 control codes are drawn as their glyphs; code 0 is a blank
 // cell in its background colour.
 TEST(Encoder, WritesCodePage437GlyphsAsUtf8) {
-  struct {
-    uint8_t code;
-    const char* utf8;
-  } cases[] = {{0x00, " "}, {0x01, "\xe2\x98\xba"}, {0x7F, "\xe2\x8c\x82"}, {0xE9, "\xce\x98"}};
-  for (const auto& c : cases) {
-    std::vector<ConsoleCell> previous(CONSOLE_CELLS, {'x', 0x07});
-    std::vector<ConsoleCell> cells = previous;
-    cells[0] = {c.code, 0x40};
-    size_t n = encode(cells, &previous, ColorMode::Ansi16, ansi_layout(80, 50));
-    std::string want = std::string("\x1b[1H\x1b[") + (c.code == 0 ? "41m" : "30;41m") + c.utf8;
-    EXPECT_EQ(std::string(buffer.data(), n), want) << int(c.code);
+  for (const auto& [code, utf8] : {std::pair<uint8_t, const char*>{0x00, " "}, {0x01, "\xe2\x98\xba"}, {0x7F, "\xe2\x8c\x82"},
+                                   {0xE9, "\xce\x98"}}) {
+    std::vector<ConsoleCell> previous(CONSOLE_CELLS, {'x', 0x07}), cells = previous;
+    cells[0] = {code, 0x40};
+    const size_t n = encode(cells, &previous, ColorMode::Ansi16, ansi_layout(80, 50));
+    EXPECT_EQ(std::string(buffer.data(), n), std::string("\x1b[1H\x1b[") + (code == 0 ? "41m" : "30;41m") + utf8) << int(code);
   }
 }
 

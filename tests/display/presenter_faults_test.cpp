@@ -1,6 +1,5 @@
 // Terminals that stall or vanish under a frame. A child process presents on
-// a pty while the test plays the terminal's reader; a pipe stands for a
-// descriptor whose reader goes away.
+// a pty while the test plays the terminal's reader.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -17,13 +16,11 @@
 #include <random>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include "common/frame.h"
 #include "display/console.h"
 #include "display/lookup_tables.h"
-#include "platform/fd_write.h"
 #include "support/model_terminal.h"
 
 namespace {
@@ -86,26 +83,17 @@ Presenter start_presenter(int frames, bool non_blocking) {
   return p;
 }
 
-// Everything left on a descriptor until its writer is done.
-std::string drain(int fd) {
+// Reads until at least `count` bytes came (fewer if the writer is done),
+// carrying on through signals.
+std::string read_at_least(int fd, size_t count) {
   std::string out;
   char chunk[65536];
-  for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR);)
+  for (ssize_t n; out.size() < count && ((n = read(fd, chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR));)
     if (n > 0) out.append(chunk, static_cast<size_t>(n));
   return out;
 }
 
-// Reads at least `count` bytes from the pty (fewer if it ends).
-std::string read_at_least(int fd, size_t count) {
-  std::string out;
-  char chunk[4096];
-  while (out.size() < count) {
-    ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n <= 0) break;
-    out.append(chunk, static_cast<size_t>(n));
-  }
-  return out;
-}
+std::string drain(int fd) { return read_at_least(fd, std::string::npos); }
 
 double child_cpu_seconds() {
   rusage usage{};
@@ -173,29 +161,4 @@ TEST(PresenterFaults, ATerminalGoneMidFrameEndsTheShowWithOneLine) {
   EXPECT_NE(errors.find("terminal is gone"), std::string::npos) << errors;
   close(p.errors);
   close(p.cells);
-}
-
-// Below the terminal, a pipe whose reader closes mid-write is reported as
-// gone like a terminal that hangs up. (Short writes and waiting on a full
-// descriptor are the stalled terminal's case above.)
-TEST(FdWrite, AReaderThatLeavesMidWriteIsReportedGone) {
-  struct sigaction ignore {}, previous {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGPIPE, &ignore, &previous);
-  const std::vector<char> block(1 << 20, 'x');
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  std::thread leaving([&] {
-    char chunk[10000];
-    (void)!read(fds[0], chunk, sizeof chunk);
-    close(fds[0]);
-  });
-  size_t written = 0;
-  const FdWrite result = fd_write_all(fds[1], block.data(), block.size(), &written);
-  const int error = errno;
-  EXPECT_EQ(std::tuple(result, error), std::tuple(FdWrite::Gone, EPIPE));
-  EXPECT_LT(written, block.size());
-  leaving.join();
-  close(fds[1]);
-  sigaction(SIGPIPE, &previous, nullptr);
 }

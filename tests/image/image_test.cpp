@@ -31,7 +31,8 @@ TEST(ImageTga, WidthLogRoundsDown) {
   EXPECT_EQ(std::tuple(l.image.width, l.image.width_log2), std::tuple(3, 1));
 }
 
-// What the format cannot describe is refused with one line naming the file.
+// What the format cannot describe is refused with one line naming the file;
+// a file cut short is refused too.
 TEST(ImageTga, KindsThatCannotBeShownAreRejected) {
   const TgaHeaderFields cases[] = {
       {.width = 2, .height = 2, .depth = 24, .descriptor = 8},                   // alpha bits at 24 bits
@@ -48,48 +49,27 @@ TEST(ImageTga, KindsThatCannotBeShownAreRejected) {
     Loaded l;
     load(tga_header_bytes(h) + std::vector<uint8_t>(16, 7), &l);
     EXPECT_EQ(std::tuple(l.image.pixels, l.image.width), std::tuple(nullptr, 0)) << int(h.depth);
-    EXPECT_NE(l.errors.find("/tmp/kolv_image_test_"), std::string::npos) << l.errors;  // named
+    EXPECT_NE(l.errors.find("_image_test_"), std::string::npos) << l.errors;  // named
     EXPECT_EQ(std::count(l.errors.begin(), l.errors.end(), '\n'), 1) << l.errors;
   }
-}
-
-// Maps: the first entry's index, the entries' own alpha, and indices outside
-// the map shown black with one line.
-TEST(ImageTga, MappedPictures) {
-  Loaded mapped32, mapped16;
-  // Map entries 5 and 6; indices 4 and 7 are outside it.
-  const std::vector<uint8_t> indices = {4, 5, 6, 7};
-  TgaHeaderFields h{.colormap_type = 1, .image_type = 1, .colormap_first = 5, .colormap_length = 2,
-                    .colormap_depth = 32, .width = 4, .depth = 8};
-  load(tga_header_bytes(h) + std::vector<uint8_t>{10, 20, 30, 40, 50, 60, 70, 80} + indices, &mapped32);
-  ASSERT_NE(mapped32.image.pixels, nullptr);
-  EXPECT_EQ(std::vector<Pixel>(mapped32.image.pixels, mapped32.image.pixels + 4),
-            (std::vector<Pixel>{pixel_rgba(0, 0, 0), pixel_rgba(30, 20, 10, 40), pixel_rgba(70, 60, 50, 80),
-                                pixel_rgba(0, 0, 0)}));
-  EXPECT_EQ(std::count(mapped32.errors.begin(), mapped32.errors.end(), '\n'), 1) << mapped32.errors;
-  EXPECT_NE(mapped32.errors.find("2 pixels index outside the colour map"), std::string::npos) << mapped32.errors;
-
-  // A 16-bit map's top bit is alpha when the descriptor gives one alpha bit.
-  h.colormap_depth = 16;
-  h.descriptor = 1;
-  load(tga_header_bytes(h) + std::vector<uint8_t>{0x00, 0x7C, 0xE0, 0x83} + indices, &mapped16);
-  ASSERT_NE(mapped16.image.pixels, nullptr);
-  EXPECT_EQ(std::tuple(mapped16.image.pixels[1], mapped16.image.pixels[2]),
-            std::tuple(pixel_rgba(255, 0, 0, 0), pixel_rgba(0, 255, 0, 255)));
-}
-
-TEST(ImageTga, UnreadablePicturesLeaveTheImageEmpty) {
-  Loaded missing;
-  testing::internal::CaptureStderr();
-  img_load("/nonexistent/x.tga", &missing.image);
-  const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("Failed to open file"), std::string::npos);
-  EXPECT_NE(err.find("Image:/nonexistent/x.tga:"), std::string::npos);  // the picture is named too
-  EXPECT_EQ(missing.image.pixels, nullptr);
-
   Loaded truncated;  // 4 x 2 at 24 bits needs 24 bytes
   load(tga_header_bytes({.width = 4, .height = 2}) + std::vector<uint8_t>(23, 0), &truncated);
   EXPECT_EQ(std::tuple(truncated.image.pixels, truncated.image.height), std::tuple(nullptr, 0));
+}
+
+// A 16-bit map's top bit is alpha when the descriptor gives one alpha bit;
+// indices outside the map are shown black, with one line.
+TEST(ImageTga, MappedPictures) {
+  Loaded l;
+  // Map entries 5 and 6; indices 4 and 7 are outside it.
+  TgaHeaderFields h{.colormap_type = 1, .image_type = 1, .colormap_first = 5, .colormap_length = 2,
+                    .colormap_depth = 16, .width = 4, .depth = 8, .descriptor = 1};
+  load(tga_header_bytes(h) + std::vector<uint8_t>{0x00, 0x7C, 0xE0, 0x83, 4, 5, 6, 7}, &l);
+  ASSERT_NE(l.image.pixels, nullptr);
+  EXPECT_EQ(std::vector<Pixel>(l.image.pixels, l.image.pixels + 4),
+            (std::vector<Pixel>{pixel_rgba(0, 0, 0), pixel_rgba(255, 0, 0, 0), pixel_rgba(0, 255, 0, 255), pixel_rgba(0, 0, 0)}));
+  EXPECT_EQ(std::count(l.errors.begin(), l.errors.end(), '\n'), 1) << l.errors;
+  EXPECT_NE(l.errors.find("2 pixels index outside the colour map"), std::string::npos) << l.errors;
 }
 
 // The name test is a plain substring match, case-exact.
@@ -124,12 +104,6 @@ TEST(ImageRaw, PixelsShortFilesAndMissingFiles) {
   img_load("/nonexistent/pic_64x32.raw", &missing);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "EEEEEEEEEEEK!!!     file not found!!");
   EXPECT_EQ(std::tuple(missing.pixels, missing.width), std::tuple(nullptr, 0));
-
-  testing::internal::CaptureStderr();
-  img_load("/nonexistent/picture.png", &missing);
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("/nonexistent/picture.png"), std::string::npos);
-  EXPECT_EQ(missing.pixels, nullptr);
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "support/files.h"
+#include "support/temp_path.h"
 
 struct TgaHeaderFields {
   uint8_t id_length = 0, colormap_type = 0, image_type = 2;
@@ -27,18 +28,15 @@ inline std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<
   return a;
 }
 
-// A file in the temporary directory, removed when the test ends.
+// A scratch file of this test process, removed when the test ends.
 class TempFile {
  public:
   explicit TempFile(const std::vector<uint8_t>& bytes, const std::string& suffix = ".tga") {
     static int serial = 0;
-    path_ = "/tmp/kolv_image_test_" + std::to_string(getpid()) + "_" + std::to_string(serial++) + suffix;
-    if (FILE* f = fopen(path_.c_str(), "wb")) {
-      fwrite(bytes.data(), 1, bytes.size(), f);
-      fclose(f);
-    }
+    path_ = temp_path("image_test_" + std::to_string(serial++) + suffix);
+    write_file(path_, bytes);
   }
-  ~TempFile() { remove(path_.c_str()); }
+  ~TempFile() { std::remove(path_.c_str()); }
   const char* path() const { return path_.c_str(); }
 
  private:

@@ -242,23 +242,6 @@ TEST(Raster, CoatOverAMeshNotDrawnIsFilled) {
   EXPECT_EQ(frame_buffer[25 * FRAME_W + 25], pixel_rgba(0, 0, 255));
 }
 
-TEST(Raster, SharedEdgeLeavesNoSeamAndNoOverlap) {
-  clear_frame();
-  Texture tex(pixel_rgba(10, 10, 10));
-  raster_select_additive(1);
-  // A quad as two faces sharing the diagonal, walked in opposite directions.
-  ScreenMesh quad({{30.3, 20.7}, {130.6, 25.2}, {120.1, 90.4}, {25.8, 80.9}},
-                  {{0, 1, 2}, {0, 2, 3}});
-  raster_draw_mesh(&quad.mesh);
-  raster_select_additive(0);
-  EXPECT_EQ(quad.mesh.edge_count, 5);
-  EXPECT_FALSE(std::any_of(frame_buffer, frame_buffer + FRAME_PIXELS, [](Pixel p) { return pixel_r(p) > 10; }))
-      << "a pixel was drawn twice";
-  for (int y = 30; y < 75; ++y)  // no seam along the diagonal inside the quad
-    for (int x = 40; x < 110; ++x)
-      ASSERT_TRUE(x <= 25 + (y - 20) * 1.4 || pixel_r(frame_buffer[y * FRAME_W + x]) == 10u) << x << "," << y;
-}
-
 // Edges marked by an earlier draw are set up again, also when the draw
 // serial wraps round to the mark they hold.
 TEST(Raster, EdgesOfAnEarlierDrawAreSetUpAgain) {

@@ -14,19 +14,11 @@
 
 namespace {
 
-enum Filler { OPAQUE, MULTIPLY, ALPHA };
-
-SIMD_AVX2 bool fill_avx2(Filler filler, const SpanParams* span) {
-  if (filler == OPAQUE) return span_fill_opaque_avx2(span);
-  if (filler == MULTIPLY) return span_fill_multiply_avx2(span);
-  return span_fill_alpha_avx2(span);
-}
-
-bool fill_plain(Filler filler, const SpanParams* span) {
-  if (filler == OPAQUE) return span_fill_opaque(span);
-  if (filler == MULTIPLY) return span_fill_multiply(span);
-  return span_fill_alpha(span);
-}
+using SpanFill = bool (*)(const SpanParams*);
+// Opaque, multiply and alpha: plain, then eight-wide.
+const SpanFill FILLERS[3][2] = {{span_fill_opaque, span_fill_opaque_avx2},
+                                {span_fill_multiply, span_fill_multiply_avx2},
+                                {span_fill_alpha, span_fill_alpha_avx2}};
 
 TEST(SpanFillAvx2, MatchesThePlainLoops) {
   if (!cpu_has_avx2()) GTEST_SKIP() << SKIP_NO_AVX2;
@@ -36,7 +28,7 @@ TEST(SpanFillAvx2, MatchesThePlainLoops) {
   constexpr int ROW = 64;
   for (int trial = 0; trial < 6000; ++trial) {
     for (Pixel& t : texels) t = rng() % 5 == 0 ? COLOR_KEY : static_cast<Pixel>(rng());
-    const auto filler = static_cast<Filler>(trial % 3);
+    const SpanFill* filler = FILLERS[trial % 3];
     camera.near = static_cast<int32_t>(rng() % 4) * 1000;
     // Steps up to a few texels, of either sign; starts anywhere, so u, v and z wrap.
     SpanParams span = {};
@@ -60,7 +52,7 @@ TEST(SpanFillAvx2, MatchesThePlainLoops) {
     for (int k = 0; k < 2; ++k) {
       span.dest = dest[k] + start;
       span.depth = depth[k] + start;
-      reached[k] = k == 0 ? fill_plain(filler, &span) : fill_avx2(filler, &span);
+      reached[k] = filler[k](&span);
     }
     ASSERT_EQ(reached[0], reached[1]) << trial;
     for (int i = 0; i < ROW; ++i)

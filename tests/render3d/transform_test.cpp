@@ -82,10 +82,8 @@ TEST(Transform, NearEqualToFarIsRefused) {
 TEST(Transform, LikeAShapeEqualsAFullTransform) {
   default_camera(30.0f);
   PointMesh shape({at(10, 0, 100), at(0, 5, -10), at(0, -3, 7), at(400, 0, 50), at(0, 0, 0)});
-  PointMesh copy = shape;
-  copy.mesh.vertices = copy.vertices;
-  PointMesh full = shape;
-  full.mesh.vertices = full.vertices;
+  PointMesh copy = shape, full = shape;
+  std::tie(copy.mesh.vertices, full.mesh.vertices) = std::tuple(copy.vertices, full.vertices);
   for (int i = 0; i < 5; ++i) {
     copy.vertices[i].nx = full.vertices[i].nx = 4096 - 1000 * i;
     copy.vertices[i].nz = full.vertices[i].nz = 700 * i;
