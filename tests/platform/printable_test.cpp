@@ -25,12 +25,10 @@ TEST(PrintableText, BytesThatAreNotUtf8ShowAsHex) {
   EXPECT_EQ(printable("\x9B" "2J"), "\\x9b2J");  // a lone CSI byte
   EXPECT_EQ(printable("\xFF\xFE"), "\\xff\\xfe");
   EXPECT_EQ(printable("\xC0\xAF"), "\\xc0\\xaf");          // overlong '/'
-  EXPECT_EQ(printable("\xE0\x80\x9B"), "\\xe0\\x80\\x9b");  // overlong CSI
   EXPECT_EQ(printable("\xED\xA0\x80"), "\\xed\\xa0\\x80");  // a surrogate
   EXPECT_EQ(printable("\xF4\x90\x80\x80"), "\\xf4\\x90\\x80\\x80");  // past U+10FFFF
   // A sequence cut short: its lead shows as hex, what follows is read afresh.
   EXPECT_EQ(printable("\xE2\x82" "A\xC3"), "\\xe2\\x82A\\xc3");
-  EXPECT_EQ(printable("\xE2\x82\033"), "\\xe2\\x82\\e");
 }
 
 TEST(PrintableText, OrdinaryNamesAreUnchanged) {

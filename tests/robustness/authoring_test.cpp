@@ -66,19 +66,13 @@ TEST_F(Authoring, ArrowsMoveTheTimeByExactlyOneSecond) {
   EXPECT_EQ(steps_between(times), (std::vector<int>{1020, -980, -980}));
 }
 
-TEST_F(Authoring, StartBeginsTheShowThereAndIsCheckedAgainstTheEnd) {
+TEST_F(Authoring, StartBeginsTheShowThere) {
   std::vector<int> times = run("0 tab\n", {"--start", "57000", "--until", "57100"});
   ASSERT_FALSE(times.empty());
   EXPECT_EQ(times.front(), 57020);  // Tab is read after the first frame
-  ShowRun past = show_run({"--headless", "--no-audio", "--start", "9999999"});
-  EXPECT_EQ(past.status, 2) << past.output;
-  EXPECT_NE(past.output.find("past the end"), std::string::npos) << past.output;
 }
 
-TEST_F(Authoring, AMissingOrBrokenTimelineStopsBeforeTheShow) {
-  ShowRun missing = show_run({"--headless", "--timeline", dir + "/none.txt"});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.output, dir + "/none.txt: cannot be read\n");
+TEST_F(Authoring, ABrokenTimelineStopsBeforeTheShow) {
   std::ofstream(dir + "/bad.txt") << "track scene\n  1.1 0\n  1.1 2\n";
   ShowRun broken = show_run({"--headless", "--timeline", dir + "/bad.txt"});
   EXPECT_EQ(broken.status, 1);

@@ -35,24 +35,16 @@ std::vector<std::string> data_files() {
 }
 
 void apply(Fault fault, const fs::path& file, uint32_t seed) {
-  auto size = fs::file_size(file);
-  switch (fault) {
-    case Fault::Missing:
-      fs::remove(file);
-      break;
-    case Fault::Empty:
-      fs::resize_file(file, 0);
-      break;
-    case Fault::Half:
-      fs::resize_file(file, size / 2);
-      break;
-    case Fault::Noise: {
-      std::mt19937 random(seed);
-      std::string noise(size, '\0');
-      for (char& c : noise) c = static_cast<char>(random());
-      std::ofstream(file, std::ios::binary | std::ios::trunc) << noise;
-      break;
-    }
+  const auto size = fs::file_size(file);
+  if (fault == Fault::Missing) {
+    fs::remove(file);
+  } else if (fault != Fault::Noise) {
+    fs::resize_file(file, fault == Fault::Half ? size / 2 : 0);
+  } else {
+    std::mt19937 random(seed);
+    std::string noise(size, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << noise;
   }
 }
 

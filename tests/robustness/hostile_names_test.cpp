@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -71,9 +71,23 @@ class HostileNames : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(HostileNames, EveryReaderReportQuotesTheNameEscaped) {
+// Every report that quotes a name or a word from a file: the readers', the
+// drawing viewer's, the timeline parser's and the option parser's.
+TEST_F(HostileNames, EveryReportQuotesTheNameEscaped) {
   write_file(name_ + ".tga", std::string("not a picture"));
   write_file(name_ + ".track", std::string("\x05"));
+  auto timeline = [&](const std::string& text) {
+    Timeline timeline;
+    std::string error;
+    timeline_parse(text, HOSTILE.c_str(), &timeline, &error);
+    std::fputs(error.c_str(), stderr);
+  };
+  auto options = [&](std::vector<const char*> args) {
+    Options options;
+    std::string error;
+    options_parse(static_cast<int>(args.size()), args.data(), &options, &error);
+    std::fputs(error.c_str(), stderr);
+  };
   const std::vector<std::pair<const char*, std::function<void()>>> reports = {
       {"missing TGA", [&] { Image image{}; img_load((name_ + "-gone.tga").c_str(), &image); }},
       {"unreadable TGA", [&] { Image image{}; img_load((name_ + ".tga").c_str(), &image); }},
@@ -90,73 +104,21 @@ TEST_F(HostileNames, EveryReaderReportQuotesTheNameEscaped) {
        [&] { std::vector<ScriptedKey> keys; run_control_load_keys(name_.c_str(), &keys); }},
       {"recording", [&] { cast_open(missing_dir_name_.c_str(), ColorMode::TrueColor, "t", 80, 50); }},
       {"output folder", [&] { headless_begin(50, {}, missing_dir_name_); }},
+      {"drawing", [&] { static GmlDrawing drawing; gml_load((name_ + ".gml").c_str(), &drawing); }},
+      {"timeline track", [&] { timeline("track " + HOSTILE + "\n"); }},
+      {"timeline value", [&] { timeline("track scene\n0:00 " + HOSTILE + "\n"); }},
+      {"option", [&] { options({"kolv17", ("--" + HOSTILE).c_str()}); }},
+      {"option value", [&] { options({"kolv17", "--colors", HOSTILE.c_str()}); }},
   };
+  viewer_headless = true;  // the drawing viewer waits for no key
   for (const auto& [kind, call] : reports) {
     SCOPED_TRACE(kind);
     expect_quoted_safely(written_by(call));
   }
+  viewer_headless = false;
   cell_load_tables();  // the tables report leaves them empty
 }
 
-// The drawing viewer prints the text it builds; the same text serves the screen.
-TEST_F(HostileNames, DrawingNotFoundIsOneEscapedText) {
-  const std::string path = name_ + ".gml";
-  const std::string text = gml_not_found_text(path.c_str());
-  EXPECT_EQ(text, "ERROR!!! " + dir_ + "/" + SHOWN + ".gml NOT FOUND!!");
-  viewer_headless = true;  // no key to wait for
-  static GmlDrawing drawing;
-  EXPECT_EQ(written_by([&] { gml_load(path.c_str(), &drawing); }), text + "\n");
-  viewer_headless = false;
-}
-
-TEST_F(HostileNames, TimelineErrorsQuoteFileAndWordsEscaped) {
-  for (const std::string& text : {"track " + HOSTILE + "\n", "track scene\n" + HOSTILE + " 1\n",
-                                  "track scene\n0:00 " + HOSTILE + "\n",
-                                  "track scene\n0:00 1 " + HOSTILE + "\n",
-                                  "track scene\n0:00 1 step " + HOSTILE + "\n"}) {
-    Timeline timeline;
-    std::string error;
-    ASSERT_FALSE(timeline_parse(text, HOSTILE.c_str(), &timeline, &error));
-    EXPECT_EQ(error.rfind(SHOWN + ":", 0), 0u) << shown(error);
-    expect_quoted_safely(error.substr(SHOWN.size()));
-  }
-}
-
-TEST_F(HostileNames, OptionErrorsQuoteTheArgumentEscaped) {
-  const std::string option = "--" + HOSTILE;
-  for (const std::vector<const char*>& args :
-       {std::vector<const char*>{"kolv17", option.c_str()},
-        {"kolv17", "--colors", HOSTILE.c_str()},
-        {"kolv17", "first.tga", HOSTILE.c_str()}}) {
-    Options options;
-    std::string error;
-    ASSERT_FALSE(options_parse(static_cast<int>(args.size()), args.data(), &options, &error));
-    expect_quoted_safely(error);
-  }
-}
-
-// The program as a user starts it, a name in every place that takes one.
-TEST_F(HostileNames, ShowQuotesEveryNameItIsGivenEscaped) {
-  KOLV_REQUIRE_DATA();
-  std::vector<std::vector<std::string>> runs = {
-      {"--headless", "--fps", "1", "--until", "0", name_ + ".gml"},
-      {"--headless", "--until", "0", name_ + ".tga"},
-      {"--headless", "--until", "0", "--data", name_},
-      {"--headless", "--until", "0", "--keys", name_},
-      {"--headless", "--until", "0", "--cast", missing_dir_name_},
-      {"--headless", "--render", "0", "--out", missing_dir_name_},
-      {"--probe-audio", name_ + ".mp3", "--at", "0"},
-  };
-  // ffmpeg's own report names the file too.
-  KOLV_REQUIRE_TOOL("ffmpeg");
-  runs.push_back({"--headless", "--until", "100", "--capture", missing_dir_name_ + ".mp4"});
-  for (const auto& args : runs) {
-    SCOPED_TRACE(args[args.size() - 2]);
-    ShowRun run = show_run(args);
-    ASSERT_TRUE(run.exited) << shown(run.output);
-    expect_quoted_safely(run.output);
-  }
-}
 
 // Messages held while the show owns a terminal come out as escaped as the rest.
 TEST_F(HostileNames, HeldMessagesAreEscapedOnTheTerminal) {

@@ -1,15 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <filesystem>
-#include <regex>
-#include <set>
-#include <sstream>
 #include <string>
 
 #include "robustness/show_run.h"
 #include "support/requirements.h"
-#include "support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -17,23 +12,6 @@ namespace {
 
 // The build directory's name relative to the source tree, for BUILD=.
 std::string build_dir() { return fs::relative(KOLV_BINARY_DIR, fs::current_path()).string(); }
-
-// The option heads an entry of the page: on a .B or .BI line, written with
-// roff's escaped hyphens, and not merely as the start of a longer name.
-bool described(const std::string& page, const std::string& option) {
-  std::string escaped;
-  for (char c : option) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
-  std::istringstream lines(page);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.rfind(".B", 0) != 0) continue;
-    for (size_t at = line.find(escaped); at != std::string::npos; at = line.find(escaped, at + 1)) {
-      size_t after = at + escaped.size();
-      if (after == line.size() || !(std::isalnum(static_cast<unsigned char>(line[after])) || line[after] == '\\'))
-        return true;
-    }
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -70,26 +48,3 @@ TEST(Install, InstalledProgramFindsItsInstalledData) {
   show_remove_tree(root);
 }
 
-// Everything --help offers is documented in the man page, with the keys,
-// files, exit status and the environment the program reads.
-TEST(ManPage, MatchesTheHelp) {
-  ShowRun help = show_run({"--help"});
-  ASSERT_TRUE(help.exited && help.status == 0);
-  std::string page = read_file("docs/kolv17.1");
-  ASSERT_FALSE(page.empty());
-
-  std::set<std::string> options;
-  std::regex option("(^|\\s)(--[a-z][a-z0-9-]*)");
-  for (std::sregex_iterator it(help.output.begin(), help.output.end(), option), end; it != end; ++it) {
-    options.insert((*it)[2]);
-  }
-  EXPECT_GE(options.size(), 18u) << help.output;
-  for (const std::string& name : options) {
-    EXPECT_TRUE(described(page, name)) << name << " has no entry in docs/kolv17.1";
-  }
-  for (const char* text : {".SH KEYS", ".B Esc", ".B Left, Right", ".B F5", ".SH FILES",
-                           ".SH EXIT STATUS", ".SH ENVIRONMENT", ".B COLORTERM",
-                           "SDL_AUDIODRIVER", "charmap.lut", "share/kolv17/data"}) {
-    EXPECT_NE(page.find(text), std::string::npos) << text << " is missing from docs/kolv17.1";
-  }
-}

@@ -36,7 +36,7 @@ class Capture : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(Capture, WithoutFfmpegSaysSoAndStartsNothing) {
+TEST_F(Capture, AMissingOrFailingEncoderIsReported) {
   std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", "/nonexistent-kolv17-bin", 1);
   testing::internal::CaptureStderr();
@@ -48,6 +48,19 @@ TEST_F(Capture, WithoutFfmpegSaysSoAndStartsNothing) {
   EXPECT_NE(err.find("ffmpeg"), std::string::npos) << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   EXPECT_FALSE(std::filesystem::exists(path_)) << "no file without an encoder";
+
+  // An encoder that gives up makes the capture fail loudly, naming the file,
+  // instead of reporting a video that is not there.
+  KOLV_REQUIRE_TOOL("ffmpeg");
+  std::string bad = "/nonexistent-kolv17-folder/show.mp4";
+  ASSERT_TRUE(capture_begin({bad.c_str(), 8, nullptr}));
+  for (int frame = 0; frame < 200 && capture_frame(cells, frame * 20); ++frame) {
+  }
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(capture_finish());
+  err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find(bad + " is not complete"), std::string::npos) << err;
+  EXPECT_FALSE(capture_is_active());
 }
 
 // Every frame sent becomes one H.264 frame of the console picture's size in
@@ -81,18 +94,3 @@ TEST_F(Capture, WritesOneVideoFramePerShowFrameAndPadsTheSoundtrack) {
   std::remove(song.c_str());
 }
 
-// An encoder that gives up makes the capture fail loudly, naming the file,
-// instead of reporting a video that is not there.
-TEST_F(Capture, AnEncoderThatFailsIsReported) {
-  KOLV_REQUIRE_TOOL("ffmpeg");
-  KOLV_REQUIRE_TOOL("ffprobe");
-  std::string bad = "/nonexistent-kolv17-folder/show.mp4";
-  ASSERT_TRUE(capture_begin({bad.c_str(), 8, nullptr}));
-  for (int frame = 0; frame < 200 && capture_frame(cells, frame * 20); ++frame) {
-  }
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(capture_finish());
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find(bad + " is not complete"), std::string::npos) << err;
-  EXPECT_FALSE(capture_is_active());
-}

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -111,14 +110,3 @@ TEST_F(Cast, RecordsTheTerminalsSizeAndRedrawsAfterAResize) {
   EXPECT_EQ(event_data(lines[2]), "\x1b[?25l" + std::string(bytes, n));
 }
 
-TEST_F(Cast, ReportsAFileItCannotCreateInOneLine) {
-  std::string bad = "/nonexistent-folder/x.cast";
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(cast_open(bad.c_str(), ColorMode::TrueColor, "t", 0, 0));
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(err.rfind(bad, 0), 0u) << err;
-  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-  EXPECT_FALSE(cast_is_open());
-  cast_frame(nullptr, ansi_layout(80, 50), 0);  // ignored, not a crash
-  EXPECT_TRUE(cast_close());
-}

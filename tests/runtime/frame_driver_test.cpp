@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <tuple>
-#include <vector>
 
 #include "common/random.h"
 #include "assets/assets.h"
@@ -65,11 +63,8 @@ TEST(FrameDriver, FractionsFlickerThePictureOffOnAShareOfFramesThatGrowsWithThem
   rand_seed(7);
   for (int i = 0; i < 2 * frames; ++i) rand_next();
   EXPECT_EQ(rand_next(), next);
-}
 
-// Whole numbers show their picture; negative fractions show picture 0 and -1 hides.
-TEST(FrameDriver, WholeNumbersAndNegativeFractionsShowAPictureAndMinusOneHides) {
-  rand_seed(1);
+  // Whole numbers show their picture; negative fractions show picture 0 and -1 hides.
   for (const auto& [overlay, greet, shown] : {std::tuple(3.0f, 2.0f, std::pair(3, 2)),
                                               std::tuple(-0.01f, -0.5f, std::pair(0, 0)),
                                               std::tuple(-1.0f, -1.0f, std::pair(-1, -1))}) {
@@ -97,17 +92,3 @@ TEST(FrameDriver, UnknownSceneKeepsThePreviousPicture) {
   for (int i = 0; i < FRAME_PIXELS; i += 997) EXPECT_EQ(frame_buffer[i] & 0xFFFFFF, 0x336699u);
 }
 
-TEST(FrameDriver, GreetTwoShowsTheThirdPanelOfTheStrip) {
-  TrackSet tracks(9, 0, 0, 0, -1, 2.0f);
-  std::vector<Pixel> strip(FRAME_W * 150 * 4);
-  for (int panel = 0; panel < 4; ++panel) {
-    const Pixel colour = pixel_rgba(static_cast<uint32_t>(40 * (panel + 1)), 90, 30, 255);
-    std::fill(strip.begin() + panel * FRAME_W * 150, strip.begin() + (panel + 1) * FRAME_W * 150, colour);
-  }
-  const Image kept = greets_image;
-  greets_image = {strip.data(), 150 * 4, FRAME_W, 0};
-  demo_frame(3000);
-  greets_image = kept;
-  // Panel 2 (red 120) over the whole frame, blended at 255/256.
-  for (int i = 0; i < FRAME_PIXELS; i += 997) EXPECT_EQ(frame_buffer[i] & 0xFFFFFF, pixel_rgba(119, 89, 29, 0) & 0xFFFFFF);
-}

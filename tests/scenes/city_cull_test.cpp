@@ -36,14 +36,6 @@ float pick(float lo, float hi) { return lo + (hi - lo) * static_cast<float>(rand
 
 std::vector<CameraParams> views() {
   std::vector<CameraParams> all;
-  // The shots of the robot city and the saucer city over their time range.
-  for (float t = -1.0f; t <= 12.0f; t += 0.75f) {
-    all.push_back({t - 3.0f, 0.3f * t + 0.25f, t + 1.0f, -35.0f, 15.0f, 0.0f, 2.0f, 300.0f,
-                   350.0f - 100.0f * t});
-    all.push_back({t - 5.0f, 1.5f, -5.0f - 0.5f * t, -45.0f, 22.5f, 0.0f, 2.0f, 300.0f, 200.0f});
-    all.push_back({t - 4.0f, 1.5f, -4.0f - 0.5f * t, -45.0f, 23.0f, 0.0f, 2.0f, 300.0f, 200.0f});
-    all.push_back({t - 5.0f, 34.0f, -5.0f - 0.5f * t, -25.0f, 3.0f, 0.0f, 2.0f, 300.0f, 200.0f});
-  }
   // Cameras anywhere in and above the city, looking every way, wide and narrow.
   rand_seed(1234);
   for (int k = 0; k < 60; ++k) {

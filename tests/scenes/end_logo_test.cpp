@@ -6,7 +6,6 @@
 
 #include "common/random.h"
 #include "assets/assets.h"
-#include "image/blit.h"
 #include "scenes/random_draws.h"
 #include "scenes/scenes.h"
 
@@ -25,30 +24,14 @@ class EndLogo : public ::testing::Test {
   void TearDown() override { std::copy(std::begin(saved_), std::end(saved_), overlay_images); }
 
   static void fill_frame(Pixel p) { std::fill(frame_buffer, frame_buffer + FRAME_PIXELS, p); }
-  static std::vector<Pixel> frame() { return {frame_buffer, frame_buffer + FRAME_PIXELS}; }
 
  private:
   std::vector<Pixel> logo_;
   Image saved_[std::size(overlay_images)];
 };
 
-uint32_t max_channel(const std::vector<Pixel>& pixels) {
-  uint32_t top = 0;
-  for (Pixel p : pixels) top = std::max({top, pixel_r(p), pixel_g(p), pixel_b(p)});
-  return top;
-}
-
 }  // namespace
 
-TEST_F(EndLogo, AtTimeZeroTheLogoIsBlendedOverTheUnchangedFrame) {
-  fill_frame(pixel_rgba(40, 90, 200));
-  img_blit(&overlay_images[0], 0, 0);
-  std::vector<Pixel> blended = frame();
-
-  fill_frame(pixel_rgba(40, 90, 200));
-  scene_end_logo(0.0f);
-  EXPECT_EQ(frame(), blended);
-}
 
 TEST_F(EndLogo, AtTheSwitchTimeNeitherTearRuns) {
   // At 0.5 exactly: two grain passes of one value per pixel, nothing else.
@@ -60,13 +43,3 @@ TEST_F(EndLogo, AtTheSwitchTimeNeitherTearRuns) {
   }
 }
 
-TEST_F(EndLogo, AtTimeOneEverythingIncludingTheLogoIsDarkenedTwice) {
-  // The blurred logo keeps at most 255 - 128; far from it the grain (at most
-  // +63) is taken away again by the darkening of 128.
-  for (uint32_t v : {255u, 0u}) {
-    fill_frame(pixel_rgba(v, v, v));
-    scene_end_logo(1.0f);
-    EXPECT_LE(max_channel(frame()), 255u - 128u) << v;
-  }
-  EXPECT_EQ(max_channel({frame_buffer, frame_buffer + 10 * FRAME_W}), 0u);
-}

@@ -39,22 +39,3 @@ TEST_F(SharedSaucer, IsPlacedByTheStarWarpAfterAShotWithoutIt) {
   EXPECT_NE(std::tuple(saucer_body.pos.x, saucer_body.pos.y, saucer_body.pos.z), mark);
 }
 
-TEST_F(SharedSaucer, FliesOnIntoTheCityAndDownAtTheCutWithoutJumping) {
-  scene_star_warp(20, STARS_ONLY, 0.0f, 1);
-  scene_star_warp(20, WITH_SAUCER, 1.0f, 1);
-  Vec3f warp_end = saucer_body.pos;
-
-  // Climbing toward height 40 at the remaining height per second.
-  scene_saucer_city(20, 0, 1.0f, 0.0f);
-  float first_rise = saucer_body.pos.y - warp_end.y;
-  EXPECT_NEAR(first_rise, 30.0f * 0.02f, 0.05f);
-  Vec3f before = saucer_body.pos;
-  scene_saucer_city(20, 0, 1.0f, 0.0f);
-  EXPECT_LT(saucer_body.pos.y - before.y, first_rise);
-
-  before = saucer_body.pos;
-  scene_saucer_city(20, 1, 1.0f, 0.0f);
-  EXPECT_LT(distance(saucer_body.pos, before), 1.0f);
-  EXPECT_LT(saucer_body.pos.y, before.y);
-  EXPECT_EQ(saucer_mesh.pos.y, saucer_body.pos.y);
-}

@@ -42,31 +42,7 @@ TEST(SpectrumWave, BandsAreWholeRowsInColoursFromTheSharedSequence) {
   }
 }
 
-TEST(SpectrumWave, InSilenceTheWaveFlattensAndTheBandsShowUndisturbed) {
-  set_spectrum(0.0f);
-  reset_wave(0.0f, 3.0f);
-  scene_spectrum_wave();
-  EXPECT_FLOAT_EQ(wave_level, 2.0f);
-  EXPECT_NEAR(chosen_factor(), 1.37037f, 1e-4f);
-  for (int i = 0; i < 60; ++i) scene_spectrum_wave();
-  EXPECT_LT(wave_level, 1e-9f);
 
-  // Level 0: no shift, and a lens of (0, 0, 1) samples each pixel or its upper
-  // or left neighbour, so only the first row of a band may differ.
-  for (int32_t y = 1; y < FRAME_H; ++y) {
-    const Pixel* bands = band_buffer + y * FRAME_W;
-    if (bands[0] != bands[-FRAME_W]) continue;
-    for (int32_t x = 0; x < FRAME_W; ++x) ASSERT_EQ(frame_buffer[y * FRAME_W + x], bands[x]) << x << "," << y;
-  }
-}
-
-TEST(SpectrumWave, EqualLevelsGoToTheLowerFrequency) {
-  set_spectrum(0.5f);
-  reset_wave(0.0f, 0.0f);
-  scene_spectrum_wave();
-  EXPECT_NEAR(chosen_factor(), factor_of(550), 1e-5f);
-  EXPECT_FLOAT_EQ(wave_level, 1.0f / 3.0f);
-}
 
 TEST(SpectrumWave, ASteadyToneSettlesTheHeightAtTwiceItsLevel) {
   // Loud from bin 100 (about 4300 Hz) up: the lowest band lying wholly in it

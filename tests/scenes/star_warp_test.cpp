@@ -48,31 +48,8 @@ TEST(StarWarp, StarsOnTheRightOrBottomEdgeAreRebornDark) {
   EXPECT_EQ(lit_pixels(), 1);
 }
 
-TEST(StarWarp, TrailsStreakOutwardAndDropPointsOffTheFrame) {
-  dark_field();
-  stars[0] = {50.5f, 20.5f, 20.0f};    // scales 1.04 .. 1.0: x 172, 172, 171, 171, 170
-  stars[1] = {119.0f, 74.0f, 3.0f};    // only the star itself stays inside
-  stars[2] = {-119.5f, -74.5f, 3.0f};  // -0.695 truncates to 0; further out is dropped
-  scene_star_warp(0, STARS_ONLY, 0.0f, 5);
 
-  EXPECT_EQ(std::tuple(at(172, 96), at(171, 95), at(170, 95)), std::tuple(star_grey[15], star_grey[15], star_grey[15]));
-  EXPECT_EQ(std::tuple(at(239, 149), at(0, 0)), std::tuple(star_grey[3], star_grey[3]));
-  EXPECT_EQ(lit_pixels(), 5);
-
-  dark_field();
-  stars[0] = {50.5f, 20.5f, 20.0f};
-  scene_star_warp(0, STARS_ONLY, 0.0f, 1);
-  EXPECT_EQ(at(170, 95), star_grey[15]);
-  EXPECT_EQ(lit_pixels(), 1);
-}
-
-TEST(StarWarp, StarsMoveOutwardAndBrightenWithTimeAndBackWithASeek) {
-  dark_field();
-  stars[0] = {10.0f, -20.0f, 1.0f};
-  scene_star_warp(500, STARS_ONLY, 0.0f, 1);
-  EXPECT_EQ(std::tuple(stars[0].x, stars[0].y, stars[0].brightness), std::tuple(15.0f, -30.0f, 5.0f));
-  EXPECT_EQ(at(135, 45), star_grey[5]);
-  // A backward seek pulls them in and draws them black.
+TEST(StarWarp, ABackwardSeekPullsStarsInAndDrawsThemBlack) {
   dark_field();
   stars[0] = {10.0f, 10.0f, 0.5f};
   scene_star_warp(-1000, STARS_ONLY, 0.0f, 1);

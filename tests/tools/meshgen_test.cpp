@@ -4,7 +4,6 @@
 #include <cmath>
 #include <map>
 #include <numeric>
-#include <set>
 #include <string>
 #include <tuple>
 
@@ -92,61 +91,23 @@ void expect_outward(const Loaded& m, const std::vector<int>& group) {
   for (const auto& [c, v] : volume) EXPECT_GT(v, 0.0) << "part " << c << " is wound inward";
 }
 
-// Free particles (beyond radius 1) must hang on a pinned one, or their part falls away.
-void expect_held_by_pins(const Loaded& m, const std::vector<int>& group) {
-  const std::vector<int> part = parts(m, group);
-  std::set<int> pinned_parts;
-  int free_count = 0;
-  for (int i = 0; i < m.vertex_count; ++i) {
-    const Vec3f p = {fix_to_float(m.vertices[i].x), fix_to_float(m.vertices[i].y), fix_to_float(m.vertices[i].z)};
-    if (vec3f_length(p) <= 1.0f) pinned_parts.insert(part[i]);
-    else ++free_count;
-  }
-  for (int i = 0; i < m.vertex_count; ++i) EXPECT_TRUE(pinned_parts.count(part[i])) << "vertex " << i << " is on a part with no pin";
-  EXPECT_GT(free_count, 20) << "nothing left to wobble";
-}
-
-float extent(const Loaded& m, int axis_a, int axis_b) {
-  float r = 0;
-  for (int i = 0; i < m.vertex_count; ++i) {
-    const Fixed c[3] = {m.vertices[i].x, m.vertices[i].y, m.vertices[i].z};
-    r = std::max(r, std::hypot(c[axis_a] / 4096.0f, c[axis_b] / 4096.0f));
-  }
-  return r;
-}
-
 }  // namespace
 
-TEST(Meshgen, RobotAndSaucerWeldCleanlyAndWobbleOnlyAtTheEnds) {
-  Loaded robot("bot1.bof", make_robot());
-  float lo = 1e9f, hi = -1e9f;
-  for (int i = 0; i < robot.vertex_count; ++i) {
-    lo = std::min(lo, fix_to_float(robot.vertices[i].y));
-    hi = std::max(hi, fix_to_float(robot.vertices[i].y));
-  }
-  EXPECT_NEAR(lo, -1.0f, 0.01f);  // feet
-  EXPECT_GT(hi - lo, 2.0f);
-  EXPECT_LT(hi - lo, 2.8f);
-  Loaded saucer("saucer.bof", make_saucer(), 0.1f);  // shown at a tenth
-  EXPECT_NEAR(extent(saucer, 0, 2), 2.05f, 0.05f);
-  for (const Loaded* m : {&robot, &saucer}) {
-    EXPECT_GT(m->edge_count, 0);
-    EXPECT_LT(m->edge_count, EDGE_TABLE_CAPACITY);
-    const std::vector<int> group = weld_groups(*m);
-    expect_outward(*m, group);
-    expect_held_by_pins(*m, group);
-  }
-}
-
-TEST(Meshgen, BuildingBlocksLeaveStreetsAtAnyTurn) {
-  for (auto make : {make_building1, make_building2}) {
-    Loaded m("building.bof", make());
+// Every model fits the edge table, welds only what is meant to and is wound
+// outward; the blocks leave the streets free.
+TEST(Meshgen, ModelsWeldCleanlyFaceOutwardAndKeepTheirBounds) {
+  const struct {
+    BofMesh (*make)();
+    float scale;
+    bool block;
+  } models[] = {{make_robot, 1.0f, false}, {make_saucer, 0.1f, false}, {make_building1, 1.0f, true}, {make_building2, 1.0f, true}};
+  for (const auto& model : models) {
+    Loaded m("model.bof", model.make(), model.scale);
+    EXPECT_GT(m.edge_count, 0);
     EXPECT_LT(m.edge_count, EDGE_TABLE_CAPACITY);
-    EXPECT_LE(extent(m, 0, 2), 18.0f);  // 4-unit streets on the 40-unit grid
-    float top = 0;
-    for (int i = 0; i < m.vertex_count; ++i) top = std::max(top, fix_to_float(m.vertices[i].y));
-    EXPECT_GT(top, 40.0f);  // above the deepest sink of 18.6
     expect_outward(m, weld_groups(m));
+    for (int i = 0; model.block && i < m.vertex_count; ++i)  // 4-unit streets on the 40-unit grid
+      ASSERT_LE(std::hypot(fix_to_float(m.vertices[i].x), fix_to_float(m.vertices[i].z)), 18.0f) << i;
   }
 }
 

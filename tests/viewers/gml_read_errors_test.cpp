@@ -86,14 +86,14 @@ ssize_t failing_read(void* cookie, char* buffer, size_t size) {
 
 }  // namespace
 
-TEST(GmlReadErrors, ADirectoryReplaysBlackAndEnds) {
+// A directory replays black; a fifo is read until its writer closes; a read
+// that fails part way keeps what came before it.
+TEST(GmlReadErrors, EndTheReadLikeTheEndOfAFile) {
   const std::string dir = testing::TempDir() + "gml_dir_" + std::to_string(getpid()) + ".gml";
   ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
   EXPECT_TRUE(finishes_in_time([&] { return replays_in_full(dir.c_str()); }));
   rmdir(dir.c_str());
-}
 
-TEST(GmlReadErrors, AFifoIsReadUntilItsWriterCloses) {
   const std::string fifo = testing::TempDir() + "gml_fifo_" + std::to_string(getpid()) + ".gml";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_TRUE(finishes_in_time([&] {
@@ -111,10 +111,7 @@ TEST(GmlReadErrors, AFifoIsReadUntilItsWriterCloses) {
     return full && std::count(frame_buffer, frame_buffer + FRAME_PIXELS, 0u) < FRAME_PIXELS;
   }));
   unlink(fifo.c_str());
-}
 
-// A read that fails part way keeps what came before it.
-TEST(GmlReadErrors, AReadFailingPartWayKeepsWhatWasRead) {
   EXPECT_TRUE(finishes_in_time([] {
     FailingSource source{std::string(DRAWING) + "</gml><stroke><pt><x>0.5"};
     FILE* stream = fopencookie(&source, "rb", {failing_read, nullptr, nullptr, nullptr});

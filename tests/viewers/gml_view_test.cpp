@@ -7,11 +7,8 @@
 #include <memory>
 
 #include "common/frame.h"
-#include "display/console.h"
 #include "image/draw.h"
-#include "platform/clock.h"
 #include "viewers/gml_view.h"
-#include "viewers/viewer_keys.h"
 
 namespace {
 
@@ -29,11 +26,6 @@ std::unique_ptr<GmlDrawing> one_stroke(std::initializer_list<std::array<float, 3
 
 int lit_pixels() { return FRAME_PIXELS - static_cast<int>(std::count(frame_buffer, frame_buffer + FRAME_PIXELS, 0u)); }
 
-int presented = 0;
-void count_and_tick(const Pixel*, const ConsoleCell*) {
-  presented++;
-  clock_advance_frame();
-}
 
 }  // namespace
 
@@ -77,21 +69,3 @@ TEST(GmlView, OneOrNoPointDrawsNothingAndFarCoordinatesAreSkipped) {
   EXPECT_EQ(lit_pixels(), 0);
 }
 
-TEST(GmlView, ReplaysSixteenSecondsOfTheClockEvenWithoutADrawing) {
-  con_configure({ColorMode::TrueColor, true});
-  viewer_headless = true;
-  clock_use_virtual(200.0);
-  con_set_present_hook(count_and_tick);
-  presented = 0;
-  testing::internal::CaptureStdout();
-  gml_view("/nonexistent/tag.gml");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR!!! /nonexistent/tag.gml NOT FOUND!!\n");
-  // The error screen, then the whole replay.
-  EXPECT_EQ(std::tuple(presented, lit_pixels()), std::tuple(1 + static_cast<int>(GML_REPLAY_MS / 200), 0));
-
-  presented = 0;
-  gml_view("assets/kolv17.gml");
-  EXPECT_EQ(presented, static_cast<int>(GML_REPLAY_MS / 200));
-  EXPECT_GT(lit_pixels(), 500);  // the finished tag stays on screen
-  con_set_present_hook(nullptr);
-}
