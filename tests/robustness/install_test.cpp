@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
+#include <regex>
+#include <sstream>
 #include <string>
 
 #include "robustness/show_run.h"
+#include "support/files.h"
 #include "support/requirements.h"
 
 namespace fs = std::filesystem;
@@ -12,6 +16,23 @@ namespace {
 
 // The build directory's name relative to the source tree, for BUILD=.
 std::string build_dir() { return fs::relative(KOLV_BINARY_DIR, fs::current_path()).string(); }
+
+// The option heads an entry of the page: on a .B or .BI line, written with
+// roff's escaped hyphens, and not merely as the start of a longer name.
+bool described(const std::string& page, const std::string& option) {
+  std::string escaped;
+  for (char c : option) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+  std::istringstream lines(page);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(".B", 0) != 0) continue;
+    for (size_t at = line.find(escaped); at != std::string::npos; at = line.find(escaped, at + 1)) {
+      size_t after = at + escaped.size();
+      if (after == line.size() || !(std::isalnum(static_cast<unsigned char>(line[after])) || line[after] == '\\'))
+        return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -48,3 +69,15 @@ TEST(Install, InstalledProgramFindsItsInstalledData) {
   show_remove_tree(root);
 }
 
+
+// Every option --help offers has an entry in the man page.
+TEST(ManPage, DocumentsEveryOptionOfTheHelp) {
+  ShowRun help = show_run({"--help"});
+  ASSERT_TRUE(help.exited && help.status == 0);
+  const std::string page = read_file("docs/kolv17.1");
+  const std::regex option("(^|\\s)(--[a-z][a-z0-9-]*)");
+  int options = 0;
+  for (std::sregex_iterator it(help.output.begin(), help.output.end(), option), end; it != end; ++it, ++options)
+    EXPECT_TRUE(described(page, (*it)[2])) << (*it)[2] << " has no entry in docs/kolv17.1";
+  EXPECT_GE(options, 18) << help.output;
+}
